@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringList>
+
+// Each command takes the arguments after its name and returns the exit status:
+// 0 success, 1 a load, compute or drawing failure, 2 a usage error.
+int RunInfo(const QStringList& args);
+int RunResave(const QStringList& args);
+int RunAnalyse(const QStringList& args);
+int RunChart(const QStringList& args);

@@ -1,0 +1,41 @@
+#include "Commands.h"
+
+#include <QGuiApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+int usage()
+{
+    QTextStream(stderr) << "Використання:\n"
+                           "  meridan-cli info FILE\n"
+                           "  meridan-cli resave IN OUT\n"
+                           "  meridan-cli analyse FILE [--json]\n"
+                           "  meridan-cli chart FILE --slot S -o OUT.png [--scroll F] [--first A --last B] "
+                           "[--locale NAME]\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Drawing needs fonts, so a GUI application on the offscreen platform when there is no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("info"))
+        return RunInfo(args);
+    if (command == QLatin1String("resave"))
+        return RunResave(args);
+    if (command == QLatin1String("analyse"))
+        return RunAnalyse(args);
+    if (command == QLatin1String("chart"))
+        return RunChart(args);
+    return usage();
+}

@@ -1,0 +1,513 @@
+#include "document/MeasurementDocument.h"
+
+#include "document/Messenger.h"
+#include "document/Numbers.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString& valueWord()
+{
+    static const QString word = QStringLiteral("Значення");
+    return word;
+}
+
+} // namespace
+
+const QString& MeasurementDocument::SeparatorLine()
+{
+    static const QString line(75, QLatin1Char('_'));
+    return line;
+}
+
+QString MeasurementDocument::SeparatorLabel(int ordinal)
+{
+    return QStringLiteral("Розділювач №") + QString::number(ordinal);
+}
+
+MeasurementDocument::MeasurementDocument(Messenger& messenger, QObject* parent)
+    : QObject(parent)
+    , m_messenger(messenger)
+{
+    m_header[size_t(HeaderField::Operator)].Present = true;
+    m_valueHeader = valueWord();
+}
+
+MeasurementDocument::~MeasurementDocument() = default;
+
+void MeasurementDocument::SetPointCount(int n)
+{
+    m_pointCount = std::max(0, n);
+    m_label18Caption = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
+        + QLatin1Char(' ') + QString::number(m_pointCount);
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetSubgroupSize(int n)
+{
+    const bool enabled = n <= 10;
+    const bool wasEnabled = m_subgroupSize <= 10;
+    m_medianChartEnabled = enabled;
+    if (!enabled && wasEnabled)
+        m_messenger.ShowMessage(
+            QStringLiteral("При кількості елементів у підгрупі більшій за 10 карта медіан є недоступною!"));
+    m_subgroupSize = n;
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetMode(bool individual)
+{
+    m_individualMode = individual;
+    m_hasDocument = true;
+    m_printReportEnabled = false;
+    m_chartTabVisible.fill(false);
+    Q_EMIT criteriaCaptionsCleared();
+
+    // The grids: header plus points and separators, every cell empty, then the headers.
+    const int tableRows = std::max(0, m_pointCount + m_groupCount - 1);
+    if (int(m_separatorFlags.size()) != tableRows + 1) {
+        // Keeps the flags describing the rows whatever the caller handed over.
+        m_separatorFlags.assign(size_t(tableRows) + 1, false);
+        m_separatorFlags.back() = true;
+    }
+    m_valueColumns = individual ? 1 : std::clamp(m_subgroupSize, 2, 25);
+    m_resultColumns = individual ? 1 : 6;
+    m_dates.clear();
+    m_values.clear();
+    m_results.clear();
+    m_labelOverrides.clear();
+    resizeRows(tableRows);
+    writeLayoutHeaders();
+    if (individual)
+        SetSubgroupSize(0);
+    RenumberRows();
+    Q_EMIT tableReset();
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::ChangeSubgroupSize(int n)
+{
+    if (n < 2 || n > 25 || m_individualMode)
+        return;
+    InvalidateResults();
+    SetSubgroupSize(n);
+    setValueColumnCount(n);
+    MarkChanged();
+}
+
+bool MeasurementDocument::SubmitSubgroupSizeText(const QString& text, bool tableTabActive)
+{
+    if (!tableTabActive)
+        return false;
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 2 || n > 25 || text != QString::number(n)) {
+        m_messenger.ShowMessage(QStringLiteral("Вкажіть число зі списку, будь-ласка!"));
+        return false;
+    }
+    if (n != m_subgroupSize)
+        ChangeSubgroupSize(n);
+    return true;
+}
+
+void MeasurementDocument::SetSeparatorFlags(std::vector<bool> flags)
+{
+    if (flags.empty())
+        flags.push_back(true);
+    flags.back() = true;
+    m_separatorFlags = std::move(flags);
+}
+
+void MeasurementDocument::SetGroupCount(int n)
+{
+    n = std::max(0, n);
+    if (int(m_groups.size()) > n)
+        m_groups.erase(m_groups.begin() + n, m_groups.end());
+    while (int(m_groups.size()) < n)
+        m_groups.emplace_back(m_individualMode);
+    for (TIndividualInfo& group : m_groups)
+        group.Individual = m_individualMode;
+}
+
+std::vector<GroupSpan> MeasurementDocument::DeriveGroups() const
+{
+    std::vector<GroupSpan> spans;
+    const int tableRows = TableRowCount();
+    int row = 1;
+    int group = 0;
+    while (row <= tableRows) {
+        GroupSpan span;
+        span.FirstRow = row;
+        while (!m_separatorFlags[size_t(row - 1)])
+            ++row;
+        span.PointCount = row - span.FirstRow;
+        span.FirstPoint = span.FirstRow - group;
+        span.LastPoint = span.FirstPoint + span.PointCount - 1;
+        spans.push_back(span);
+        ++row;
+        ++group;
+    }
+    return spans;
+}
+
+QString MeasurementDocument::GroupRangeText(const GroupSpan& span)
+{
+    return QString::number(span.FirstPoint) + QLatin1Char('-') + QString::number(span.LastPoint);
+}
+
+bool MeasurementDocument::IsSeparatorRow(int row) const
+{
+    if (row < 1 || row >= RowCount())
+        return false;
+    return row > TableRowCount() || m_separatorFlags[size_t(row - 1)];
+}
+
+QString MeasurementDocument::LabelText(int row) const
+{
+    for (const auto& [overriddenRow, text] : m_labelOverrides) {
+        if (overriddenRow == row)
+            return text;
+    }
+    const int number = m_labelNumbers[size_t(row - 1)];
+    if (number > 0)
+        return QString::number(number);
+    if (number < 0)
+        return SeparatorLabel(-number);
+    return QString();
+}
+
+void MeasurementDocument::SetLabelText(int row, const QString& text)
+{
+    for (auto& [overriddenRow, overriddenText] : m_labelOverrides) {
+        if (overriddenRow == row) {
+            overriddenText = text;
+            return;
+        }
+    }
+    m_labelOverrides.emplace_back(row, text);
+}
+
+void MeasurementDocument::EditDateText(int row, const QString& text)
+{
+    InvalidateResults();
+    SetDateText(row, text);
+    MarkChanged();
+}
+
+void MeasurementDocument::EditValueText(int row, int column, const QString& text)
+{
+    InvalidateResults();
+    SetValueText(row, column, text);
+    MarkChanged();
+}
+
+void MeasurementDocument::RenumberRows()
+{
+    int point = 0;
+    int separator = 0;
+    const int tableRows = TableRowCount();
+    for (int row = 1; row < RowCount(); ++row) {
+        int& number = m_labelNumbers[size_t(row - 1)];
+        if (row > tableRows)
+            number = 0;
+        else if (m_separatorFlags[size_t(row - 1)])
+            number = -++separator;
+        else
+            number = ++point;
+    }
+    m_labelOverrides.clear();
+    Q_EMIT cellsChanged();
+}
+
+QString MeasurementDocument::LabelHeader(int column) const
+{
+    return column == 0 ? QStringLiteral("№") : QStringLiteral("Дата");
+}
+
+QString MeasurementDocument::ValueColumnHeader(int column) const
+{
+    if (m_individualMode)
+        return m_valueHeader;
+    return QLatin1Char('X') + QString::number(column + 1);
+}
+
+void MeasurementDocument::EnterComputedState()
+{
+    if (IsComputed())
+        return;
+    const int row = RowCount();
+    resizeRows(RowCount()); // one more row after the last table row
+    SetDateText(row, SeparatorLine());
+    for (int c = 0; c < m_valueColumns; ++c)
+        SetValueText(row, c, SeparatorLine());
+    for (int c = 0; c < m_resultColumns; ++c)
+        SetResultText(row, c, SeparatorLine());
+    m_labelNumbers[size_t(row - 1)] = 0;
+    Q_EMIT tableReset();
+}
+
+void MeasurementDocument::InvalidateResults()
+{
+    if (!IsComputed())
+        return;
+    resizeRows(TableRowCount());
+    m_labelOverrides.clear();
+    const QString& line = SeparatorLine();
+    for (int row = 1; row < RowCount(); ++row) {
+        if (m_separatorFlags[size_t(row - 1)]) {
+            if (m_individualMode) {
+                SetDateText(row, line);
+                SetValueText(row, 0, line);
+            }
+            for (int c = 0; c < m_resultColumns; ++c)
+                SetResultText(row, c, line);
+        } else {
+            for (int c = 0; c < m_resultColumns; ++c)
+                m_results[resultIndex(row, c)].clear();
+        }
+    }
+    m_chartTabVisible.fill(false);
+    m_printReportEnabled = false;
+    Q_EMIT tableReset();
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetDisplayPrecision(int decimals)
+{
+    m_displayPrecision = std::max(1, decimals);
+}
+
+void MeasurementDocument::RaiseDisplayPrecision(int decimals)
+{
+    m_displayPrecision = std::max(m_displayPrecision, decimals);
+}
+
+void MeasurementDocument::RecomputeDisplayPrecision()
+{
+    int precision = 1;
+    const int tableRows = TableRowCount();
+    for (int row = 1; row <= tableRows; ++row) {
+        if (m_separatorFlags[size_t(row - 1)])
+            continue;
+        for (int c = 0; c < m_valueColumns; ++c)
+            precision = std::max(precision, DecimalsOf(ValueText(row, c)));
+    }
+    m_displayPrecision = precision;
+    if (precision > 6) {
+        m_chartFormat = { ChartNumberFormat::Exponent, 4 };
+        m_chartSelection[N13] = true;
+        m_normalisedEnabled = false;
+    } else {
+        m_chartFormat = { ChartNumberFormat::Fixed, 10 };
+        m_chartSelection[N13] = false;
+        m_normalisedEnabled = true;
+    }
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetChartFormatFromN13()
+{
+    m_chartFormat = m_chartSelection[N13] ? ChartNumberFormat { ChartNumberFormat::Exponent, 4 }
+                                          : ChartNumberFormat { ChartNumberFormat::Fixed, 10 };
+}
+
+void MeasurementDocument::SetChartSelection(ChartChoice item, bool checked)
+{
+    m_chartSelection[item] = checked;
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetFillDate(const QString& text)
+{
+    m_fillDate = text;
+    MarkChanged();
+}
+
+void MeasurementDocument::SetTableName(const QString& text)
+{
+    m_tableName = text;
+    MarkChanged();
+}
+
+void MeasurementDocument::SetHeaderPresent(HeaderField field, bool present)
+{
+    m_header[size_t(field)].Present = present;
+    MarkChanged();
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetHeaderText(HeaderField field, const QString& text)
+{
+    m_header[size_t(field)].Text = text;
+    if (field == HeaderField::MeasuredParameter) {
+        // The units are not appended on this path.
+        m_valueHeader = TrimBlanks(text).isEmpty() ? valueWord() : text;
+        Q_EMIT headersChanged();
+    }
+    MarkChanged();
+}
+
+void MeasurementDocument::SetAdditionalInfoPresent(bool present)
+{
+    m_additionalInfoPresent = present;
+    MarkChanged();
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetAdditionalInfo(const QStringList& lines)
+{
+    m_additionalInfo = lines;
+    MarkChanged();
+}
+
+void MeasurementDocument::SetUnits(const QString& units)
+{
+    m_units = units;
+    writeUnitHeaders();
+    MarkChanged();
+}
+
+void MeasurementDocument::MarkChanged()
+{
+    if (m_changed)
+        return;
+    m_changed = true;
+    Q_EMIT changedFlagChanged(true);
+}
+
+void MeasurementDocument::ClearChanged()
+{
+    if (!m_changed)
+        return;
+    m_changed = false;
+    Q_EMIT changedFlagChanged(false);
+}
+
+void MeasurementDocument::SetFileName(const QString& name)
+{
+    m_fileName = name.trimmed();
+    Q_EMIT viewStateChanged();
+}
+
+QString MeasurementDocument::WindowCaption() const
+{
+    if (m_fileName.isEmpty())
+        return QStringLiteral("Мерідан");
+    return QStringLiteral("Мерідан - ") + m_fileName;
+}
+
+void MeasurementDocument::SetPrintReportEnabled(bool enabled)
+{
+    m_printReportEnabled = enabled;
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetChartTabVisible(int slot, bool visible)
+{
+    m_chartTabVisible[size_t(slot)] = visible;
+    Q_EMIT viewStateChanged();
+}
+
+QString MeasurementDocument::TabCaption(int slot) const
+{
+    if (m_individualMode) {
+        switch (slot) {
+        case SlotCentre:
+            return QStringLiteral("Карта індивідуальних значень");
+        case SlotDeviation:
+            return QStringLiteral("Карта ковзних розмахів");
+        default:
+            return QString();
+        }
+    }
+    switch (slot) {
+    case SlotCentre:
+        return QStringLiteral("Карта середніх");
+    case SlotMedians:
+        return QStringLiteral("Карта медіан");
+    case SlotDeviation:
+        return QStringLiteral("Карта вибіркових стандартних відхилень");
+    case SlotRelDeviation:
+        return QStringLiteral("Карта відносних вибіркових відхилень");
+    case SlotRanges:
+        return QStringLiteral("Карта розмахів");
+    case SlotRelRanges:
+        return QStringLiteral("Карта відносних розмахів");
+    default:
+        return QString();
+    }
+}
+
+bool MeasurementDocument::ChartChoiceVisible(ChartChoice item) const
+{
+    return !m_individualMode || item == N11 || item == N31 || item == N13;
+}
+
+void MeasurementDocument::resizeRows(int tableRows)
+{
+    const size_t rows = size_t(std::max(0, tableRows));
+    m_dates.resize(rows);
+    m_values.resize(rows * size_t(m_valueColumns));
+    m_results.resize(rows * size_t(m_resultColumns));
+    m_labelNumbers.resize(rows, 0);
+}
+
+void MeasurementDocument::setValueColumnCount(int columns)
+{
+    if (columns == m_valueColumns)
+        return;
+    const int rows = RowCount() - 1;
+    std::vector<QString> values(size_t(rows) * size_t(columns));
+    for (int row = 1; row <= rows; ++row) {
+        for (int c = 0; c < columns; ++c) {
+            QString& cell = values[size_t(row - 1) * size_t(columns) + size_t(c)];
+            if (c < m_valueColumns)
+                cell = std::move(m_values[valueIndex(row, c)]);
+            else if (IsSeparatorRow(row))
+                cell = SeparatorLine();
+        }
+    }
+    m_values = std::move(values);
+    m_valueColumns = columns;
+    Q_EMIT tableReset();
+}
+
+QString MeasurementDocument::plainValueHeader() const
+{
+    const HeaderEntry& parameter = m_header[size_t(HeaderField::MeasuredParameter)];
+    return parameter.Present && !TrimBlanks(parameter.Text).isEmpty() ? parameter.Text : valueWord();
+}
+
+void MeasurementDocument::writeLayoutHeaders()
+{
+    m_valueHeader = plainValueHeader();
+    if (m_individualMode)
+        m_resultHeaders = { QStringLiteral("Ковзний розмах") };
+    else
+        m_resultHeaders = { QStringLiteral("Середнє"), QStringLiteral("Медіана"), QStringLiteral("Відхилення"),
+            QStringLiteral("В. відхилення, %"), QStringLiteral("Розмах"), QStringLiteral("В. розмах, %") };
+    Q_EMIT headersChanged();
+}
+
+void MeasurementDocument::writeUnitHeaders()
+{
+    const QString& parameter = m_header[size_t(HeaderField::MeasuredParameter)].Text;
+    const QString base = TrimBlanks(parameter).isEmpty() ? valueWord() : parameter;
+    if (TrimBlanks(m_units).isEmpty()) {
+        m_valueHeader = base;
+        writeLayoutHeaders();
+        m_valueHeader = base;
+        return;
+    }
+    const QString suffix = QStringLiteral(", ") + m_units;
+    m_valueHeader = base + suffix;
+    if (m_individualMode) {
+        m_resultHeaders = { QStringLiteral("Ковзний розмах") + suffix };
+    } else {
+        m_resultHeaders = { QStringLiteral("Середнє") + suffix, QStringLiteral("Медіана") + suffix,
+            QStringLiteral("Відхилення") + suffix, QStringLiteral("В. відхилення, %"), QStringLiteral("Розмах") + suffix,
+            QStringLiteral("В. розмах, %") };
+    }
+    Q_EMIT headersChanged();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "document/Messenger.h"
+
+#include <QString>
+#include <QStringList>
+#include <cmath>
+#include <gtest/gtest.h>
+
+// Records every message and answers questions from a queue (No when the queue is empty).
+class RecordingMessenger final : public Messenger {
+public:
+    void ShowMessage(const QString& text) override { messages.append(text); }
+    bool AskYesNo(const QString& question) override
+    {
+        questions.append(question);
+        if (answers.isEmpty())
+            return false;
+        return answers.takeFirst();
+    }
+
+    QStringList messages;
+    QStringList questions;
+    QList<bool> answers;
+};
+
+// Relative comparison for computed values checked against published figures.
+inline ::testing::AssertionResult FuzzyCompare(double actual, double expected, double relative)
+{
+    const double scale = std::max(std::fabs(expected), 1e-300);
+    if (std::fabs(actual - expected) <= relative * scale)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actual << " differs from " << expected << " by more than " << relative
+                                         << " relative";
+}
+
+// Path of a file of the shared reference data sets.
+QString ReferenceDataPath(const QString& name);
+
+// Lets gtest print QStrings readably.
+void PrintTo(const QString& text, std::ostream* os);
