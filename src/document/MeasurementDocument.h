@@ -69,6 +69,7 @@ public:
     bool IndividualMode() const { return m_individualMode; }
     int PointCount() const { return m_pointCount; }
     int SubgroupSize() const { return m_subgroupSize; }
+    void StoreIndividualMode(bool individual) { m_individualMode = individual; } // the field only; see SetMode
     void SetPointCount(int n);
     void SetSubgroupSize(int n); // may show the median-chart message
     void SetMode(bool individual); // lays the table out for PointCount and GroupCount

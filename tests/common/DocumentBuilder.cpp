@@ -19,7 +19,7 @@ void BuildDocument(MeasurementDocument& doc, int subgroupSize, const std::vector
     flags.push_back(true);
     const int groupCount = std::max<int>(1, int(groups.size()));
     // The reader's order: mode, counts, size, flags, then the layout.
-    doc.SetMode(individual); // resets the mode so SetPointCount words its caption for it
+    doc.StoreIndividualMode(individual);
     doc.SetPointCount(points);
     if (!individual)
         doc.SetSubgroupSize(subgroupSize);
