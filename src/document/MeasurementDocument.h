@@ -122,6 +122,9 @@ public:
     const std::vector<int>& PointGroup() const { return m_pointGroup; }
     QStringList& PointDates() { return m_pointDates; }
     const QStringList& PointDates() const { return m_pointDates; }
+    // The group range texts of ComboBox1, as the last compute walked them.
+    QStringList& GroupList() { return m_groupList; }
+    const QStringList& GroupList() const { return m_groupList; }
     std::array<int, ChartSlotCount>& SelectedGroup() { return m_selectedGroup; }
     const std::array<int, ChartSlotCount>& SelectedGroup() const { return m_selectedGroup; }
     std::array<int, ChartSlotCount>& ChartExtent() { return m_chartExtent; }
@@ -217,6 +220,7 @@ private:
 
     std::vector<int> m_pointGroup;
     QStringList m_pointDates;
+    QStringList m_groupList;
     std::array<int, ChartSlotCount> m_selectedGroup {};
     std::array<int, ChartSlotCount> m_chartExtent {};
 
