@@ -2,9 +2,13 @@
 
 #include "analysis/CriterionHit.h"
 
+#include <QString>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
+
+class MeasurementDocument;
 
 using TDArray = std::vector<double>;
 using TArrayOfArray = std::vector<TDArray>;
@@ -48,6 +52,35 @@ public:
     void SetSubgroupSettings(TFixableValue centre, TFixableValue sigma, TFixableValue deviationCentre,
         TFixableValue relDeviationCentre, TFixableValue medianCentre, TFixableValue rangeCentre,
         TFixableValue relRangeCentre, bool useSampleDeviation);
+
+    // The statistics step of one group: stores the group's place, reads its value cells (strict
+    // number rule), computes the point statistics and writes the statistics columns into the
+    // document's result, value and label cells. False when the group has fewer than two points, a
+    // cell is not a number, or the statistics cannot be formed (a subgroup mean of 0, a subgroup
+    // grand mean with magnitude below 1e-6, or values so large that a statistic overflows).
+    // units is accepted for the callers' sake and not used.
+    bool LoadAndCompute(MeasurementDocument& doc, int firstRow, int n, int k, int precision, const QString& units);
+
+    // Fills the statistic rows of Data and the three group means from the element rows. False, with
+    // every non-finite entry replaced by 0, when a statistic is undefined or overflows.
+    bool ComputePointStatistics();
+
+    // Lines of every slot of the mode, the Value of every automatic setting, and the criteria hits
+    // of every slot with offset added to their point numbers (offset = first point number - 1).
+    void ComputeLines(int offset);
+
+    // ComputeLines with the offset taken from the point number the document shows at FirstRow.
+    void RecomputeForDisplay(const MeasurementDocument& doc);
+
+    // The series slot s plots: row s in individual-values mode, row k + s in subgroup mode. Empty
+    // for a slot the mode does not use or before the statistics exist.
+    std::span<const double> Series(int slot) const;
+
+    // Mean of one row of Data; 0 for an empty or missing row.
+    double RowMean(int row) const;
+
+    // Subgroup mode: the overall deviation sqrt(sum(k * s_i^2) / (n * k - 1)) of the group.
+    double OverallDeviation() const;
 
     int32_t FirstRow = 0;
     int32_t GroupPointCount = 0;
