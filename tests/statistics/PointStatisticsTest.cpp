@@ -1,0 +1,143 @@
+#include "StatisticsTestSupport.h"
+
+#include "statistics/ComputeDriver.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+struct StatsCase {
+    const char* name;
+    int k; // 0: individual values
+    std::vector<QStringList> points;
+    bool ok;
+    double grandMean;
+    double meanDeviation;
+    double meanRange;
+};
+
+} // namespace
+
+TEST(PointStatistics, GroupMeansAndFailureRules)
+{
+    const StatsCase cases[] = {
+        { "individual 10 12 11", 0, Values({ 10, 12, 11 }), true, 11, 1.5, 0 },
+        { "individual negative mean", 0, Values({ -4, -2 }), true, -3, 2, 0 },
+        { "individual zero mean is fine", 0, Values({ -1, 1 }), true, 0, 2, 0 },
+        { "comma and blanks", 0, Points({ { "1,5" }, { " 1.5 " }, { "\t2.5" } }), true, 11.0 / 6, 0.5, 0 },
+        { "point forms", 0, Points({ { "5." }, { ".5" }, { "-1e1" } }), true, -1.5, 7.5, 0 },
+        { "trailing garbage", 0, Points({ { "1.5a" }, { "2" } }), false, 0, 0, 0 },
+        { "empty cell", 0, Points({ { "1" }, { "" }, { "2" } }), false, 0, 0, 0 },
+        { "two separators in a number", 0, Points({ { "1,5,2" }, { "2" } }), false, 0, 0, 0 },
+        { "single point", 0, Values({ 7 }), false, 0, 0, 0 },
+        { "overflowing moving range", 0, Values({ 1e308, -1e308 }), false, 0, 0, 0 },
+        { "subgroups k3", 3, Points({ { "3", "1", "2" }, { "6", "5", "4" } }), true, 3.5, 1, 2 },
+        { "negative grand mean", 2, Points({ { "-1", "-2" }, { "-3", "-4" } }), true, -2.5, std::sqrt(0.5), 1 },
+        { "grand mean zero", 2, Points({ { "-1", "-2" }, { "1", "2" } }), false, 0, std::sqrt(0.5), 1 },
+        { "grand mean just below 1e-6", 2, Points({ { "-1", "1.0000009" }, { "-1", "1.0000009" } }), false, 4.5e-7,
+            1.414214199, 2.0000009 },
+        { "grand mean just above 1e-6", 2, Points({ { "-1", "1.000003" }, { "-1", "1.000003" } }), true, 1.5e-6,
+            1.414215684, 2.000003 },
+        { "subgroup mean zero", 2, Points({ { "-1", "1" }, { "2", "3" } }), false, 1.25, 1.06066017177982, 1.5 },
+        { "subgroup cell not a number", 3, Points({ { "1", "2", "x" }, { "1", "2", "3" } }), false, 0, 0, 0 },
+        { "one subgroup", 3, Points({ { "1", "2", "3" } }), false, 0, 0, 0 },
+    };
+    for (const StatsCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingMessenger messenger;
+        MeasurementDocument doc(messenger);
+        BuildDocument(doc, c.k, { c.points });
+        EXPECT_EQ(RunComputeCommand(doc), c.ok);
+        EXPECT_EQ(doc.IsComputed(), c.ok);
+        const TIndividualInfo& g = doc.Groups()[0];
+        EXPECT_TRUE(Near(g.GrandMean, c.grandMean, 1e-9)) << g.GrandMean;
+        EXPECT_TRUE(Near(g.MeanDeviation, c.meanDeviation, 1e-9)) << g.MeanDeviation;
+        EXPECT_TRUE(Near(g.MeanRange, c.meanRange, 1e-9)) << g.MeanRange;
+        for (const TDArray& row : g.Data) {
+            for (double v : row)
+                ASSERT_TRUE(std::isfinite(v));
+        }
+        EXPECT_EQ(messenger.messages.size(), c.ok ? 0 : 1);
+    }
+}
+
+TEST(PointStatistics, SubgroupRowsPerPoint)
+{
+    struct Case {
+        const char* name;
+        QStringList subgroup;
+        std::array<double, 6> row; // mean, median, s, s %, range, range %
+    };
+    const Case cases[] = {
+        { "3 1 2", { "3", "1", "2" }, { 2, 2, 1, 50, 2, 100 } },
+        { "4 1 3 2", { "4", "1", "3", "2" }, { 2.5, 2.5, std::sqrt(5.0 / 3), std::sqrt(5.0 / 3) * 40, 3, 120 } },
+        { "eleven values", { "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11" },
+            { 6, 0, std::sqrt(11.0), std::sqrt(11.0) * 100 / 6, 10, 1000.0 / 6 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int k = int(c.subgroup.size());
+        RecordingMessenger messenger;
+        MeasurementDocument doc(messenger);
+        BuildDocument(doc, k, { { c.subgroup, c.subgroup } });
+        ASSERT_TRUE(RunComputeCommand(doc));
+        const TIndividualInfo& g = doc.Groups()[0];
+        ASSERT_EQ(g.Data.size(), size_t(k + 6));
+        for (int r = 0; r < 6; ++r) {
+            for (int i = 0; i < 2; ++i)
+                EXPECT_TRUE(Near(g.Data[size_t(k + r)][size_t(i)], c.row[size_t(r)], 1e-12)) << "row " << k + r;
+        }
+    }
+}
+
+TEST(PointStatistics, ResultCellsOfIndividualValues)
+{
+    RecordingMessenger messenger;
+    MeasurementDocument doc(messenger);
+    BuildDocument(doc, 0, { Values({ 10, 12, 11 }), Points({ { "1,25" }, { "1.5" } }) });
+    ASSERT_TRUE(RunComputeCommand(doc));
+    // Two decimals from "1,25"; the user's decimal separator is ",".
+    EXPECT_EQ(doc.DisplayPrecision(), 2);
+    EXPECT_EQ(doc.ResultText(1, 0), QString());
+    EXPECT_EQ(doc.ResultText(2, 0), QStringLiteral("2,00"));
+    EXPECT_EQ(doc.ResultText(3, 0), QStringLiteral("1,00"));
+    EXPECT_EQ(doc.ValueText(4, 0), QStringLiteral("Середнє по групі: 11,00"));
+    EXPECT_EQ(doc.ResultText(5, 0), QString());
+    EXPECT_EQ(doc.ResultText(6, 0), QStringLiteral("0,25"));
+    EXPECT_EQ(doc.ValueText(7, 0), QStringLiteral("Середнє по групі: 1,38"));
+}
+
+TEST(PointStatistics, ResultCellsOfSubgroups)
+{
+    RecordingMessenger messenger;
+    MeasurementDocument doc(messenger);
+    BuildDocument(doc, 3, { Points({ { "3", "1", "2" }, { "6", "5", "4" } }) });
+    ASSERT_TRUE(RunComputeCommand(doc));
+    EXPECT_EQ(doc.DisplayPrecision(), 1);
+    const QStringList first { "2,0", "2,0", "1,0", "50,0", "2,0", "100,0" };
+    const QStringList second { "5,0", "5,0", "1,0", "20,0", "2,0", "40,0" };
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(doc.ResultText(1, c), first[c]) << c;
+        EXPECT_EQ(doc.ResultText(2, c), second[c]) << c;
+    }
+    // Overall deviation sqrt((3 * 1 + 3 * 1) / (2 * 3 - 1)) = 1.0954; relative 31.298 %.
+    EXPECT_EQ(doc.LabelText(3), QStringLiteral("Загалом по групі"));
+    EXPECT_EQ(doc.ResultText(3, 0), QStringLiteral("3,5"));
+    EXPECT_EQ(doc.ResultText(3, 2), QStringLiteral("1,1"));
+    EXPECT_EQ(doc.ResultText(3, 3), QStringLiteral("31,3"));
+    EXPECT_TRUE(FuzzyCompare(doc.Groups()[0].OverallDeviation(), std::sqrt(6.0 / 5), 1e-14));
+}
+
+TEST(PointStatistics, StatisticsOfAFailedReadAreZero)
+{
+    RecordingMessenger messenger;
+    MeasurementDocument doc(messenger);
+    BuildDocument(doc, 0, { Values({ 10, 12, 11 }) });
+    ASSERT_TRUE(RunComputeCommand(doc));
+    doc.EditValueText(2, 0, QStringLiteral("abc"));
+    EXPECT_FALSE(RunComputeCommand(doc));
+    EXPECT_EQ(doc.Groups()[0].GrandMean, 0);
+    EXPECT_EQ(doc.Groups()[0].MeanDeviation, 0);
+    EXPECT_EQ(messenger.messages, QStringList { QStringLiteral("Некоректні дані! Неможливо провести обчислення") });
+}
