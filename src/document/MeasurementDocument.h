@@ -137,6 +137,8 @@ public:
     void RecomputeDisplayPrecision();
     ChartNumberFormat ChartFormat() const { return m_chartFormat; }
     void SetChartFormatFromN13();
+    // A chart drawing given 7 or more decimals switches the shared format to exponent form.
+    void SetChartFormat(ChartNumberFormat format) { m_chartFormat = format; }
 
     // Chart choices (checked states of N11 .. N13).
     bool ChartSelection(ChartChoice item) const { return m_chartSelection[item]; }

@@ -1,0 +1,7 @@
+#include "paint/DrawingState.h"
+
+DrawingState& ChartDrawingState()
+{
+    static DrawingState state;
+    return state;
+}
