@@ -1,12 +1,477 @@
 #include "document/DocumentFile.h"
 
-// Placeholder until the reader and writer land.
-bool LoadDocument(MeasurementDocument&, const QString&)
+#include "document/DocumentLines.h"
+#include "document/MeasurementDocument.h"
+#include "document/Messenger.h"
+#include "document/Numbers.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// A file may be cut short, and then the rows read so far are kept. But the table is laid out
+// only when the file still holds at least this share (1/N) of its date and value lines, so that
+// counts no file could back never make the reader allocate much more than the file's own size.
+constexpr int64_t MinimumCellLineShare = 4;
+
+constexpr HeaderField StoredHeaderFields[]
+    = { HeaderField::Operator, HeaderField::MeasuredParameter, HeaderField::Sample, HeaderField::SamplePreparation,
+          HeaderField::MeasurementMethod, HeaderField::Instrument, HeaderField::Detector };
+
+class DocumentReader {
+public:
+    DocumentReader(MeasurementDocument& doc, QStringView text)
+        : m_doc(doc)
+        , m_lines(text)
+        , m_individual(doc.IndividualMode())
+    {
+    }
+
+    // Reads the layout the first line selects; false at the first item that fails.
+    bool Read()
+    {
+        const std::optional<QStringView> first = m_lines.Next();
+        if (!first)
+            return false;
+        if (*first == u"UNPOS")
+            return readCurrent();
+        return readLegacy(*first);
+    }
+
+    // A failure before the table was laid out leaves an empty table of the file's mode, so that
+    // the document never mixes this file's header with another file's rows.
+    void LayOutEmptyTableIfNeeded()
+    {
+        if (m_laidOut)
+            return;
+        int subgroupSize = m_subgroupSize;
+        if (!m_individual && (subgroupSize < 2 || subgroupSize > 25)) {
+            subgroupSize = m_doc.SubgroupSize();
+            if (subgroupSize < 2 || subgroupSize > 25)
+                subgroupSize = 5; // what ElementsComboBox starts with
+        }
+        layOut(0, subgroupSize, { true });
+    }
+
+private:
+    bool text(QString& out)
+    {
+        const std::optional<QStringView> line = m_lines.Next();
+        if (!line)
+            return false;
+        out = line->toString();
+        return true;
+    }
+
+    bool boolean(bool& out)
+    {
+        const std::optional<QStringView> line = m_lines.Next();
+        if (!line)
+            return false;
+        const std::optional<bool> value = ParseBooleanItem(*line);
+        if (!value)
+            return false;
+        out = *value;
+        return true;
+    }
+
+    bool integer(int& out)
+    {
+        const std::optional<QStringView> line = m_lines.Next();
+        if (!line)
+            return false;
+        const std::optional<int> value = ParseIntegerItem(*line);
+        if (!value)
+            return false;
+        out = *value;
+        return true;
+    }
+
+    bool chartChoice(ChartChoice item)
+    {
+        bool checked = false;
+        if (!boolean(checked))
+            return false;
+        m_doc.SetChartSelection(item, checked);
+        return true;
+    }
+
+    // Whether the lines left can plausibly hold rows x (1 + columns) date and value texts.
+    bool cellsBacked(int64_t rows, int columns) const
+    {
+        return rows * (1 + columns) <= MinimumCellLineShare * int64_t(m_lines.Remaining());
+    }
+
+    // Sets the kind and counts together and lays the table out, so the document is consistent at
+    // every point where reading may stop.
+    void layOut(int points, int subgroupSize, std::vector<bool> flags)
+    {
+        const int groups = int(std::count(flags.begin(), flags.end(), true));
+        m_doc.StoreIndividualMode(m_individual);
+        m_doc.SetPointCount(points);
+        if (!m_individual)
+            m_doc.SetSubgroupSize(subgroupSize);
+        m_doc.StoreGroupCount(groups);
+        m_doc.SetSeparatorFlags(std::move(flags));
+        m_doc.SetMode(m_individual);
+        m_doc.SetGroupCount(groups);
+        m_laidOut = true;
+    }
+
+    bool readCurrent();
+    bool readGroupRecord(TIndividualInfo& record);
+    bool readLegacy(QStringView firstLine);
+    bool readLegacyPoints(int points, int columns);
+
+    MeasurementDocument& m_doc;
+    DocumentLines m_lines;
+    bool m_individual;
+    int m_subgroupSize = 0;
+    bool m_laidOut = false;
+};
+
+// The flags describe a table only when the last is the end sentinel, groups - 1 separators stand
+// between point rows (never first, last or next to each other), and the rest are points.
+bool ValidSeparatorFlags(const std::vector<bool>& flags, int groups)
 {
-    return false;
+    if (flags.empty() || !flags.back())
+        return false;
+    if (std::count(flags.begin(), flags.end(), true) != groups)
+        return false;
+    if (flags.size() > 1 && flags.front())
+        return false;
+    for (size_t i = 0; i + 1 < flags.size(); ++i) {
+        if (flags[i] && flags[i + 1])
+            return false;
+    }
+    return true;
 }
 
-bool SaveDocument(MeasurementDocument&, const QString&)
+bool DocumentReader::readCurrent()
 {
-    return false;
+    if (!boolean(m_individual))
+        return false;
+    QString line;
+    if (!text(line))
+        return false;
+    m_doc.SetFillDate(line);
+    if (!text(line))
+        return false;
+    m_doc.SetTableName(line);
+    for (const HeaderField field : StoredHeaderFields) {
+        bool present = false;
+        if (!boolean(present))
+            return false;
+        m_doc.SetHeaderPresent(field, present);
+        if (!text(line))
+            return false;
+        m_doc.SetHeaderText(field, line);
+    }
+
+    bool infoPresent = false;
+    if (!boolean(infoPresent))
+        return false;
+    m_doc.SetAdditionalInfoPresent(infoPresent);
+    int infoLines = 0;
+    if (!integer(infoLines) || infoLines < 0)
+        return false;
+    m_doc.SetAdditionalInfo({});
+    QStringList info;
+    info.reserve(std::min<qsizetype>(infoLines, m_lines.Remaining()));
+    for (int i = 0; i < infoLines; ++i) {
+        if (!text(line)) {
+            m_doc.SetAdditionalInfo(info);
+            return false;
+        }
+        info.append(line);
+    }
+    m_doc.SetAdditionalInfo(info);
+
+    if (!text(line))
+        return false;
+    m_doc.SetUnits(line);
+    if (!chartChoice(N11) || !chartChoice(N31) || !chartChoice(N13))
+        return false;
+
+    int points = 0;
+    if (!integer(points) || points < 0)
+        return false;
+    if (!m_individual) {
+        if (!integer(m_subgroupSize) || m_subgroupSize < 2 || m_subgroupSize > 25)
+            return false;
+        if (!chartChoice(N21) || !chartChoice(N41) || !chartChoice(N51) || !chartChoice(N61))
+            return false;
+    }
+    int groups = 0;
+    if (!integer(groups) || groups < 1)
+        return false;
+    const int64_t flagCount = int64_t(points) + groups;
+    if (flagCount > m_lines.Remaining() || flagCount > INT32_MAX)
+        return false;
+    std::vector<bool> flags;
+    flags.reserve(size_t(flagCount));
+    for (int64_t i = 0; i < flagCount; ++i) {
+        bool flag = false;
+        if (!boolean(flag))
+            return false;
+        flags.push_back(flag);
+    }
+    if (!ValidSeparatorFlags(flags, groups))
+        return false;
+    const int columns = m_individual ? 1 : m_subgroupSize;
+    const int64_t rows = flagCount - 1;
+    if (!cellsBacked(rows, columns))
+        return false;
+    layOut(points, m_subgroupSize, std::move(flags));
+
+    for (int row = 1; row <= rows; ++row) {
+        if (!text(line))
+            return false;
+        m_doc.SetDateText(row, line);
+    }
+    for (int row = 1; row <= rows; ++row) {
+        for (int c = 0; c < columns; ++c) {
+            if (!text(line))
+                return false;
+            m_doc.SetValueText(row, c, line);
+        }
+    }
+
+    int decimals = 0;
+    if (!integer(decimals))
+        return false;
+    m_doc.SetDisplayPrecision(decimals);
+    int records = 0;
+    if (!integer(records) || records != groups)
+        return false;
+    for (TIndividualInfo& record : m_doc.Groups()) {
+        if (!readGroupRecord(record))
+            return false;
+    }
+    return true;
+}
+
+// Three fixed flags, then the values of those set; a value that is not a number leaves its setting
+// automatic. The record changes only once it is read whole.
+bool DocumentReader::readGroupRecord(TIndividualInfo& record)
+{
+    TFixableValue centre = record.CentreSetting;
+    TFixableValue range = record.RangeCentreSetting;
+    TFixableValue sigma = record.SigmaSetting;
+    if (!boolean(centre.Fixed) || !boolean(range.Fixed) || !boolean(sigma.Fixed))
+        return false;
+    for (TFixableValue* setting : { &centre, &range, &sigma }) {
+        if (!setting->Fixed)
+            continue;
+        QString line;
+        if (!text(line))
+            return false;
+        const std::optional<double> value = ParseNumber(line);
+        setting->Fixed = value.has_value();
+        if (value)
+            setting->Value = *value;
+    }
+    record.SetIndividualSettings(centre, sigma, range);
+    return true;
+}
+
+bool DocumentReader::readLegacy(QStringView firstLine)
+{
+    const QString operatorName = TrimBlanks(firstLine).toString();
+    m_doc.SetHeaderText(HeaderField::Operator, operatorName);
+    m_doc.SetHeaderPresent(HeaderField::Operator, !operatorName.isEmpty());
+
+    int kind = 0;
+    if (!integer(kind))
+        return false;
+    m_individual = kind == 3;
+    std::optional<double> fixedValues[3];
+    bool present[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        QString line;
+        if (!text(line))
+            return false;
+        present[i] = TrimBlanks(line) == u"1";
+        if (!present[i])
+            continue;
+        if (!text(line))
+            return false;
+        fixedValues[i] = ParseNumberNoComma(line);
+    }
+    int points = 0;
+    if (!integer(points) || points < 0)
+        return false;
+    // Only a subgroup document uses the size; an individual-values document lays out with 0.
+    if (!integer(m_subgroupSize))
+        return false;
+    if (!m_individual && (m_subgroupSize < 2 || m_subgroupSize > 25))
+        return false;
+    QString line;
+    if (!text(line)) // a line the layout does not use
+        return false;
+    if (!text(line))
+        return false;
+    m_doc.SetTableName(line);
+    if (!text(line))
+        return false;
+    m_doc.SetHeaderText(HeaderField::MeasuredParameter, line);
+    m_doc.SetHeaderPresent(HeaderField::MeasuredParameter, !TrimBlanks(line).isEmpty());
+
+    const int columns = m_individual ? 1 : m_subgroupSize;
+    if (!cellsBacked(points, columns))
+        return false;
+    std::vector<bool> flags(size_t(points) + 1, false);
+    flags.back() = true;
+    layOut(points, m_subgroupSize, std::move(flags));
+
+    // What the legacy layout does not hold is emptied, and its fixed chart choices are taken.
+    m_doc.SetUnits(QString());
+    for (const HeaderField field : { HeaderField::Sample, HeaderField::SamplePreparation,
+             HeaderField::MeasurementMethod, HeaderField::Instrument, HeaderField::Detector }) {
+        m_doc.SetHeaderText(field, QString());
+        m_doc.SetHeaderPresent(field, false);
+    }
+    m_doc.SetAdditionalInfo({});
+    m_doc.SetAdditionalInfoPresent(false);
+    m_doc.SetChartSelection(N13, false);
+    m_doc.SetChartSelection(N11, true);
+    m_doc.SetChartSelection(N31, true);
+    if (!m_individual) {
+        m_doc.SetChartSelection(N21, true);
+        m_doc.SetChartSelection(N51, true);
+        m_doc.SetChartSelection(N41, false);
+        m_doc.SetChartSelection(N61, false);
+    }
+
+    // The three fixed values mean different settings by chart kind; unknown kinds leave the record.
+    TIndividualInfo& record = m_doc.Groups().front();
+    auto fixable = [&](int i) {
+        TFixableValue setting;
+        if (present[i] && fixedValues[i]) {
+            setting.Fixed = true;
+            setting.Value = *fixedValues[i];
+        }
+        return setting;
+    };
+    TFixableValue* targets[3] = {};
+    switch (kind) {
+    case 1:
+    case 3:
+        targets[0] = &record.CentreSetting;
+        targets[1] = &record.RangeCentreSetting;
+        targets[2] = &record.SigmaSetting;
+        break;
+    case 2:
+        targets[0] = &record.CentreSetting;
+        targets[1] = &record.DeviationCentreSetting;
+        targets[2] = &record.SigmaSetting;
+        break;
+    case 4:
+        targets[0] = &record.MedianCentreSetting;
+        targets[1] = &record.RangeCentreSetting;
+        break;
+    case 10:
+        targets[1] = &record.RangeCentreSetting;
+        targets[2] = &record.SigmaSetting;
+        break;
+    default:
+        break;
+    }
+    if (kind == 1 || kind == 2 || kind == 3 || kind == 4 || kind == 10) {
+        const bool useSampleDeviation = kind == 3 ? record.UseSampleDeviation : true;
+        record.SetSubgroupSettings({}, {}, {}, {}, {}, {}, {}, useSampleDeviation);
+        for (int i = 0; i < 3; ++i) {
+            if (targets[i])
+                *targets[i] = fixable(i);
+        }
+    }
+
+    const bool complete = readLegacyPoints(points, columns);
+    m_doc.RecomputeDisplayPrecision();
+    return complete;
+}
+
+// Individual values: date and value line per point. Subgroups: all dates, then the values column
+// by column.
+bool DocumentReader::readLegacyPoints(int points, int columns)
+{
+    QString line;
+    if (m_individual) {
+        for (int row = 1; row <= points; ++row) {
+            if (!text(line))
+                return false;
+            m_doc.SetDateText(row, line);
+            if (!text(line))
+                return false;
+            m_doc.SetValueText(row, 0, line);
+        }
+        return true;
+    }
+    for (int row = 1; row <= points; ++row) {
+        if (!text(line))
+            return false;
+        m_doc.SetDateText(row, line);
+    }
+    for (int c = 0; c < columns; ++c) {
+        for (int row = 1; row <= points; ++row) {
+            if (!text(line))
+                return false;
+            m_doc.SetValueText(row, c, line);
+        }
+    }
+    return true;
+}
+
+// The steps after every load, whether or not reading failed.
+void FinishLoad(MeasurementDocument& doc, const QString& fileName)
+{
+    doc.SetFileName(fileName);
+    doc.ClearChanged();
+}
+
+} // namespace
+
+const QString& LoadErrorText()
+{
+    static const QString text = QStringLiteral("Помилка! Неможливо завершити завантаження!");
+    return text;
+}
+
+bool LoadDocumentFromBytes(MeasurementDocument& doc, const QByteArray& bytes, const QString& fileName)
+{
+    QString text;
+    {
+        QStringDecoder decoder("windows-1251");
+        text = decoder.decode(bytes);
+    }
+    DocumentReader reader(doc, text);
+    const bool complete = reader.Read();
+    reader.LayOutEmptyTableIfNeeded();
+    text.clear();
+    if (!complete)
+        doc.messenger().ShowMessage(LoadErrorText());
+    FinishLoad(doc, fileName);
+    return complete;
+}
+
+bool LoadDocument(MeasurementDocument& doc, const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        doc.messenger().ShowMessage(LoadErrorText());
+        FinishLoad(doc, fileName);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const bool readFailed = file.error() != QFileDevice::NoError;
+    file.close();
+    if (readFailed) {
+        doc.messenger().ShowMessage(LoadErrorText());
+        FinishLoad(doc, fileName);
+        return false;
+    }
+    return LoadDocumentFromBytes(doc, bytes, fileName);
 }
