@@ -4,6 +4,7 @@
 #include "document/MeasurementDocument.h"
 #include "document/Numbers.h"
 #include "statistics/FactorTable.h"
+#include "statistics/FixedFormatter.h"
 #include "statistics/directlinked.h"
 
 #include <algorithm>
@@ -113,29 +114,30 @@ bool TIndividualInfo::LoadAndCompute(
     if (!ComputePointStatistics())
         return false;
 
+    const FixedFormatter format(precision);
     const int closingRow = firstRow + n; // the separator row after the group, or the closing row
     const bool hasClosingRow = closingRow < doc.RowCount();
     if (Individual) {
         if (hasClosingRow)
-            doc.SetValueText(closingRow, 0, QStringLiteral("Середнє по групі: ") + FormatFixed(GrandMean, precision));
+            doc.SetValueText(closingRow, 0, QStringLiteral("Середнє по групі: ") + format(GrandMean));
         doc.SetResultText(firstRow, 0, QString());
         const TDArray& ranges = Data[2];
         for (int i = 1; i < n; ++i)
-            doc.SetResultText(firstRow + i, 0, FormatFixed(ranges[size_t(i - 1)], precision));
+            doc.SetResultText(firstRow + i, 0, format(ranges[size_t(i - 1)]));
         return true;
     }
 
     for (int i = 0; i < n; ++i) {
         for (int c = 0; c < 6; ++c)
-            doc.SetResultText(firstRow + i, c, FormatFixed(Data[size_t(k + c)][size_t(i)], precision));
+            doc.SetResultText(firstRow + i, c, format(Data[size_t(k + c)][size_t(i)]));
     }
     const double overall = OverallDeviation();
     if (!std::isfinite(overall))
         return false;
     if (hasClosingRow) {
         doc.SetLabelText(closingRow, QStringLiteral("Загалом по групі"));
-        doc.SetResultText(closingRow, 0, FormatFixed(GrandMean, precision));
-        doc.SetResultText(closingRow, 2, FormatFixed(overall, precision));
+        doc.SetResultText(closingRow, 0, format(GrandMean));
+        doc.SetResultText(closingRow, 2, format(overall));
     }
     if (std::fabs(GrandMean) < zeroCentre)
         return false;
@@ -143,7 +145,7 @@ bool TIndividualInfo::LoadAndCompute(
     if (!std::isfinite(relative))
         return false;
     if (hasClosingRow)
-        doc.SetResultText(closingRow, 3, FormatFixed(relative, precision));
+        doc.SetResultText(closingRow, 3, format(relative));
     return true;
 }
 

@@ -1,0 +1,150 @@
+// The compute of large documents against the floor of merely converting their cell texts.
+#include "analysis/Analizer.h"
+#include "document/MeasurementDocument.h"
+#include "document/Messenger.h"
+#include "document/Numbers.h"
+#include "statistics/ComputeDriver.h"
+#include "statistics/FixedFormatter.h"
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <memory>
+#include <random>
+
+namespace {
+
+constexpr int groupCount = 10;
+
+// A computed-state document of `points` points in ten equal groups, values with three decimals.
+std::unique_ptr<MeasurementDocument> MakeDocument(Messenger& messenger, int points, int subgroupSize)
+{
+    auto doc = std::make_unique<MeasurementDocument>(messenger);
+    const bool individual = subgroupSize == 0;
+    const int perGroup = points / groupCount;
+    std::vector<bool> flags;
+    for (int g = 0; g < groupCount; ++g) {
+        if (g > 0)
+            flags.push_back(true);
+        flags.insert(flags.end(), size_t(perGroup), false);
+    }
+    flags.push_back(true);
+    doc->StoreIndividualMode(individual);
+    doc->SetPointCount(perGroup * groupCount);
+    if (!individual)
+        doc->SetSubgroupSize(subgroupSize);
+    doc->StoreGroupCount(groupCount);
+    doc->SetSeparatorFlags(flags);
+    doc->SetMode(individual);
+    doc->SetGroupCount(groupCount);
+    std::mt19937 random(42);
+    std::normal_distribution<double> value(50.0, 2.0);
+    const int columns = doc->ValueColumnCount();
+    for (int row = 1; row <= doc->TableRowCount(); ++row) {
+        const bool separator = doc->SeparatorFlags()[size_t(row - 1)];
+        doc->SetDateText(row, separator ? MeasurementDocument::SeparatorLine() : QStringLiteral("01.01.2024"));
+        for (int c = 0; c < columns; ++c)
+            doc->SetValueText(
+                row, c, separator ? MeasurementDocument::SeparatorLine() : QString::number(value(random), 'f', 3));
+    }
+    doc->EnterComputedState();
+    return doc;
+}
+
+void ParseFloor(benchmark::State& state, int points, int subgroupSize)
+{
+    SilentMessenger messenger;
+    const auto doc = MakeDocument(messenger, points, subgroupSize);
+    const int columns = doc->ValueColumnCount();
+    for (auto _ : state) {
+        double sum = 0;
+        for (int row = 1; row <= doc->TableRowCount(); ++row) {
+            if (doc->SeparatorFlags()[size_t(row - 1)])
+                continue;
+            for (int c = 0; c < columns; ++c)
+                sum += ParseNumber(doc->ValueText(row, c)).value_or(0.0);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(points) * (subgroupSize == 0 ? 1 : subgroupSize));
+}
+
+void Compute(benchmark::State& state, int points, int subgroupSize)
+{
+    SilentMessenger messenger;
+    const auto doc = MakeDocument(messenger, points, subgroupSize);
+    for (auto _ : state) {
+        const bool ok = ComputeDocument(*doc);
+        if (!ok)
+            state.SkipWithError("compute failed");
+        benchmark::DoNotOptimize(ok);
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(points) * (subgroupSize == 0 ? 1 : subgroupSize));
+}
+
+// The parts of the compute of a million values, to see where its time goes.
+void BM_Part_CriteriaOfMillionValues(benchmark::State& state)
+{
+    SilentMessenger messenger;
+    const auto doc = MakeDocument(messenger, 1'000'000, 0);
+    ComputeDocument(*doc);
+    for (auto _ : state) {
+        for (const TIndividualInfo& g : doc->Groups()) {
+            for (int slot : { SlotCentre, SlotDeviation }) {
+                const TControlLines& l = g.Lines[size_t(slot)];
+                benchmark::DoNotOptimize(WestgardCheck(g.Series(slot), l.Centre, l.Upper, l.Lower));
+                benchmark::DoNotOptimize(IsoCheck(g.Series(slot), l.Centre, l.Upper, l.Lower));
+            }
+        }
+    }
+}
+
+void BM_Part_ResultCellsOfMillionValues(benchmark::State& state)
+{
+    SilentMessenger messenger;
+    const auto doc = MakeDocument(messenger, 1'000'000, 0);
+    ComputeDocument(*doc);
+    const FixedFormatter format(3);
+    for (auto _ : state) {
+        for (const TIndividualInfo& g : doc->Groups()) {
+            const std::span<const double> ranges = g.Series(SlotDeviation);
+            for (size_t i = 0; i < ranges.size(); ++i)
+                doc->SetResultText(g.FirstRow + int(i) + 1, 0, format(ranges[i]));
+        }
+    }
+}
+
+void BM_ParseFloor_MillionValues(benchmark::State& state)
+{
+    ParseFloor(state, 1'000'000, 0);
+}
+void BM_ComputeDocument_MillionValues(benchmark::State& state)
+{
+    Compute(state, 1'000'000, 0);
+}
+void BM_ParseFloor_200kSubgroupsOf5(benchmark::State& state)
+{
+    ParseFloor(state, 200'000, 5);
+}
+void BM_ComputeDocument_200kSubgroupsOf5(benchmark::State& state)
+{
+    Compute(state, 200'000, 5);
+}
+
+} // namespace
+
+BENCHMARK(BM_Part_CriteriaOfMillionValues)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Part_ResultCellsOfMillionValues)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseFloor_MillionValues)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputeDocument_MillionValues)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseFloor_200kSubgroupsOf5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputeDocument_200kSubgroupsOf5)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    // The result cells use the user's decimal separator, as in the program.
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
