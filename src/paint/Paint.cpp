@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <limits>
 
 namespace {
 
@@ -127,8 +128,18 @@ ChartScale ComputeChartScale(const std::vector<TIndividualInfo>& groups, int s, 
             continue;
         builder.Add(series.Lines.Lower);
         builder.Add(series.Lines.Upper);
-        for (int i = 0; i < series.Count; ++i)
-            builder.Add(series.Values[i]);
+        // The one pass over every value a redraw makes: kept tight, non-finite values skipped.
+        constexpr double top = std::numeric_limits<double>::max();
+        double low = std::numeric_limits<double>::infinity();
+        double high = -low;
+        for (int i = 0; i < series.Count; ++i) {
+            const double v = series.Values[i];
+            const bool finite = v >= -top && v <= top;
+            low = finite && v < low ? v : low;
+            high = finite && v > high ? v : high;
+        }
+        builder.Add(low);
+        builder.Add(high);
     }
     return builder.Result();
 }
