@@ -5,7 +5,6 @@
 #include "document/Numbers.h"
 
 #include <algorithm>
-#include <exception>
 
 namespace {
 
@@ -87,7 +86,7 @@ bool RunComputeCommand(MeasurementDocument& doc)
         doc.SetPrintReportEnabled(true);
         if (ComputeDocument(doc))
             return true;
-    } catch (const std::exception&) {
+    } catch (...) {
         // Any failure of the compute leaves the document editable, without a message of its own.
     }
     doc.InvalidateResults();
