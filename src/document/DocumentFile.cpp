@@ -440,38 +440,46 @@ const QString& LoadErrorText()
     return text;
 }
 
-bool LoadDocumentFromBytes(MeasurementDocument& doc, const QByteArray& bytes, const QString& fileName)
+namespace {
+
+bool LoadDocumentFromText(MeasurementDocument& doc, QString text, const QString& fileName)
 {
-    QString text;
-    {
-        QStringDecoder decoder("windows-1251");
-        text = decoder.decode(bytes);
-    }
     DocumentReader reader(doc, text);
     const bool complete = reader.Read();
     reader.LayOutEmptyTableIfNeeded();
-    text.clear();
+    text = QString(); // the line list is released before the steps that follow every load
     if (!complete)
         doc.messenger().ShowMessage(LoadErrorText());
     FinishLoad(doc, fileName);
     return complete;
 }
 
+QString DecodeFile(const QByteArray& bytes)
+{
+    QStringDecoder decoder("windows-1251");
+    return decoder.decode(bytes);
+}
+
+} // namespace
+
+bool LoadDocumentFromBytes(MeasurementDocument& doc, const QByteArray& bytes, const QString& fileName)
+{
+    return LoadDocumentFromText(doc, DecodeFile(bytes), fileName);
+}
+
 bool LoadDocument(MeasurementDocument& doc, const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        doc.messenger().ShowMessage(LoadErrorText());
-        FinishLoad(doc, fileName);
-        return false;
+    QString text;
+    {
+        QFile file(fileName);
+        const bool opened = file.open(QIODevice::ReadOnly);
+        const QByteArray bytes = opened ? file.readAll() : QByteArray();
+        if (!opened || file.error() != QFileDevice::NoError) {
+            doc.messenger().ShowMessage(LoadErrorText());
+            FinishLoad(doc, fileName);
+            return false;
+        }
+        text = DecodeFile(bytes); // the bytes go before the document grows
     }
-    const QByteArray bytes = file.readAll();
-    const bool readFailed = file.error() != QFileDevice::NoError;
-    file.close();
-    if (readFailed) {
-        doc.messenger().ShowMessage(LoadErrorText());
-        FinishLoad(doc, fileName);
-        return false;
-    }
-    return LoadDocumentFromBytes(doc, bytes, fileName);
+    return LoadDocumentFromText(doc, std::move(text), fileName);
 }
