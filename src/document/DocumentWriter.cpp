@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 
 namespace {
@@ -140,32 +141,41 @@ bool NeedsCare(const QString& text)
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80 || IsLineBreak(c); });
 }
 
-// Tells whether the file's code page holds a text: it must read back unchanged. (The encoder's
-// error flag cannot be cleared once set, so it cannot serve many texts.)
+// Tells whether the file's code page holds a text. The code page is single-byte, so the
+// characters it holds are exactly those its 256 bytes read as.
 class CodePage {
 public:
-    bool Holds(QStringView text)
+    CodePage()
     {
-        m_encoder.resetState();
-        m_decoder.resetState();
-        const QByteArray bytes = m_encoder.encode(text);
-        return QString(m_decoder.decode(bytes)) == text;
+        QByteArray bytes(256, Qt::Uninitialized);
+        for (int i = 0; i < 256; ++i)
+            bytes[i] = char(i);
+        QStringDecoder decoder("windows-1251");
+        const QString held = decoder.decode(bytes);
+        for (const QChar c : held) {
+            if (!c.isSurrogate())
+                m_held.set(c.unicode());
+        }
+    }
+
+    bool Holds(QStringView text) const
+    {
+        return std::all_of(text.begin(), text.end(), [this](QChar c) { return m_held.test(c.unicode()); });
     }
 
     // Calls out(index, length, held) for every character (a surrogate pair counts as one).
-    template <typename F> void ForEachCharacter(QStringView text, F out)
+    template <typename F> void ForEachCharacter(QStringView text, F out) const
     {
         for (qsizetype i = 0; i < text.size();) {
             const qsizetype length
                 = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
-            out(i, length, text[i].unicode() < 0x80 || Holds(text.mid(i, length)));
+            out(i, length, length == 1 && m_held.test(text[i].unicode()));
             i += length;
         }
     }
 
 private:
-    QStringEncoder m_encoder { "windows-1251" };
-    QStringDecoder m_decoder { "windows-1251" };
+    std::bitset<0x10000> m_held;
 };
 
 QString PlaceName(const MeasurementDocument& doc, const TextPlace& place)
