@@ -347,6 +347,8 @@ void DrawChartGroups(const std::vector<TIndividualInfo>& groups, int rowOffset, 
         counter += n;
         xv = xl + groupStep;
     }
+    // As after drawing every group: the rows of the chart's last group stay set.
+    SetGroupRows(SeriesOf(groups[size_t(last)], s, rowOffset).Lines, target, scale);
 }
 
 void DrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& dates, QImage& bitmap, const QString& u,

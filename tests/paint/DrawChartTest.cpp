@@ -7,6 +7,7 @@
 #include "common/TestSupport.h"
 
 #include <QColor>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -183,6 +184,12 @@ TEST_F(DrawChartTest, DegenerateInputDrawsWithoutFailing)
         } catch (const DrawingAborted&) {
         }
     }
+    // Bitmaps of odd sizes draw without failing, too.
+    for (const QSize size : { QSize(1, 1), QSize(10, 300), QSize(2000, 40), QSize(0, 0) }) {
+        QImage image(size, QImage::Format_RGB32);
+        int extent = 5000;
+        DrawChart(rows[1].groups, {}, image, QStringLiteral("x"), 2, 0, 0, extent, 1.0);
+    }
     // The equal chart draws its centre line in the middle of the widened scale.
     QImage image = Page();
     int extent = 1000;
@@ -203,6 +210,9 @@ TEST_F(DrawChartTest, WindowMatchesTheFullWidthDrawing)
         ChartGroup(wave, { 4, 16, 10 }),
         ChartGroup({ 3, 21 }, { 2, 20, 11 }),
     };
+    std::vector<double> longWave;
+    for (int i = 0; i < 150; ++i)
+        longWave.push_back(10 + 8 * std::sin(i * 0.3));
     std::vector<TIndividualInfo> pairs; // many short groups whose texts reach over their neighbours
     for (int g = 0; g < 12; ++g)
         pairs.push_back(ChartGroup({ 10.0 + g, 11.0 - g % 3 }, { 5.0 + g % 4, 16.0 + g, 10.5 }));
@@ -211,26 +221,34 @@ TEST_F(DrawChartTest, WindowMatchesTheFullWidthDrawing)
         std::vector<TIndividualInfo> groups;
         QString unit;
         int d;
+        int s = 0;
+        int rowOffset = 0;
     } rows[] = {
         { "one group", { ChartGroup(wave, { 4, 16, 10 }) }, QStringLiteral("мг/л"), 2 },
         { "several groups", several, QStringLiteral("%"), 1 },
         { "short groups, wide texts", pairs, QStringLiteral("одиниці"), 6 },
         { "narrower than the page", { ChartGroup({ 1, 3, 2 }, { 0, 4, 2 }) }, QString(), 3 },
+        { "long groups on a relative chart",
+            { ChartGroup(longWave, { 2, 18, 10 }, 3, 5), ChartGroup(wave, { 4, 16, 10 }, 3, 5),
+                ChartGroup(longWave, { 1, 19, 10 }, 3, 5) },
+            QStringLiteral("%"), 2, 3, 5 },
     };
     for (const Row& row : rows) {
         int points = 0;
         for (const TIndividualInfo& group : row.groups)
-            points += SeriesOf(group, 0, 0).Count;
+            points += SeriesOf(group, row.s, row.rowOffset).Count;
         const int initialExtent = int(ChartPageExtent(points, int(row.groups.size()), 50, 50));
         for (const double f : { 0.0, 0.137, 0.5, 0.77, 1.0 }) {
             ChartDrawingState().Reset();
             QImage expected(W, H, QImage::Format_RGB32);
             int expectedExtent = initialExtent;
-            ReferenceDrawChart(row.groups, NumberedDates(points), expected, row.unit, row.d, 0, 0, expectedExtent, f);
+            ReferenceDrawChart(
+                row.groups, NumberedDates(points), expected, row.unit, row.d, row.s, row.rowOffset, expectedExtent, f);
             ChartDrawingState().Reset();
             QImage actual(W, H, QImage::Format_RGB32);
             int actualExtent = initialExtent;
-            DrawChart(row.groups, NumberedDates(points), actual, row.unit, row.d, 0, 0, actualExtent, f);
+            DrawChart(
+                row.groups, NumberedDates(points), actual, row.unit, row.d, row.s, row.rowOffset, actualExtent, f);
             EXPECT_EQ(actualExtent, expectedExtent) << row.name << " f=" << f;
             EXPECT_TRUE(SameImage(actual, expected)) << row.name << " f=" << f;
         }
