@@ -19,6 +19,15 @@ TEST(FixedFormatter, WritesWhatFormatFixedWrites)
     std::uniform_int_distribution<int> exponent(-20, 20);
     for (int i = 0; i < 5000; ++i)
         values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+    // Near and at the halves of every precision, and differences of three-decimal data as the
+    // moving ranges are.
+    std::uniform_int_distribution<int> units(-100000, 100000);
+    for (int i = 0; i < 2000; ++i) {
+        const double scale = std::pow(10.0, i % 8);
+        const double half = (units(random) + 0.5) / scale;
+        values.insert(values.end(), { half, std::nextafter(half, 0.0), std::nextafter(half, 1e300) });
+        values.push_back(std::fabs(units(random) / 1000.0 - units(random) / 1000.0));
+    }
     for (int decimals = -1; decimals <= 20; ++decimals) {
         const FixedFormatter format(decimals);
         for (double v : values)
