@@ -141,3 +141,29 @@ int64_t ReportPictureWidth(int first, int last, int groups, int leftMargin, int 
         = 2 * int64_t(leftMargin) + int64_t(groups) * groupStep + (int64_t(last) - first - groups + 1) * pointStep;
     return std::max(spread, 4 * int64_t(leftMargin));
 }
+
+namespace {
+
+int64_t floorDiv(int64_t a, int64_t b)
+{
+    const int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+} // namespace
+
+std::pair<int, int> HorizontalLayout::PointsNear(int64_t groupStart, int count, int64_t left, int64_t right) const
+{
+    const int64_t step = std::max(PointStep, 1);
+    const int64_t first = std::clamp<int64_t>(floorDiv(left - groupStart, step) - 1, 0, count - 1);
+    const int64_t last = std::clamp<int64_t>(floorDiv(right - groupStart, step) + 2, 0, count - 1);
+    return { int(first), int(last) };
+}
+
+int64_t HorizontalLayout::FirstPointFrom(int64_t groupStart, int count, int64_t x) const
+{
+    if (x <= groupStart)
+        return 0;
+    const int64_t step = std::max(PointStep, 1);
+    return std::min<int64_t>((x - groupStart + step - 1) / step, count);
+}

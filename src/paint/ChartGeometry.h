@@ -2,6 +2,7 @@
 
 #include <QRgb>
 #include <cstdint>
+#include <utility>
 
 // Pure geometry of a chart: value to row, zone colours, tick rows and the horizontal layout.
 // Nothing here draws, so all of it can be tested without a bitmap.
@@ -69,3 +70,23 @@ inline int64_t AdjustedChartExtent(int64_t extent, int leftMargin)
 int64_t ScrollOffset(int64_t adjustedExtent, int width, double fraction);
 // Width of a report picture of the points first..last spanning the given number of groups.
 int64_t ReportPictureWidth(int first, int last, int groups, int leftMargin, int groupStep, int pointStep);
+
+// Horizontal placement of the points of a chart: groups in document order, points PointStep
+// apart within a group, GroupStep from a group's last point to the next group's first.
+struct HorizontalLayout {
+    int LeftMargin = 65;
+    int GroupStep = 50;
+    int PointStep = 50;
+
+    int64_t FirstPointX() const { return LeftMargin + GroupStep / 2; } // the chart's first point
+    int Overhang() const { return RoundHalfEven(PointStep * 0.1); } // of group lines beyond the points
+    int64_t PointX(int64_t groupStart, int64_t index) const { return groupStart + index * PointStep; }
+    int64_t LastPointX(int64_t groupStart, int count) const { return PointX(groupStart, count - 1); }
+    int64_t NextGroupStart(int64_t groupStart, int count) const { return LastPointX(groupStart, count) + GroupStep; }
+    // The indexes of a group's points, first and last (clamped to the group), that bound every
+    // segment and disc that can touch the columns left .. right - 1, with one point to spare on
+    // either side.
+    std::pair<int, int> PointsNear(int64_t groupStart, int count, int64_t left, int64_t right) const;
+    // Index of the first point of a group at or right of column x (count when there is none).
+    int64_t FirstPointFrom(int64_t groupStart, int count, int64_t x) const;
+};

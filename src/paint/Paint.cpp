@@ -65,12 +65,6 @@ int lastDrawn(const std::vector<TIndividualInfo>& groups, int s, int rowOffset)
     return -1;
 }
 
-int64_t floorDiv(int64_t a, int64_t b)
-{
-    const int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
 int seriesRow(const GroupSeries& series, int i, int height, const ChartScale& scale)
 {
     return ValueToRow(series.Values[i], height, scale);
@@ -298,54 +292,53 @@ void DrawChartGroups(const std::vector<TIndividualInfo>& groups, int rowOffset, 
     const int last = lastDrawn(groups, s, rowOffset);
     const int height = target.Height();
     const int64_t width = target.Width();
-    const int margin = state.LeftMargin;
-    const int pointStep = state.PointStep;
-    const int groupStep = state.GroupStep;
-    const int overhang = RoundHalfEven(pointStep * 0.1);
+    const HorizontalLayout layout { state.LeftMargin, state.GroupStep, state.PointStep };
+    const int overhang = layout.Overhang();
     const ChartCanvas::Clip clip = target.ClipRect();
     const int64_t labelBound = labelWidthBound(target, u);
 
-    int64_t xv = margin + groupStep / 2;
+    int64_t xv = layout.FirstPointX();
     int counter = 1;
     for (int g = first; g >= 0; g = nextDrawn(groups, size_t(g) + 1, s, rowOffset)) {
         const GroupSeries series = SeriesOf(groups[size_t(g)], s, rowOffset);
         const int n = series.Count;
-        const int64_t xl = xv + int64_t(n - 1) * pointStep;
+        const int64_t xl = layout.LastPointX(xv, n);
         const bool isFirst = g == first;
         const bool isLast = g == last;
-        const int64_t lineStart = isFirst ? margin + 1 : xv - overhang;
-        const int64_t lineEnd = isLast ? width - margin - 1 : xl + overhang;
+        const int64_t lineStart = isFirst ? layout.LeftMargin + 1 : xv - overhang;
+        const int64_t lineEnd = isLast ? width - layout.LeftMargin - 1 : xl + overhang;
+        const int64_t labelsEnd = xl + layout.PointStep / 2;
         // Every later group lies further right, texts included, so the walk may stop here.
-        if (std::min({ lineStart, xv - 4, xl + pointStep / 2 - labelBound }) >= clip.Right)
+        if (std::min({ lineStart, xv - 4, labelsEnd - labelBound }) >= clip.Right)
             break;
-        const int64_t right = isLast ? std::max(lineEnd, xl + 4) : xl + groupStep - overhang;
+        const int64_t right = isLast ? std::max(lineEnd, xl + 4) : xl + layout.GroupStep - overhang;
         if (right >= clip.Left) {
             SetGroupRows(series.Lines, target, scale);
             DrawGroupLines(lineStart, lineEnd, target);
             if (!isLast) {
                 const int next = nextDrawn(groups, size_t(g) + 1, s, rowOffset);
                 const TControlLines& lines = SeriesOf(groups[size_t(next)], s, rowOffset).Lines;
-                DrawGroupTransition(xl + overhang, xl + groupStep - overhang, ValueToRow(lines.Upper, height, scale),
-                    ValueToRow(lines.Lower, height, scale), ValueToRow(lines.Centre, height, scale), target);
+                DrawGroupTransition(xl + overhang, xl + layout.GroupStep - overhang,
+                    ValueToRow(lines.Upper, height, scale), ValueToRow(lines.Lower, height, scale),
+                    ValueToRow(lines.Centre, height, scale), target);
             }
             for (const LineLabel& label : lineLabels(series.Lines, d, u))
-                target.Text(xl + pointStep / 2 - target.TextWidth(label.Text), label.Row, label.Text);
+                target.Text(labelsEnd - target.TextWidth(label.Text), label.Row, label.Text);
             // Only the points whose segments or discs can meet the clip; each marker still comes
             // after both segments that touch its point.
-            const int ia = int(std::clamp<int64_t>(floorDiv(clip.Left - xv, pointStep) - 1, 0, n - 1));
-            const int ib = int(std::clamp<int64_t>(floorDiv(clip.Right - xv, pointStep) + 2, 0, n - 1));
+            const auto [ia, ib] = layout.PointsNear(xv, n, clip.Left, clip.Right);
             for (int i = ia + 1; i <= ib; ++i) {
-                const int64_t x = xv + int64_t(i) * pointStep;
+                const int64_t x = layout.PointX(xv, i);
                 const int previousRow = seriesRow(series, i - 1, height, scale);
-                DrawGradientSegment(x - pointStep, previousRow, x, seriesRow(series, i, height, scale), target);
+                DrawGradientSegment(x - layout.PointStep, previousRow, x, seriesRow(series, i, height, scale), target);
                 int number = counter + i - 1;
-                DrawPointMarker(x - pointStep, previousRow, number, target);
+                DrawPointMarker(x - layout.PointStep, previousRow, number, target);
             }
             int number = counter + ib;
-            DrawPointMarker(xv + int64_t(ib) * pointStep, seriesRow(series, ib, height, scale), number, target);
+            DrawPointMarker(layout.PointX(xv, ib), seriesRow(series, ib, height, scale), number, target);
         }
         counter += n;
-        xv = xl + groupStep;
+        xv = layout.NextGroupStart(xv, n);
     }
     // As after drawing every group: the rows of the chart's last group stay set.
     SetGroupRows(SeriesOf(groups[size_t(last)], s, rowOffset).Lines, target, scale);
@@ -380,27 +373,22 @@ void DrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& da
     }
 
     // Numbers, ticks and dates of the points whose x falls inside the frame.
-    const int pointStep = state.PointStep;
-    const int groupStep = state.GroupStep;
+    const HorizontalLayout layout { margin, state.GroupStep, state.PointStep };
     const int64_t visibleLeft = margin + offset;
     const int64_t visibleRight = width + offset - margin;
-    int64_t xv = margin + groupStep / 2;
+    int64_t xv = layout.FirstPointX();
     int p = 1;
     for (int g = nextDrawn(groups, 0, s, rowOffset); g >= 0 && xv < visibleRight;
          g = nextDrawn(groups, size_t(g) + 1, s, rowOffset)) {
         const int n = SeriesOf(groups[size_t(g)], s, rowOffset).Count;
-        const int64_t xl = xv + int64_t(n - 1) * pointStep;
-        if (xl >= visibleLeft) {
-            const int64_t i0 = xv >= visibleLeft ? 0 : (visibleLeft - xv + pointStep - 1) / pointStep;
-            for (int64_t i = i0; i < n; ++i) {
-                const int64_t x = xv + i * pointStep;
-                if (x >= visibleRight)
-                    break;
-                DrawPointAnnotation(x - offset, p + int(i), dates, target);
-            }
+        for (int64_t i = layout.FirstPointFrom(xv, n, visibleLeft); i < n; ++i) {
+            const int64_t x = layout.PointX(xv, i);
+            if (x >= visibleRight)
+                break;
+            DrawPointAnnotation(x - offset, p + int(i), dates, target);
         }
         p += n;
-        xv = xl + groupStep;
+        xv = layout.NextGroupStart(xv, n);
     }
 }
 

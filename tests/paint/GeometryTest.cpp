@@ -130,4 +130,21 @@ TEST(ChartGeometry, HorizontalLayout)
         EXPECT_EQ(ReportPictureWidth(row.first, row.last, row.groups, 65, 50, 50), row.expected) << row.name;
 }
 
+TEST(ChartGeometry, PointPlacement)
+{
+    const HorizontalLayout layout { 80, 50, 50 };
+    EXPECT_EQ(layout.FirstPointX(), 105);
+    EXPECT_EQ(layout.Overhang(), 5);
+    EXPECT_EQ(layout.LastPointX(105, 4), 255);
+    EXPECT_EQ(layout.NextGroupStart(105, 4), 305); // GroupStep after the last point
+    // Points at 1000, 1050, ...: the window 1120..1300 needs points 1 (left of it) to 8.
+    EXPECT_EQ(layout.PointsNear(1000, 100, 1120, 1300), std::make_pair(1, 8));
+    EXPECT_EQ(layout.PointsNear(1000, 5, 1120, 1300), std::make_pair(1, 4));
+    EXPECT_EQ(layout.PointsNear(1000, 100, 0, 900), std::make_pair(0, 0));
+    EXPECT_EQ(layout.FirstPointFrom(1000, 10, 900), 0);
+    EXPECT_EQ(layout.FirstPointFrom(1000, 10, 1050), 1);
+    EXPECT_EQ(layout.FirstPointFrom(1000, 10, 1051), 2);
+    EXPECT_EQ(layout.FirstPointFrom(1000, 10, 5000), 10);
+}
+
 } // namespace
