@@ -13,6 +13,9 @@ QImage& prepared(QImage& image)
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32
         && image.format() != QImage::Format_ARGB32_Premultiplied)
         image = image.convertToFormat(QImage::Format_RGB32);
+    // Chart coordinates are bitmap pixels, whatever screen the bitmap is meant for.
+    if (image.devicePixelRatio() != 1.0)
+        image.setDevicePixelRatio(1.0);
     if (image.dotsPerMeterX() != DotsPerMeter96)
         image.setDotsPerMeterX(DotsPerMeter96);
     if (image.dotsPerMeterY() != DotsPerMeter96)

@@ -139,6 +139,25 @@ TEST_F(PrimitivesTest, MarkerDiscTickAndNumber)
     EXPECT_GT(Column(100, 285 - 16, 284) + Column(98, 285 - 16, 284) + Column(101, 285 - 16, 284), 0);
 }
 
+TEST_F(PrimitivesTest, TextsArePlacedInBitmapPixelsOnAnyBitmap)
+{
+    // A bitmap meant for a high-density screen, in another format: texts still land where asked.
+    QImage other(300, 40, QImage::Format_ARGB32_Premultiplied);
+    other.setDevicePixelRatio(2.0);
+    other.fill(Qt::white);
+    QImage plain(300, 40, QImage::Format_RGB32);
+    plain.fill(Qt::white);
+    for (QImage* target : { &other, &plain }) {
+        ChartCanvas canvas(*target);
+        canvas.Text(120, 10, QStringLiteral("ВКМ=1,5 мг"));
+    }
+    EXPECT_EQ(other.convertToFormat(QImage::Format_RGB32), plain);
+    int dark = 0;
+    for (int x = 0; x < 120; ++x)
+        dark += plain.pixel(x, 15) != qRgb(255, 255, 255) ? 1 : 0;
+    EXPECT_EQ(dark, 0);
+}
+
 TEST_F(PrimitivesTest, WindowedCanvasTouchesOnlyItsClip)
 {
     // A virtual bitmap 10,000 wide whose columns 5,000 .. 5,299 land on the image; clip 5,100 .. 5,199.
