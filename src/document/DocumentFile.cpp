@@ -13,9 +13,10 @@
 namespace {
 
 // A file may be cut short, and then the rows read so far are kept. But the table is laid out
-// only when the file still holds at least this share (1/N) of its date and value lines, so that
-// counts no file could back never make the reader allocate much more than the file's own size.
-constexpr int64_t MinimumCellLineShare = 4;
+// only when the file still holds at least half of its date and value lines, so that counts no
+// file could back never make the reader allocate more than a few tens of times the file's size
+// (an empty cell costs the table a few dozen bytes, and its line at least one).
+constexpr int64_t MinimumCellLineShare = 2;
 
 constexpr HeaderField StoredHeaderFields[]
     = { HeaderField::Operator, HeaderField::MeasuredParameter, HeaderField::Sample, HeaderField::SamplePreparation,

@@ -327,6 +327,13 @@ TEST(DocumentFileLoad, FileEndingInTheValuesKeepsTheRowsReadSoFar)
     EXPECT_EQ(l.doc.ValueText(2, 2), QStringLiteral("4.125"));
     EXPECT_EQ(l.doc.ValueText(3, 0), QStringLiteral("5"));
     EXPECT_EQ(l.doc.ValueText(3, 1), QString());
+
+    // With fewer than half of the 24 date and value lines left, the counts are not believed.
+    EXPECT_FALSE(l.Load(FileBytes(SmallSubgroupFile().mid(0, FirstDateLine + 12))));
+    EXPECT_EQ(l.doc.PointCount(), 5);
+    EXPECT_FALSE(l.Load(FileBytes(SmallSubgroupFile().mid(0, FirstDateLine + 11))));
+    EXPECT_EQ(l.doc.PointCount(), 0);
+    ExpectConsistent(l.doc);
 }
 
 TEST(DocumentFileLoad, TruncatedAtEveryByte)
