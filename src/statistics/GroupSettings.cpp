@@ -28,9 +28,11 @@ void refresh(MeasurementDocument& doc, TIndividualInfo& group)
         group.RecomputeForDisplay(doc);
 }
 
-// The typed number when it is a positive number; otherwise says why and gives nothing.
+// The typed number when it is a positive number; otherwise says why and gives nothing. The
+// decimals typed raise the display precision first, whether or not the number is taken.
 std::optional<double> positiveNumber(MeasurementDocument& doc, const QString& text)
 {
+    doc.RaiseDisplayPrecision(DecimalsOf(TrimBlanks(text)));
     const std::optional<double> value = ParseNumber(text);
     if (!value) {
         doc.messenger().ShowMessage(QStringLiteral("Некоректно задане число!"));
@@ -43,11 +45,9 @@ std::optional<double> positiveNumber(MeasurementDocument& doc, const QString& te
     return value;
 }
 
-bool acceptTyped(
-    MeasurementDocument& doc, TIndividualInfo& group, TFixableValue& setting, double value, const QString& text)
+bool acceptTyped(MeasurementDocument& doc, TIndividualInfo& group, TFixableValue& setting, double value)
 {
     setting.Value = value;
-    doc.RaiseDisplayPrecision(DecimalsOf(TrimBlanks(text)));
     refresh(doc, group);
     return true;
 }
@@ -158,7 +158,7 @@ bool MiddleEditSubmit(MeasurementDocument& doc, int slot, const QString& text)
     const std::optional<double> value = positiveNumber(doc, text);
     if (!value)
         return false;
-    return acceptTyped(doc, *group, *setting, *value, text);
+    return acceptTyped(doc, *group, *setting, *value);
 }
 
 bool SigmaEditSubmit(MeasurementDocument& doc, int slot, const QString& text)
@@ -169,7 +169,7 @@ bool SigmaEditSubmit(MeasurementDocument& doc, int slot, const QString& text)
     const std::optional<double> value = positiveNumber(doc, text);
     if (!value)
         return false;
-    return acceptTyped(doc, *group, group->SigmaSetting, *value, text);
+    return acceptTyped(doc, *group, group->SigmaSetting, *value);
 }
 
 bool SigmaEdit2Submit(MeasurementDocument& doc, int slot, const QString& text)
@@ -187,5 +187,5 @@ bool SigmaEdit2Submit(MeasurementDocument& doc, int slot, const QString& text)
         doc.messenger().ShowMessage(QStringLiteral("Некоректно задане число!"));
         return false;
     }
-    return acceptTyped(doc, *group, group->SigmaSetting, sigma, text);
+    return acceptTyped(doc, *group, group->SigmaSetting, sigma);
 }

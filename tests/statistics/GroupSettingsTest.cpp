@@ -32,7 +32,7 @@ TEST(GroupSettings, TypedValues)
         { "negative", "-5", false, notPositive, 30, 1 },
         { "not a number", "abc", false, notANumber, 30, 1 },
         { "empty", "", false, notANumber, 30, 1 },
-        { "trailing garbage keeps the precision", "12.12345a", false, notANumber, 30, 1 },
+        { "refused text still raises the precision", "12.12345a", false, notANumber, 30, 6 },
         { "comma", "12,125", true, QString(), 12.125, 3 },
         { "blanks around", " 14.5 ", true, QString(), 14.5, 1 },
         { "integer", "15", true, QString(), 15, 1 },
