@@ -1,11 +1,16 @@
 #include "document/MeasurementDocument.h"
 
+#include "document/FixedFormatter.h"
 #include "document/Messenger.h"
 #include "document/Numbers.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
+
+constexpr double textCell = std::numeric_limits<double>::quiet_NaN();
 
 const QString& valueWord()
 {
@@ -76,6 +81,7 @@ void MeasurementDocument::SetMode(bool individual)
     m_dates.clear();
     m_values.clear();
     m_results.clear();
+    m_resultNumbers.clear();
     m_labelOverrides.clear();
     resizeRows(tableRows);
     writeLayoutHeaders();
@@ -188,6 +194,29 @@ void MeasurementDocument::SetLabelText(int row, const QString& text)
     m_labelOverrides.emplace_back(row, text);
 }
 
+QString MeasurementDocument::ResultText(int row, int column) const
+{
+    const size_t index = resultIndex(row, column);
+    const double number = m_resultNumbers[index];
+    if (std::isnan(number))
+        return m_results[index];
+    return FixedFormatter(m_resultDecimals)(number);
+}
+
+void MeasurementDocument::SetResultText(int row, int column, const QString& text)
+{
+    const size_t index = resultIndex(row, column);
+    m_results[index] = text;
+    m_resultNumbers[index] = textCell;
+}
+
+void MeasurementDocument::SetResultNumber(int row, int column, double value)
+{
+    const size_t index = resultIndex(row, column);
+    m_results[index].clear();
+    m_resultNumbers[index] = value;
+}
+
 void MeasurementDocument::EditDateText(int row, const QString& text)
 {
     InvalidateResults();
@@ -263,8 +292,10 @@ void MeasurementDocument::InvalidateResults()
             for (int c = 0; c < m_resultColumns; ++c)
                 SetResultText(row, c, line);
         } else {
-            for (int c = 0; c < m_resultColumns; ++c)
+            for (int c = 0; c < m_resultColumns; ++c) {
                 m_results[resultIndex(row, c)].clear();
+                m_resultNumbers[resultIndex(row, c)] = textCell;
+            }
         }
     }
     m_chartTabVisible.fill(false);
@@ -450,6 +481,7 @@ void MeasurementDocument::resizeRows(int tableRows)
     m_dates.resize(rows);
     m_values.resize(rows * size_t(m_valueColumns));
     m_results.resize(rows * size_t(m_resultColumns));
+    m_resultNumbers.resize(rows * size_t(m_resultColumns), textCell);
     m_labelNumbers.resize(rows, 0);
 }
 

@@ -101,8 +101,12 @@ public:
     void SetDateText(int row, const QString& text) { m_dates[size_t(row - 1)] = text; }
     const QString& ValueText(int row, int column) const { return m_values[valueIndex(row, column)]; }
     void SetValueText(int row, int column, const QString& text) { m_values[valueIndex(row, column)] = text; }
-    const QString& ResultText(int row, int column) const { return m_results[resultIndex(row, column)]; }
-    void SetResultText(int row, int column, const QString& text) { m_results[resultIndex(row, column)] = text; }
+    // A result cell holds either a text or a number shown with the result decimals; numbers are
+    // formatted when read, so a compute of a million rows does not build a million texts.
+    QString ResultText(int row, int column) const;
+    void SetResultText(int row, int column, const QString& text);
+    void SetResultNumber(int row, int column, double value);
+    void SetResultDecimals(int decimals) { m_resultDecimals = decimals; }
     // The analyst's edits of a point row: results are dropped and the document marked changed.
     void EditDateText(int row, const QString& text);
     void EditValueText(int row, int column, const QString& text);
@@ -215,6 +219,8 @@ private:
     std::vector<QString> m_dates; // per grid row from 1
     std::vector<QString> m_values; // row-major, m_valueColumns per row
     std::vector<QString> m_results; // row-major, m_resultColumns per row
+    std::vector<double> m_resultNumbers; // parallel to m_results; NaN where the cell holds a text
+    int m_resultDecimals = 1;
     std::vector<int> m_labelNumbers; // point number, minus the separator ordinal, or 0 for no label
     std::vector<std::pair<int, QString>> m_labelOverrides; // rows whose label the compute wrote
     QString m_valueHeader;

@@ -4,7 +4,7 @@
 #include "document/MeasurementDocument.h"
 #include "document/Numbers.h"
 #include "statistics/FactorTable.h"
-#include "statistics/FixedFormatter.h"
+#include "document/FixedFormatter.h"
 #include "statistics/directlinked.h"
 
 #include <algorithm>
@@ -115,6 +115,7 @@ bool TIndividualInfo::LoadAndCompute(
         return false;
 
     const FixedFormatter format(precision);
+    doc.SetResultDecimals(precision);
     const int closingRow = firstRow + n; // the separator row after the group, or the closing row
     const bool hasClosingRow = closingRow < doc.RowCount();
     if (Individual) {
@@ -123,21 +124,21 @@ bool TIndividualInfo::LoadAndCompute(
         doc.SetResultText(firstRow, 0, QString());
         const TDArray& ranges = Data[2];
         for (int i = 1; i < n; ++i)
-            doc.SetResultText(firstRow + i, 0, format(ranges[size_t(i - 1)]));
+            doc.SetResultNumber(firstRow + i, 0, ranges[size_t(i - 1)]);
         return true;
     }
 
     for (int i = 0; i < n; ++i) {
         for (int c = 0; c < 6; ++c)
-            doc.SetResultText(firstRow + i, c, format(Data[size_t(k + c)][size_t(i)]));
+            doc.SetResultNumber(firstRow + i, c, Data[size_t(k + c)][size_t(i)]);
     }
     const double overall = OverallDeviation();
     if (!std::isfinite(overall))
         return false;
     if (hasClosingRow) {
         doc.SetLabelText(closingRow, QStringLiteral("Загалом по групі"));
-        doc.SetResultText(closingRow, 0, format(GrandMean));
-        doc.SetResultText(closingRow, 2, format(overall));
+        doc.SetResultNumber(closingRow, 0, GrandMean);
+        doc.SetResultNumber(closingRow, 2, overall);
     }
     if (std::fabs(GrandMean) < zeroCentre)
         return false;
@@ -145,7 +146,7 @@ bool TIndividualInfo::LoadAndCompute(
     if (!std::isfinite(relative))
         return false;
     if (hasClosingRow)
-        doc.SetResultText(closingRow, 3, format(relative));
+        doc.SetResultNumber(closingRow, 3, relative);
     return true;
 }
 
