@@ -136,7 +136,7 @@ template <typename Sink> void WriteItems(const MeasurementDocument& doc, Sink& s
 }
 
 // Texts made of printable ASCII need no look: the code page holds them and they carry no break.
-bool NeedsCare(const QString& text)
+bool NeedsCare(QStringView text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80 || IsLineBreak(c); });
 }
@@ -221,7 +221,7 @@ public:
 
     void Plain(const QString&) { }
 
-    void Text(const QString& text, const TextPlace& place)
+    void Text(QStringView text, const TextPlace& place)
     {
         if (!NeedsCare(text))
             return;
@@ -230,7 +230,7 @@ public:
         if (!m_codePage.Holds(text)) {
             m_codePage.ForEachCharacter(text, [&](qsizetype i, qsizetype length, bool encodable) {
                 if (!encodable && unencodable.isEmpty())
-                    unencodable = text.mid(i, length);
+                    unencodable = text.mid(i, length).toString();
             });
         }
         if (!lineBreak && unencodable.isEmpty())
@@ -277,14 +277,14 @@ class ByteWriter {
 public:
     void Plain(const QString& text) { append(text); }
 
-    void Text(const QString& text, const TextPlace&)
+    void Text(QStringView text, const TextPlace&)
     {
         if (!NeedsCare(text)) {
             append(text);
             return;
         }
         // The analyst has agreed: breaks become blanks, characters the code page lacks become "?".
-        QString safe = text;
+        QString safe = text.toString();
         for (QChar& c : safe) {
             if (IsLineBreak(c))
                 c = QLatin1Char(' ');
@@ -309,7 +309,7 @@ public:
     }
 
 private:
-    void append(const QString& text)
+    void append(QStringView text)
     {
         m_buffer += text;
         m_buffer += QLatin1String("\r\n");

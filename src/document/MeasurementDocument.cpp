@@ -80,8 +80,7 @@ void MeasurementDocument::SetMode(bool individual)
     m_resultColumns = individual ? 1 : 6;
     m_dates.clear();
     m_values.clear();
-    m_results.clear();
-    m_resultNumbers.clear();
+    releaseResults();
     m_labelOverrides.clear();
     resizeRows(tableRows);
     writeLayoutHeaders();
@@ -197,24 +196,51 @@ void MeasurementDocument::SetLabelText(int row, const QString& text)
 QString MeasurementDocument::ResultText(int row, int column) const
 {
     const size_t index = resultIndex(row, column);
+    if (index >= m_resultNumbers.size())
+        return IsSeparatorRow(row) ? SeparatorLine() : QString();
     const double number = m_resultNumbers[index];
     if (std::isnan(number))
-        return m_results[index];
+        return m_results.at(index).toString();
     return FixedFormatter(m_resultDecimals)(number);
 }
 
-void MeasurementDocument::SetResultText(int row, int column, const QString& text)
+void MeasurementDocument::SetResultText(int row, int column, QStringView text)
 {
+    allocateResults();
     const size_t index = resultIndex(row, column);
-    m_results[index] = text;
+    m_results.set(index, text);
     m_resultNumbers[index] = textCell;
 }
 
 void MeasurementDocument::SetResultNumber(int row, int column, double value)
 {
+    allocateResults();
     const size_t index = resultIndex(row, column);
-    m_results[index].clear();
+    m_results.set(index, QStringView());
     m_resultNumbers[index] = value;
+}
+
+void MeasurementDocument::allocateResults()
+{
+    const size_t cells = size_t(RowCount() - 1) * size_t(m_resultColumns);
+    if (m_resultNumbers.size() == cells)
+        return;
+    const size_t first = m_resultNumbers.size();
+    m_results.resize(cells);
+    m_resultNumbers.resize(cells, textCell);
+    // Cells that come into being show what an unwritten cell shows.
+    for (size_t index = first; index < cells; ++index) {
+        const int row = int(index / size_t(m_resultColumns)) + 1;
+        if (IsSeparatorRow(row))
+            m_results.set(index, SeparatorLine());
+    }
+}
+
+void MeasurementDocument::releaseResults()
+{
+    m_results.clear();
+    m_resultNumbers.clear();
+    m_resultNumbers.shrink_to_fit();
 }
 
 void MeasurementDocument::EditDateText(int row, const QString& text)
@@ -224,7 +250,7 @@ void MeasurementDocument::EditDateText(int row, const QString& text)
     MarkChanged();
 }
 
-void MeasurementDocument::EditValueText(int row, int column, const QString& text)
+void MeasurementDocument::EditValueText(int row, int column, QStringView text)
 {
     InvalidateResults();
     SetValueText(row, column, text);
@@ -282,19 +308,14 @@ void MeasurementDocument::InvalidateResults()
         return;
     resizeRows(TableRowCount());
     m_labelOverrides.clear();
-    const QString& line = SeparatorLine();
-    for (int row = 1; row < RowCount(); ++row) {
-        if (m_separatorFlags[size_t(row - 1)]) {
-            if (m_individualMode) {
+    // Unwritten result cells show the separator line in separator rows and nothing elsewhere.
+    releaseResults();
+    if (m_individualMode) {
+        const QString& line = SeparatorLine();
+        for (int row = 1; row < RowCount(); ++row) {
+            if (m_separatorFlags[size_t(row - 1)]) {
                 SetDateText(row, line);
                 SetValueText(row, 0, line);
-            }
-            for (int c = 0; c < m_resultColumns; ++c)
-                SetResultText(row, c, line);
-        } else {
-            for (int c = 0; c < m_resultColumns; ++c) {
-                m_results[resultIndex(row, c)].clear();
-                m_resultNumbers[resultIndex(row, c)] = textCell;
             }
         }
     }
@@ -480,8 +501,10 @@ void MeasurementDocument::resizeRows(int tableRows)
     const size_t rows = size_t(std::max(0, tableRows));
     m_dates.resize(rows);
     m_values.resize(rows * size_t(m_valueColumns));
-    m_results.resize(rows * size_t(m_resultColumns));
-    m_resultNumbers.resize(rows * size_t(m_resultColumns), textCell);
+    if (!m_resultNumbers.empty()) {
+        m_results.resize(rows * size_t(m_resultColumns));
+        m_resultNumbers.resize(rows * size_t(m_resultColumns), textCell);
+    }
     m_labelNumbers.resize(rows, 0);
 }
 
@@ -490,14 +513,15 @@ void MeasurementDocument::setValueColumnCount(int columns)
     if (columns == m_valueColumns)
         return;
     const int rows = RowCount() - 1;
-    std::vector<QString> values(size_t(rows) * size_t(columns));
+    CellTextStore values;
+    values.resize(size_t(rows) * size_t(columns));
     for (int row = 1; row <= rows; ++row) {
         for (int c = 0; c < columns; ++c) {
-            QString& cell = values[size_t(row - 1) * size_t(columns) + size_t(c)];
+            const size_t cell = size_t(row - 1) * size_t(columns) + size_t(c);
             if (c < m_valueColumns)
-                cell = std::move(m_values[valueIndex(row, c)]);
+                values.set(cell, m_values.at(valueIndex(row, c)));
             else if (IsSeparatorRow(row))
-                cell = SeparatorLine();
+                values.set(cell, SeparatorLine());
         }
     }
     m_values = std::move(values);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/CellTextStore.h"
 #include "statistics/InfoClasses.h"
 
 #include <QObject>
@@ -99,17 +100,19 @@ public:
     void SetLabelText(int row, const QString& text);
     const QString& DateText(int row) const { return m_dates[size_t(row - 1)]; }
     void SetDateText(int row, const QString& text) { m_dates[size_t(row - 1)] = text; }
-    const QString& ValueText(int row, int column) const { return m_values[valueIndex(row, column)]; }
-    void SetValueText(int row, int column, const QString& text) { m_values[valueIndex(row, column)] = text; }
+    // Valid until the value cells are next changed.
+    QStringView ValueText(int row, int column) const { return m_values.at(valueIndex(row, column)); }
+    void SetValueText(int row, int column, QStringView text) { m_values.set(valueIndex(row, column), text); }
     // A result cell holds either a text or a number shown with the result decimals; numbers are
-    // formatted when read, so a compute of a million rows does not build a million texts.
+    // formatted when read, so a compute of a million rows does not build a million texts. The
+    // cells take memory only once results are written.
     QString ResultText(int row, int column) const;
-    void SetResultText(int row, int column, const QString& text);
+    void SetResultText(int row, int column, QStringView text);
     void SetResultNumber(int row, int column, double value);
     void SetResultDecimals(int decimals) { m_resultDecimals = decimals; }
     // The analyst's edits of a point row: results are dropped and the document marked changed.
     void EditDateText(int row, const QString& text);
-    void EditValueText(int row, int column, const QString& text);
+    void EditValueText(int row, int column, QStringView text);
     void RenumberRows();
 
     // Column headers (row 0).
@@ -200,6 +203,8 @@ private:
         return size_t(row - 1) * size_t(m_resultColumns) + size_t(column);
     }
     void resizeRows(int tableRows); // grid rows after the header
+    void allocateResults();
+    void releaseResults();
     void setValueColumnCount(int columns);
     void writeLayoutHeaders();
     void writeUnitHeaders();
@@ -217,8 +222,8 @@ private:
     int m_valueColumns = 1;
     int m_resultColumns = 1;
     std::vector<QString> m_dates; // per grid row from 1
-    std::vector<QString> m_values; // row-major, m_valueColumns per row
-    std::vector<QString> m_results; // row-major, m_resultColumns per row
+    CellTextStore m_values; // row-major, m_valueColumns per row
+    CellTextStore m_results; // row-major, m_resultColumns per row; empty while no results exist
     std::vector<double> m_resultNumbers; // parallel to m_results; NaN where the cell holds a text
     int m_resultDecimals = 1;
     std::vector<int> m_labelNumbers; // point number, minus the separator ordinal, or 0 for no label

@@ -86,7 +86,7 @@ TEST(DocumentFileSave, UnencodableCharactersNeedConsent)
             [](const MeasurementDocument& d) { return d.Units(); }, QStringLiteral("µg·m??") },
         { "value cell", [](MeasurementDocument& d) { d.SetValueText(5, 1, QStringLiteral("4😀2")); },
             QStringLiteral("таблиця, точка 4, X2"), QStringLiteral("«😀» (U+1F600)"),
-            [](const MeasurementDocument& d) { return d.ValueText(5, 1); }, QStringLiteral("4?2") },
+            [](const MeasurementDocument& d) { return d.ValueText(5, 1).toString(); }, QStringLiteral("4?2") },
         { "date cell", [](MeasurementDocument& d) { d.SetDateText(1, QStringLiteral("１.01")); },
             QStringLiteral("таблиця, точка 1, дата"), QStringLiteral("«１» (U+FF11)"),
             [](const MeasurementDocument& d) { return d.DateText(1); }, QStringLiteral("?.01") },
