@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 
 namespace {
 
@@ -446,7 +447,13 @@ namespace {
 bool LoadDocumentFromText(MeasurementDocument& doc, QString text, const QString& fileName)
 {
     DocumentReader reader(doc, text);
-    const bool complete = reader.Read();
+    bool complete = false;
+    try {
+        complete = reader.Read();
+    } catch (const std::exception&) {
+        // Out of memory or a table past the cell buffer's reach: a failed load like any other.
+        complete = false;
+    }
     reader.LayOutEmptyTableIfNeeded();
     text = QString(); // the line list is released before the steps that follow every load
     if (!complete)
@@ -476,8 +483,9 @@ bool LoadDocument(MeasurementDocument& doc, const QString& fileName)
         const bool opened = file.open(QIODevice::ReadOnly);
         const QByteArray bytes = opened ? file.readAll() : QByteArray();
         if (!opened || file.error() != QFileDevice::NoError) {
+            // Nothing was read: the document, its name and its unsaved changes stay as they were,
+            // so a later save cannot put the old table under the name of the file that failed.
             doc.messenger().ShowMessage(LoadErrorText());
-            FinishLoad(doc, fileName);
             return false;
         }
         text = DecodeFile(bytes); // the bytes go before the document grows

@@ -453,13 +453,17 @@ TEST(DocumentFileLoad, MissingOrEmptyFile)
     QFile file(empty);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
+    // An empty file is read (and fails); a file that cannot be read at all leaves the document,
+    // its name and its unsaved changes alone.
     for (const QString& name : { empty, folder + QStringLiteral("/missing.mrd"), folder }) {
         RecordingMessenger messenger;
         MeasurementDocument doc(messenger);
+        doc.SetFileName(QStringLiteral("old.mrd"));
         doc.MarkChanged();
         EXPECT_FALSE(LoadDocument(doc, name));
         EXPECT_EQ(messenger.messages, QStringList { LoadErrorText() });
-        EXPECT_EQ(doc.FileName(), name);
-        EXPECT_FALSE(doc.Changed());
+        const bool read = name == empty;
+        EXPECT_EQ(doc.FileName(), read ? name : QStringLiteral("old.mrd"));
+        EXPECT_EQ(doc.Changed(), !read);
     }
 }
