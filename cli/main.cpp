@@ -6,6 +6,15 @@
 
 namespace {
 
+// The offscreen platform warns about a missing runtime folder it does not need; users' scripts
+// read standard error for our own messages only.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    QTextStream(stderr) << qFormatLogMessage(type, context, text) << '\n';
+}
+
 int usage()
 {
     QTextStream(stderr) << "Використання:\n"
@@ -24,6 +33,7 @@ int main(int argc, char** argv)
     // Drawing needs fonts, so a GUI application on the offscreen platform when there is no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
