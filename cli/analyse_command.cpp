@@ -1,11 +1,11 @@
 #include "Commands.h"
+#include "ConsoleMessenger.h"
 #include "Json.h"
 
 #include "analysis/Analizer.h"
 #include "analysis/AnalysisPresentation.h"
 #include "document/DocumentFile.h"
 #include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
 #include "document/Numbers.h"
 #include "statistics/ComputeDriver.h"
 
@@ -14,23 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Keeps every message for the JSON and shows it on standard error as it comes.
-class PrintingMessenger final : public Messenger {
-public:
-    void ShowMessage(const QString& text) override
-    {
-        messages.append(text);
-        QTextStream(stderr) << text << '\n';
-    }
-    bool AskYesNo(const QString& question) override
-    {
-        ShowMessage(question);
-        return false;
-    }
-
-    QStringList messages;
-};
 
 struct Outcome {
     bool ok = false;
@@ -181,7 +164,7 @@ int RunAnalyse(const QStringList& args)
     if (fileName.isEmpty())
         return Usage();
 
-    PrintingMessenger messenger;
+    ConsoleMessenger messenger;
     MeasurementDocument doc(messenger);
     Outcome outcome;
     if (!LoadDocument(doc, fileName)) {

@@ -1,8 +1,8 @@
 #include "Commands.h"
+#include "ConsoleMessenger.h"
 
 #include "document/DocumentFile.h"
 #include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
 #include "document/Numbers.h"
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
@@ -15,16 +15,6 @@
 #include <optional>
 
 namespace {
-
-class StderrMessenger final : public Messenger {
-public:
-    void ShowMessage(const QString& text) override { QTextStream(stderr) << text << '\n'; }
-    bool AskYesNo(const QString& question) override
-    {
-        ShowMessage(question);
-        return false;
-    }
-};
 
 int Usage(const QString& why = QString())
 {
@@ -124,7 +114,7 @@ int RunChart(const QStringList& args)
     if (options->locale)
         QLocale::setDefault(QLocale(*options->locale));
 
-    StderrMessenger messenger;
+    ConsoleMessenger messenger;
     MeasurementDocument doc(messenger);
     if (!LoadDocument(doc, options->file))
         return 1;

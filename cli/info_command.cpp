@@ -1,24 +1,13 @@
 #include "Commands.h"
+#include "ConsoleMessenger.h"
 #include "Json.h"
 
 #include "document/DocumentFile.h"
 #include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
 
 #include <QTextStream>
 
 namespace {
-
-// Messages go to standard error; questions are answered No, as nobody is there to answer.
-class ConsoleMessenger final : public Messenger {
-public:
-    void ShowMessage(const QString& text) override { QTextStream(stderr) << text << '\n'; }
-    bool AskYesNo(const QString& question) override
-    {
-        QTextStream(stderr) << question << '\n';
-        return false;
-    }
-};
 
 QString Fixable(const TFixableValue& setting)
 {

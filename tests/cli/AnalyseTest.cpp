@@ -1,3 +1,4 @@
+#include "CliTestSupport.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 #include "document/DocumentFile.h"
@@ -13,29 +14,9 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-    QJsonObject json;
-};
-
-CliRun RunCli(const QStringList& args)
+CliResult RunAnalyse(const QStringList& args)
 {
-    QProcess process;
-    process.start(QStringLiteral(MERIDAN_CLI), QStringList { QStringLiteral("analyse") } + args);
-    CliRun run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    if (args.contains(QStringLiteral("--json")))
-        run.json = QJsonDocument::fromJson(run.out.toUtf8()).object();
-    return run;
+    return RunMeridanCli(QStringList { QStringLiteral("analyse") } + args);
 }
 
 std::vector<QStringList> Column(std::initializer_list<const char*> texts)
@@ -77,7 +58,7 @@ TEST(AnalyseCommand, JsonOfIndividualValuesMatchesTheCompute)
     auto second = Column({ "10", "11", "10", "11", "50", "11", "10", "11", "10", "11", "10", "11" });
     const auto fixCentre = [](MeasurementDocument& doc) { doc.Groups()[0].CentreSetting = { true, 10.25 }; };
     const QString path = Save(dir, QStringLiteral("ind.mrd"), 0, { first, second }, fixCentre);
-    const CliRun run = RunCli({ path, QStringLiteral("--json") });
+    const CliResult run = RunAnalyse({ path, QStringLiteral("--json") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
 
     // The same document computed here; the command must report it number for number.
@@ -155,7 +136,8 @@ TEST(AnalyseCommand, SubgroupsAboveTenHaveNoMedianChart)
         a << QString::number(20 + i);
         b << QString::number(21 + i % 3);
     }
-    const CliRun run = RunCli({ Save(dir, QStringLiteral("k11.mrd"), 11, { { a, b, a } }), QStringLiteral("--json") });
+    const CliResult run
+        = RunAnalyse({ Save(dir, QStringLiteral("k11.mrd"), 11, { { a, b, a } }), QStringLiteral("--json") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.json["mode"].toString(), QStringLiteral("subgroup"));
     EXPECT_EQ(run.json["subgroup_size"].toInt(), 11);
@@ -173,7 +155,7 @@ TEST(AnalyseCommand, Failures)
         = Save(dir, QStringLiteral("bad.mrd"), 0, { Column({ "1", "2" }), Column({ "3", "x" }), Column({ "5", "6" }) });
     const QString empty = Save(dir, QStringLiteral("empty.mrd"), 0, {});
 
-    const CliRun bad = RunCli({ failing, QStringLiteral("--json") });
+    const CliResult bad = RunAnalyse({ failing, QStringLiteral("--json") });
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.err.contains(invalidData));
     EXPECT_FALSE(bad.json["ok"].toBool());
@@ -186,33 +168,33 @@ TEST(AnalyseCommand, Failures)
     EXPECT_FALSE(walked[0].toObject().contains(QStringLiteral("slots")));
     EXPECT_FALSE(walked[1].toObject().contains(QStringLiteral("slots")));
 
-    const CliRun none = RunCli({ empty, QStringLiteral("--json") });
+    const CliResult none = RunAnalyse({ empty, QStringLiteral("--json") });
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_FALSE(none.json["ok"].toBool());
     EXPECT_TRUE(none.json["error"].isNull());
     EXPECT_TRUE(none.json["groups"].toArray().isEmpty());
 
-    const CliRun missing = RunCli({ dir.filePath(QStringLiteral("absent.mrd")), QStringLiteral("--json") });
+    const CliResult missing = RunAnalyse({ dir.filePath(QStringLiteral("absent.mrd")), QStringLiteral("--json") });
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_FALSE(missing.json["ok"].toBool());
     EXPECT_TRUE(missing.json["error"].isString());
     EXPECT_FALSE(missing.json["error"].toString().isEmpty());
     EXPECT_TRUE(missing.json["groups"].toArray().isEmpty());
 
-    EXPECT_EQ(RunCli({}).exitCode, 2);
-    EXPECT_EQ(RunCli({ failing, QStringLiteral("--xml") }).exitCode, 2);
-    EXPECT_EQ(RunCli({ failing, empty }).exitCode, 2);
+    EXPECT_EQ(RunAnalyse({}).exitCode, 2);
+    EXPECT_EQ(RunAnalyse({ failing, QStringLiteral("--xml") }).exitCode, 2);
+    EXPECT_EQ(RunAnalyse({ failing, empty }).exitCode, 2);
 }
 
 TEST(AnalyseCommand, ReadableSummary)
 {
     QTemporaryDir dir;
-    const CliRun run = RunCli({ Save(dir, QStringLiteral("ok.mrd"), 0, { Column({ "10", "12", "11" }) }) });
+    const CliResult run = RunAnalyse({ Save(dir, QStringLiteral("ok.mrd"), 0, { Column({ "10", "12", "11" }) }) });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Група точок 1-3")));
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Карта індивідуальних значень")));
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Карта ковзних розмахів")));
-    EXPECT_TRUE(run.out.contains(QStringLiteral("Не виконуються умови жодного критерію")));
-    EXPECT_TRUE(run.out.contains(
+    EXPECT_TRUE(run.Text().contains(QStringLiteral("Група точок 1-3")));
+    EXPECT_TRUE(run.Text().contains(QStringLiteral("Карта індивідуальних значень")));
+    EXPECT_TRUE(run.Text().contains(QStringLiteral("Карта ковзних розмахів")));
+    EXPECT_TRUE(run.Text().contains(QStringLiteral("Не виконуються умови жодного критерію")));
+    EXPECT_TRUE(run.Text().contains(
         QStringLiteral("Випробування знаходяться у статистично керованому стані. Можна продовжувати роботу.")));
 }

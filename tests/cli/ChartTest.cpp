@@ -1,3 +1,4 @@
+#include "CliTestSupport.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 #include "document/DocumentFile.h"
@@ -10,24 +11,9 @@
 
 namespace {
 
-struct ChartRun {
-    int exitCode = -1;
-    QString err;
-};
-
-ChartRun RunChartCli(const QStringList& args)
+CliResult RunChartCli(const QStringList& args)
 {
-    QProcess process;
-    process.start(QStringLiteral(MERIDAN_CLI), QStringList { QStringLiteral("chart") } + args);
-    ChartRun run;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return RunMeridanCli(QStringList { QStringLiteral("chart") } + args);
 }
 
 std::vector<QStringList> Values(std::initializer_list<const char*> texts)
@@ -89,7 +75,7 @@ TEST(ChartCommand, WritesThePageAndTheReportPicture)
     QTemporaryDir dir;
     const QString path = SaveIndividual(dir, QStringLiteral("two.mrd"), TwoGroups);
     const QString page = dir.filePath(QStringLiteral("page.png"));
-    ChartRun run = RunChartCli({ path, QStringLiteral("--slot"), QStringLiteral("0"), QStringLiteral("-o"), page,
+    CliResult run = RunChartCli({ path, QStringLiteral("--slot"), QStringLiteral("0"), QStringLiteral("-o"), page,
         QStringLiteral("--scroll"), QStringLiteral("0,5"), QStringLiteral("--locale"), QStringLiteral("uk_UA") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     QImage written(page);
@@ -149,7 +135,7 @@ TEST(ChartCommand, FailuresAndUsageErrors)
             QStringLiteral("Внутрішня помилка №47-в! Спробуйте ще раз або зверніться до розробника.") },
     };
     for (const Row& row : rows) {
-        const ChartRun run = RunChartCli(row.args);
+        const CliResult run = RunChartCli(row.args);
         EXPECT_EQ(run.exitCode, row.exitCode) << row.name << ": " << run.err.toStdString();
         if (!row.message.isEmpty()) {
             EXPECT_TRUE(run.err.contains(row.message)) << row.name << ": " << run.err.toStdString();

@@ -1,3 +1,4 @@
+#include "CliTestSupport.h"
 #include "common/TestSupport.h"
 #include "document/DocumentFile.h"
 
@@ -13,33 +14,6 @@
 namespace {
 
 const QString ExamplePath = QStringLiteral(MERIDAN_SOURCE_DIR "/data/pistonrings.mrd");
-
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-    QJsonObject json;
-};
-
-CliResult Cli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(MERIDAN_CLI), args);
-    CliResult result;
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    QJsonParseError error {};
-    const QJsonDocument json = QJsonDocument::fromJson(result.out, &error);
-    if (error.error == QJsonParseError::NoError)
-        result.json = json.object();
-    return result;
-}
 
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const QStringList& lines)
 {
@@ -72,7 +46,7 @@ QStringList LegacyIndividual()
 
 TEST(InfoResave, InfoDescribesTheExampleDocument)
 {
-    const CliResult r = Cli({ QStringLiteral("info"), ExamplePath });
+    const CliResult r = RunMeridanCli({ QStringLiteral("info"), ExamplePath });
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_FALSE(r.json.isEmpty()) << r.out.toStdString();
     const QJsonObject& j = r.json;
@@ -109,7 +83,8 @@ TEST(InfoResave, InfoDescribesTheExampleDocument)
 TEST(InfoResave, InfoOfALegacyDocumentKeepsNumbersExact)
 {
     QTemporaryDir dir;
-    const CliResult r = Cli({ QStringLiteral("info"), WriteFile(dir, QStringLiteral("old.mrd"), LegacyIndividual()) });
+    const CliResult r
+        = RunMeridanCli({ QStringLiteral("info"), WriteFile(dir, QStringLiteral("old.mrd"), LegacyIndividual()) });
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.json[u"mode"].toString(), QStringLiteral("individual"));
     EXPECT_EQ(r.json[u"subgroup_size"].toInt(), 0);
@@ -135,7 +110,7 @@ TEST(InfoResave, BrokenFilesFailWithTheLoadError)
         SCOPED_TRACE(file.toStdString());
         for (const QStringList& args : { QStringList { QStringLiteral("info"), file },
                  QStringList { QStringLiteral("resave"), file, dir.filePath(QStringLiteral("out.mrd")) } }) {
-            const CliResult r = Cli(args);
+            const CliResult r = RunMeridanCli(args);
             EXPECT_EQ(r.exitCode, 1);
             EXPECT_TRUE(r.err.contains(LoadErrorText())) << r.err.toStdString();
             EXPECT_TRUE(r.out.isEmpty());
@@ -151,7 +126,7 @@ TEST(InfoResave, UsageErrors)
              QStringList { QStringLiteral("resave"), QStringLiteral("a") },
              QStringList { QStringLiteral("resave"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c") },
              QStringList { QStringLiteral("nonsense") } }) {
-        const CliResult r = Cli(args);
+        const CliResult r = RunMeridanCli(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(u' ').toStdString();
         EXPECT_FALSE(r.err.isEmpty());
     }
@@ -162,18 +137,19 @@ TEST(InfoResave, ResaveWritesTheCurrentLayout)
     QTemporaryDir dir;
     const QString legacy = WriteFile(dir, QStringLiteral("old.mrd"), LegacyIndividual());
     const QString resaved = dir.filePath(QStringLiteral("new.mrd"));
-    const CliResult r = Cli({ QStringLiteral("resave"), legacy, resaved });
+    const CliResult r = RunMeridanCli({ QStringLiteral("resave"), legacy, resaved });
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(ReadAll(resaved).startsWith("UNPOS\r\nTrue\r\n"));
-    EXPECT_EQ(Cli({ QStringLiteral("info"), resaved }).json, Cli({ QStringLiteral("info"), legacy }).json);
+    EXPECT_EQ(RunMeridanCli({ QStringLiteral("info"), resaved }).json,
+        RunMeridanCli({ QStringLiteral("info"), legacy }).json);
 
     // A current-layout file comes back byte for byte.
     const QString copy = dir.filePath(QStringLiteral("copy.mrd"));
-    ASSERT_EQ(Cli({ QStringLiteral("resave"), ExamplePath, copy }).exitCode, 0);
+    ASSERT_EQ(RunMeridanCli({ QStringLiteral("resave"), ExamplePath, copy }).exitCode, 0);
     EXPECT_EQ(ReadAll(copy), ReadAll(ExamplePath));
 
     const CliResult failed
-        = Cli({ QStringLiteral("resave"), ExamplePath, dir.filePath(QStringLiteral("missing/new.mrd")) });
+        = RunMeridanCli({ QStringLiteral("resave"), ExamplePath, dir.filePath(QStringLiteral("missing/new.mrd")) });
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(failed.err.contains(QStringLiteral("Помилка! Документ не збережено"))) << failed.err.toStdString();
 }
