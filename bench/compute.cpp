@@ -4,7 +4,7 @@
 #include "document/Messenger.h"
 #include "document/Numbers.h"
 #include "statistics/ComputeDriver.h"
-#include "statistics/FixedFormatter.h"
+#include "document/FixedFormatter.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

@@ -1,4 +1,4 @@
-#include "statistics/FixedFormatter.h"
+#include "document/FixedFormatter.h"
 
 #include "common/TestSupport.h"
 #include "document/Numbers.h"
