@@ -1,8 +1,11 @@
 #include "analysis/Analizer.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <tuple>
 #include <unordered_set>
 
 // Both routines read the series in place: they never write to it, so a private copy would change
@@ -18,220 +21,300 @@ int32_t CountablePoints(std::span<const double> values)
     return static_cast<int32_t>(std::min(values.size(), limit));
 }
 
+// Hits in order of finding. Room for a point's hits is made once per point (MakeRoom), so that
+// the hot loops append with plain stores, and a hit that may or may not be due with no branch.
 class HitList {
 public:
-    void Record(int32_t criterion, int32_t first, int32_t last) { m_hits.push_back({ criterion, first, last }); }
-    ErrorArray Take() const { return ErrorArray(m_hits.begin(), m_hits.end()); }
+    // The most hits one point can add, the hits of the series' end included.
+    static constexpr std::size_t MaxPerPoint = 16;
+
+    // About one hit in twenty points on ordinary data; the list doubles when that is not enough.
+    explicit HitList(int32_t points) { Grow(static_cast<std::size_t>(points) / 16 + MaxPerPoint); }
+
+    void MakeRoom()
+    {
+        if (m_size + MaxPerPoint > m_capacity) [[unlikely]]
+            Grow(2 * m_capacity);
+    }
+    void Record(int32_t criterion, int32_t first, int32_t last) { m_data[m_size++] = { criterion, first, last }; }
+    // Writes the hit in any case; it counts only when due.
+    void RecordIf(bool due, int32_t criterion, int32_t first, int32_t last)
+    {
+        m_data[m_size] = { criterion, first, last };
+        m_size += due;
+    }
+    ErrorArray Take() const { return ErrorArray(m_data, m_data + m_size); }
 
 private:
+    void Grow(std::size_t capacity)
+    {
+        m_hits.resize(capacity);
+        m_data = m_hits.data();
+        m_capacity = capacity;
+    }
+
     ErrorArray m_hits;
+    TCriterionHit* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
 };
 
-// Qualifying points of one ISO 8258 test 5 or 6 direction, allowing one non-qualifying point between them.
-struct GapTracker {
-    int32_t Test = 0;
-    int32_t Threshold = 0;
-    int32_t GapUsed = 0;
-    int32_t Count = 0;
-    int32_t LastMiss = 0;
-
-    void Qualify() { ++Count; }
-
-    void Miss(int32_t j, HitList& hits)
+// The lines and the zone boundaries drawn from them: every upper zone is a third of the distance
+// from the centre to the upper limit, every lower zone a third of that to the lower limit.
+struct Zones {
+    Zones(double centre, double upper, double lower)
+        : centre(centre)
+        , upper(upper)
+        , lower(lower)
+        , sigmaUpper((upper - centre) / 3)
+        , sigmaLower((centre - lower) / 3)
+        , innerLow(centre - sigmaLower)
+        , innerHigh(centre + sigmaUpper)
+        , outerLow(centre - 2 * sigmaLower)
+        , outerHigh(centre + 2 * sigmaUpper)
     {
-        if (Count > 0) {
-            if (GapUsed == 1) {
-                if (Count > Threshold) {
-                    hits.Record(Test, j - Count - 1, LastMiss == j - 1 ? j - 2 : j - 1);
-                    GapUsed = 1;
-                } else {
-                    GapUsed = 0;
-                }
-                Count = j - LastMiss - 1;
-            } else {
-                GapUsed = 1;
-            }
-        }
-        LastMiss = j;
     }
 
-    void Finish(int32_t n, HitList& hits) const
+    double centre;
+    double upper;
+    double lower;
+    double sigmaUpper;
+    double sigmaLower;
+    double innerLow;
+    double innerHigh;
+    double outerLow;
+    double outerHigh;
+
+    // The zones lie in their usual order. Odd lines (swapped limits, zero-width zones, NaN) fail this.
+    bool Ordered() const
     {
-        if (Count > Threshold)
-            hits.Record(Test, n - Count - GapUsed + 1, LastMiss == n ? n - 1 : n);
+        return outerLow < innerLow && innerLow < centre && centre < innerHigh && innerHigh < outerHigh;
     }
 };
 
-} // namespace
-
-ErrorArray WestgardCheck(std::span<const double> values, double centre, double upper, double lower)
-{
-    const int32_t n = CountablePoints(values);
-    if (n == 0)
-        return {};
-
-    const double sigmaUpper = (upper - centre) / 3;
-    const double sigmaLower = (centre - lower) / 3;
-    const double innerLow = centre - sigmaLower;
-    const double innerHigh = centre + sigmaUpper;
-    const double outerLow = centre - 2 * sigmaLower;
-    const double outerHigh = centre + 2 * sigmaUpper;
-    const double jump = 4 * sigmaUpper; // rule 3 uses the upper zone width in both directions
-
-    HitList hits;
+// Runs of the Westgard rules.
+struct WestgardRuns {
     int32_t a = 0; // run beyond 2 sigma
     int32_t b = 0; // run beyond 1 sigma
     int32_t s = 0; // run on one side of the centre
+};
 
-    for (int32_t j = 1; j <= n; ++j) {
-        const double x = values[j - 1];
-        // The bands are open on both sides: a value exactly on a boundary matches no case.
-        if (innerLow < x && x < innerHigh) {
-            if (std::abs(a) > 1)
-                hits.Record(4, j - std::abs(a), j - 1);
-            if (std::abs(b) > 3 && std::abs(b) > std::abs(a))
-                hits.Record(5, j - std::abs(b), j - 1);
-            if (x < centre) {
-                if (s > 9 && std::abs(b) < s && std::abs(a) < s) {
-                    hits.Record(6, j - s, j - 1);
-                    s = -1;
-                } else {
-                    s = s < 1 ? s - 1 : -1;
-                }
-            } else {
-                if (s < -9 && std::abs(b) < -s && std::abs(a) < -s) {
-                    hits.Record(6, j + s, j - 1);
-                    s = 1;
-                } else {
-                    s = s > -1 ? s + 1 : 1;
-                }
-            }
-            a = 0;
-            b = 0;
-        } else if (outerLow < x && x < innerLow) {
-            if (std::abs(a) > 1)
-                hits.Record(4, j - std::abs(a), j - 1);
-            a = 0;
-            if (b < 1) {
-                --b;
-            } else {
-                if (b > 3)
-                    hits.Record(5, j - b, j - 1);
-                b = -1;
-            }
-            if (s < 1) {
-                --s;
-            } else {
-                if (s > 9 && std::abs(b) < s)
-                    hits.Record(6, j - s, j - 1);
+// Point j (value x) case by case, as the rules are written. WestgardCheck takes this way only for
+// the first point and for the rare points that end a run long enough to be reported; kept out of
+// line so that the loop keeps its state in registers.
+[[gnu::noinline]] WestgardRuns WestgardPlainPoint(
+    WestgardRuns runs, const Zones& zones, int32_t j, std::span<const double> values, HitList& hits)
+{
+    auto& [a, b, s] = runs;
+    const auto& [centre, upper, lower, sigmaUpper, sigmaLower, innerLow, innerHigh, outerLow, outerHigh] = zones;
+    const double x = values[j - 1];
+    // The bands are open on both sides: a value exactly on a boundary matches no case.
+    if (innerLow < x && x < innerHigh) {
+        if (std::abs(a) > 1)
+            hits.Record(4, j - std::abs(a), j - 1);
+        if (std::abs(b) > 3 && std::abs(b) > std::abs(a))
+            hits.Record(5, j - std::abs(b), j - 1);
+        if (x < centre) {
+            if (s > 9 && std::abs(b) < s && std::abs(a) < s) {
+                hits.Record(6, j - s, j - 1);
                 s = -1;
-            }
-        } else if (innerHigh < x && x < outerHigh) {
-            if (std::abs(a) > 1)
-                hits.Record(4, j - std::abs(a), j - 1);
-            a = 0;
-            if (b > -1) {
-                ++b;
             } else {
-                if (b < -3)
-                    hits.Record(5, j + b, j - 1);
-                b = 1;
+                s = s < 1 ? s - 1 : -1;
             }
-            if (s > -1) {
-                ++s;
-            } else {
-                if (s < -9 && std::abs(b) < -s)
-                    hits.Record(6, j + s, j - 1);
+        } else {
+            if (s < -9 && std::abs(b) < -s && std::abs(a) < -s) {
+                hits.Record(6, j + s, j - 1);
                 s = 1;
-            }
-        } else if (x < outerLow) {
-            if (s < 1) {
-                --s;
             } else {
-                if (s > 9 && s > a && s > b)
-                    hits.Record(6, j - s, j - 1);
-                s = -1;
+                s = s > -1 ? s + 1 : 1;
             }
-            if (b < 1) {
-                --b;
-            } else {
-                if (b > 3 && b > a)
-                    hits.Record(5, j - b, j - 1);
-                b = -1;
-            }
-            if (a < 1) {
-                --a;
-            } else {
-                if (a > 1)
-                    hits.Record(4, j - a, j - 1);
-                a = -1;
-            }
-            hits.Record(x < lower ? 2 : 1, j, j);
-        } else if (x > outerHigh) {
-            if (s > -1) {
-                ++s;
-            } else {
-                if (-s > 9 && s < a && s < b)
-                    hits.Record(6, j + s, j - 1);
-                s = 1;
-            }
-            if (b > -1) {
-                ++b;
-            } else {
-                if (-b > 3 && b < a)
-                    hits.Record(5, j + b, j - 1);
-                b = 1;
-            }
-            if (a > -1) {
-                ++a;
-            } else {
-                if (-a > 1)
-                    hits.Record(4, j + a, j - 1);
-                a = 1;
-            }
-            hits.Record(x > upper ? 2 : 1, j, j);
         }
-        if (j > 1 && std::abs(x - values[j - 2]) > jump)
-            hits.Record(3, j - 1, j);
+        a = 0;
+        b = 0;
+    } else if (outerLow < x && x < innerLow) {
+        if (std::abs(a) > 1)
+            hits.Record(4, j - std::abs(a), j - 1);
+        a = 0;
+        if (b < 1) {
+            --b;
+        } else {
+            if (b > 3)
+                hits.Record(5, j - b, j - 1);
+            b = -1;
+        }
+        if (s < 1) {
+            --s;
+        } else {
+            if (s > 9 && std::abs(b) < s)
+                hits.Record(6, j - s, j - 1);
+            s = -1;
+        }
+    } else if (innerHigh < x && x < outerHigh) {
+        if (std::abs(a) > 1)
+            hits.Record(4, j - std::abs(a), j - 1);
+        a = 0;
+        if (b > -1) {
+            ++b;
+        } else {
+            if (b < -3)
+                hits.Record(5, j + b, j - 1);
+            b = 1;
+        }
+        if (s > -1) {
+            ++s;
+        } else {
+            if (s < -9 && std::abs(b) < -s)
+                hits.Record(6, j + s, j - 1);
+            s = 1;
+        }
+    } else if (x < outerLow) {
+        if (s < 1) {
+            --s;
+        } else {
+            if (s > 9 && s > a && s > b)
+                hits.Record(6, j - s, j - 1);
+            s = -1;
+        }
+        if (b < 1) {
+            --b;
+        } else {
+            if (b > 3 && b > a)
+                hits.Record(5, j - b, j - 1);
+            b = -1;
+        }
+        if (a < 1) {
+            --a;
+        } else {
+            if (a > 1)
+                hits.Record(4, j - a, j - 1);
+            a = -1;
+        }
+        hits.Record(x < lower ? 2 : 1, j, j);
+    } else if (x > outerHigh) {
+        if (s > -1) {
+            ++s;
+        } else {
+            if (-s > 9 && s < a && s < b)
+                hits.Record(6, j + s, j - 1);
+            s = 1;
+        }
+        if (b > -1) {
+            ++b;
+        } else {
+            if (-b > 3 && b < a)
+                hits.Record(5, j + b, j - 1);
+            b = 1;
+        }
+        if (a > -1) {
+            ++a;
+        } else {
+            if (-a > 1)
+                hits.Record(4, j + a, j - 1);
+            a = 1;
+        }
+        hits.Record(x > upper ? 2 : 1, j, j);
     }
-
-    if (std::abs(a) > 1)
-        hits.Record(4, n - std::abs(a) + 1, n);
-    if (std::abs(b) > 3 && std::abs(b) > std::abs(a))
-        hits.Record(5, n - std::abs(b) + 1, n);
-    if (std::abs(s) > 9 && std::abs(s) > std::abs(b) && std::abs(s) > std::abs(a))
-        hits.Record(6, n - std::abs(s) + 1, n);
-    return hits.Take();
+    if (j > 1 && std::abs(x - values[j - 2]) > 4 * sigmaUpper)
+        hits.Record(3, j - 1, j);
+    return runs;
 }
 
-ErrorArray IsoCheck(std::span<const double> values, double centre, double upper, double lower)
+// The four gap trackers of ISO 8258 tests 5 and 6, one lane each: test 5 below, test 5 above, test 6
+// below, test 6 above. A tracker counts qualifying points, allowing one point that does not qualify (a
+// miss) between them. Kept in lanes of one vector because every point updates all four.
+using Lanes = int32_t __attribute__((vector_size(16)));
+constexpr int32_t TrackerTest[4] = { 5, 5, 6, 6 };
+constexpr Lanes TrackerThreshold = { 1, 1, 3, 3 };
+
+struct GapTrackers {
+    Lanes count = {}; // qualifying points counted
+    Lanes run = {}; // qualifying points since the latest miss
+    Lanes gapUsed = {}; // -1 once a miss has been let through, 0 otherwise
+
+    void Qualify(int lane)
+    {
+        ++count[lane];
+        ++run[lane];
+    }
+
+    void Miss(int lane, int32_t j, HitList& hits)
+    {
+        if (count[lane] > 0) {
+            if (gapUsed[lane] != 0) {
+                if (count[lane] > TrackerThreshold[lane]) {
+                    hits.Record(TrackerTest[lane], j - count[lane] - 1, run[lane] == 0 ? j - 2 : j - 1);
+                    gapUsed[lane] = -1;
+                } else {
+                    gapUsed[lane] = 0;
+                }
+                count[lane] = run[lane];
+            } else {
+                gapUsed[lane] = -1;
+            }
+        }
+        run[lane] = 0;
+    }
+
+    void Finish(int lane, int32_t n, HitList& hits) const
+    {
+        if (count[lane] > TrackerThreshold[lane])
+            hits.Record(TrackerTest[lane], n - count[lane] + gapUsed[lane] + 1, run[lane] == 0 ? n - 1 : n);
+    }
+};
+
+// Whether any lane is set.
+inline bool AnyLane(Lanes lanes)
 {
-    const int32_t n = CountablePoints(values);
-    if (n == 0)
-        return {};
+    uint64_t halves[2];
+    std::memcpy(halves, &lanes, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
 
-    const double sigmaUpper = (upper - centre) / 3;
-    const double sigmaLower = (centre - lower) / 3;
-    const double innerLow = centre - sigmaLower;
-    const double innerHigh = centre + sigmaUpper;
-    const double outerLow = centre - 2 * sigmaLower;
-    const double outerHigh = centre + 2 * sigmaUpper;
+enum TrackerLane { Test5Below, Test5Above, Test6Below, Test6Above };
 
-    HitList hits;
+// Runs of the ISO 8258 tests.
+struct IsoRuns {
     int32_t w = 0; // run of inner points
     int32_t s2 = 0; // run on one side of the centre
     int32_t p = 0; // run of inner points, signed by its first point's side
-    bool bothP = false;
     int32_t q = 0; // run of outer points, signed by its first point's side
-    bool bothQ = false;
     int32_t d = 0; // rising (positive) or falling (negative) steps
     int32_t z = 0; // alternating steps, signed by the last step
-    GapTracker test5Below { 5, 1 };
-    GapTracker test5Above { 5, 1 };
-    GapTracker test6Below { 6, 3 };
-    GapTracker test6Above { 6, 3 };
+    bool bothP = false;
+    bool bothQ = false;
+    GapTrackers trackers;
+};
 
-    const auto sideAbove = [&](int32_t j) {
+// The steps from the previous value to x. Rising, falling and equal steps in one form, without a
+// branch on the data (it is close to random). D grows while the steps keep its direction; otherwise
+// its run is over (reported from five steps on) and D restarts at this step. Z grows, flipping its
+// sign, while the steps alternate; otherwise it is over (reported from thirteen steps on) and
+// restarts. An equal step, or one with NaN, restarts both at 0.
+inline void IsoStep(IsoRuns& runs, int32_t j, double x, double previous, HitList& hits)
+{
+    int32_t& d = runs.d;
+    int32_t& z = runs.z;
+    const int32_t step = static_cast<int32_t>(x > previous) - static_cast<int32_t>(x < previous);
+    const int32_t monotone = d * step > 0;
+    if ((1 - monotone) & (std::abs(d) > 4)) [[unlikely]]
+        hits.Record(3, j - 1 - std::abs(d), j - 1);
+    d = step + monotone * d;
+    const int32_t alternating = z * step < 0;
+    if ((1 - alternating) & (std::abs(z) > 12)) [[unlikely]]
+        hits.Record(4, j - 1 - std::abs(z), j - 1);
+    z = step - alternating * z;
+}
+
+// Point j case by case, as the tests are written. IsoCheck takes this way only for the first point
+// and for the rare points that record a hit other than the steps'.
+[[gnu::noinline]] IsoRuns IsoPlainPoint(
+    IsoRuns runs, const Zones& zones, int32_t j, std::span<const double> values, HitList& hits)
+{
+    auto& [w, s2, p, q, d, z, bothP, bothQ, trackers] = runs;
+    const auto& [centre, upper, lower, sigmaUpper, sigmaLower, innerLow, innerHigh, outerLow, outerHigh] = zones;
+    const double x = values[j - 1];
+
+    const auto sideAbove = [&] {
         if (s2 > -1) {
             ++s2;
         } else {
@@ -240,7 +323,7 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
             s2 = 1;
         }
     };
-    const auto sideBelow = [&](int32_t j) {
+    const auto sideBelow = [&] {
         if (s2 < 1) {
             --s2;
         } else {
@@ -250,102 +333,348 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
         }
     };
 
-    for (int32_t j = 1; j <= n; ++j) {
-        const double x = values[j - 1];
-        if (innerLow < x && x < innerHigh) {
-            ++w;
-            if (x < centre) {
-                sideBelow(j);
-                if (p > 0) {
-                    bothP = true;
-                    ++p;
-                } else {
-                    --p;
-                }
+    if (innerLow < x && x < innerHigh) {
+        ++w;
+        if (x < centre) {
+            sideBelow();
+            if (p > 0) {
+                bothP = true;
+                ++p;
             } else {
-                sideAbove(j);
-                if (p < 0) {
-                    bothP = true;
-                    --p;
-                } else {
-                    ++p;
-                }
+                --p;
             }
-            test5Below.Miss(j, hits);
-            test5Above.Miss(j, hits);
-            test6Below.Miss(j, hits);
-            test6Above.Miss(j, hits);
-            if (std::abs(q) > 7 && bothQ)
-                hits.Record(8, j - std::abs(q), j - 1);
-            q = 0;
-            bothQ = false;
         } else {
-            if (w > 8)
-                hits.Record(2, j - w, j - 1);
-            w = 0;
-            if (std::abs(p) > 14 && bothP)
-                hits.Record(7, j - std::abs(p), j - 1);
-            p = 0;
-            bothP = false;
-            // Above is tried first: with a zero-width zone a point may satisfy both comparisons.
-            if (x >= innerHigh) {
-                sideAbove(j);
-                test5Below.Miss(j, hits);
-                test6Above.Qualify();
-                test6Below.Miss(j, hits);
-                if (q < 0) {
-                    bothQ = true;
-                    --q;
-                } else {
-                    ++q;
-                }
-                if (x > outerHigh) {
-                    if (x > upper)
-                        hits.Record(1, j, j);
-                    test5Above.Qualify();
-                } else {
-                    test5Above.Miss(j, hits);
-                }
+            sideAbove();
+            if (p < 0) {
+                bothP = true;
+                --p;
             } else {
-                sideBelow(j);
-                test5Above.Miss(j, hits);
-                test6Below.Qualify();
-                test6Above.Miss(j, hits);
-                if (q > 0) {
-                    bothQ = true;
-                    ++q;
-                } else {
-                    --q;
-                }
-                if (x < outerLow) {
-                    if (x < lower)
-                        hits.Record(1, j, j);
-                    test5Below.Qualify();
-                } else {
-                    test5Below.Miss(j, hits);
-                }
+                ++p;
             }
         }
-
-        if (j > 1) {
-            // Rising, falling and equal steps in one form, without a branch on the data (it is
-            // close to random). D grows while the steps keep its direction; otherwise its run is
-            // over (reported from five steps on) and D restarts at this step. Z grows, flipping its
-            // sign, while the steps alternate; otherwise it is over (reported from thirteen steps
-            // on) and restarts. An equal step, or one with NaN, restarts both at 0.
-            const double previous = values[j - 2];
-            const int32_t step = static_cast<int32_t>(x > previous) - static_cast<int32_t>(x < previous);
-            const int32_t monotone = d * step > 0;
-            if ((1 - monotone) & (std::abs(d) > 4))
-                hits.Record(3, j - 1 - std::abs(d), j - 1);
-            d = step + monotone * d;
-            const int32_t alternating = z * step < 0;
-            if ((1 - alternating) & (std::abs(z) > 12))
-                hits.Record(4, j - 1 - std::abs(z), j - 1);
-            z = step - alternating * z;
+        trackers.Miss(Test5Below, j, hits);
+        trackers.Miss(Test5Above, j, hits);
+        trackers.Miss(Test6Below, j, hits);
+        trackers.Miss(Test6Above, j, hits);
+        if (std::abs(q) > 7 && bothQ)
+            hits.Record(8, j - std::abs(q), j - 1);
+        q = 0;
+        bothQ = false;
+    } else {
+        if (w > 8)
+            hits.Record(2, j - w, j - 1);
+        w = 0;
+        if (std::abs(p) > 14 && bothP)
+            hits.Record(7, j - std::abs(p), j - 1);
+        p = 0;
+        bothP = false;
+        // Above is tried first: with a zero-width zone a point may satisfy both comparisons.
+        if (x >= innerHigh) {
+            sideAbove();
+            trackers.Miss(Test5Below, j, hits);
+            trackers.Qualify(Test6Above);
+            trackers.Miss(Test6Below, j, hits);
+            if (q < 0) {
+                bothQ = true;
+                --q;
+            } else {
+                ++q;
+            }
+            if (x > outerHigh) {
+                if (x > upper)
+                    hits.Record(1, j, j);
+                trackers.Qualify(Test5Above);
+            } else {
+                trackers.Miss(Test5Above, j, hits);
+            }
+        } else {
+            sideBelow();
+            trackers.Miss(Test5Above, j, hits);
+            trackers.Qualify(Test6Below);
+            trackers.Miss(Test6Above, j, hits);
+            if (q > 0) {
+                bothQ = true;
+                ++q;
+            } else {
+                --q;
+            }
+            if (x < outerLow) {
+                if (x < lower)
+                    hits.Record(1, j, j);
+                trackers.Qualify(Test5Below);
+            } else {
+                trackers.Miss(Test5Below, j, hits);
+            }
         }
     }
+    if (j > 1)
+        IsoStep(runs, j, x, values[j - 2], hits);
+    return runs;
+}
 
+// Westgard point codes: the zone, 0 (beyond 2 sigma below) to 5 (beyond 2 sigma above) with 2 and 3
+// the inner points below and above the centre, and flags.
+constexpr unsigned ZoneBits = 7;
+constexpr unsigned OnBoundary = 8; // exactly on a band boundary, or NaN: no case applies
+constexpr unsigned LimitCrossed = 16; // beyond a control limit
+constexpr unsigned Jumped = 32; // more than 4 sigma from the previous value
+constexpr unsigned InnerZones = 0b001100;
+constexpr unsigned BeyondZones = 0b100001;
+constexpr unsigned AboveZones = 0b111000;
+constexpr std::size_t CodeBlock = 256;
+
+using Pair = double __attribute__((vector_size(16)));
+
+using Mask = int64_t __attribute__((vector_size(16)));
+
+// The codes of two points x after the two points previous. Needs ordered zones.
+[[gnu::always_inline]] inline Mask WestgardCode(Pair x, Pair previous, const Zones& zones, double jump)
+{
+    // A comparison gives -1 (all ones) where it holds and 0 elsewhere.
+    const Mask zone = -((x > zones.outerLow) + (x > zones.innerLow) + (x >= zones.centre) + (x > zones.innerHigh)
+        + (x > zones.outerHigh));
+    const Mask onBoundary
+        = (x == zones.outerLow) | (x == zones.innerLow) | (x == zones.innerHigh) | (x == zones.outerHigh) | (x != x);
+    const Mask crossed = (x < zones.lower) | (x > zones.upper);
+    const Pair step = x - previous;
+    const Mask jumped = (step > jump) | (step < -jump);
+    constexpr Mask onBoundaryBit = { OnBoundary, OnBoundary };
+    constexpr Mask crossedBit = { LimitCrossed, LimitCrossed };
+    constexpr Mask jumpedBit = { Jumped, Jumped };
+    return zone | (onBoundary & onBoundaryBit) | (crossed & crossedBit) | (jumped & jumpedBit);
+}
+
+// Codes of count points from x[0] on; x[-1] is the point before them.
+void WestgardCodes(const double* x, int count, uint8_t* codes, const Zones& zones)
+{
+    // Rule 3 uses the upper zone width in both directions; with ordered zones it is positive.
+    const double jump = 4 * zones.sigmaUpper;
+    int k = 0;
+    for (; k + 2 <= count; k += 2) {
+        Pair pair;
+        Pair previous;
+        std::memcpy(&pair, x + k, sizeof pair);
+        std::memcpy(&previous, x + k - 1, sizeof previous);
+        const Mask code = WestgardCode(pair, previous, zones, jump);
+        codes[k] = static_cast<uint8_t>(code[0]);
+        codes[k + 1] = static_cast<uint8_t>(code[1]);
+    }
+    if (k < count)
+        codes[k] = static_cast<uint8_t>(WestgardCode(Pair { x[k], x[k] }, Pair { x[k - 1], x[k - 1] }, zones, jump)[0]);
+}
+
+// The runs still open after the last point n.
+ErrorArray WestgardFinish(int32_t a, int32_t b, int32_t s, int32_t n, HitList& hits)
+{
+    hits.MakeRoom();
+    if (std::abs(a) > 1)
+        hits.Record(4, n - std::abs(a) + 1, n);
+    if (std::abs(b) > 3 && std::abs(b) > std::abs(a))
+        hits.Record(5, n - std::abs(b) + 1, n);
+    if (std::abs(s) > 9 && std::abs(s) > std::abs(b) && std::abs(s) > std::abs(a))
+        hits.Record(6, n - std::abs(s) + 1, n);
+    return hits.Take();
+}
+
+} // namespace
+
+ErrorArray WestgardCheck(std::span<const double> values, double centre, double upper, double lower)
+{
+    const int32_t n = CountablePoints(values);
+    if (n == 0)
+        return {};
+
+    const Zones zones(centre, upper, lower);
+
+    HitList hits(n);
+    hits.MakeRoom();
+    auto [a, b, s] = WestgardPlainPoint({}, zones, 1, values, hits);
+    const auto plainPoint = [&](int32_t j) {
+        const WestgardRuns runs = WestgardPlainPoint({ a, b, s }, zones, j, values, hits);
+        a = runs.a;
+        b = runs.b;
+        s = runs.s;
+    };
+    if (!zones.Ordered()) {
+        for (int32_t j = 2; j <= n; ++j) {
+            hits.MakeRoom();
+            plainPoint(j);
+        }
+        return WestgardFinish(a, b, s, n, hits);
+    }
+
+    // The points are classified a block at a time, two at once (see WestgardCode); the runs have
+    // to be counted point by point. There the runs are kept as lengths, with the side of the latest
+    // point that matched a case: a run of either counter that is not empty lies on that side (A and
+    // B are emptied by any point of another kind). Every run then goes on exactly when the point
+    // is on the same side as the one before, which depends on the codes alone, and the short chain
+    // from one point's lengths to the next's keeps the loop fast.
+    uint32_t sLength = static_cast<uint32_t>(std::abs(s));
+    uint32_t bLength = static_cast<uint32_t>(std::abs(b));
+    uint32_t aLength = static_cast<uint32_t>(std::abs(a));
+    bool lastAbove = s > 0;
+    const auto plainPointFromLengths = [&](int32_t j) {
+        const int32_t sign = lastAbove ? 1 : -1;
+        a = sign * static_cast<int32_t>(aLength);
+        b = sign * static_cast<int32_t>(bLength);
+        s = sign * static_cast<int32_t>(sLength);
+        plainPoint(j);
+        aLength = static_cast<uint32_t>(std::abs(a));
+        bLength = static_cast<uint32_t>(std::abs(b));
+        sLength = static_cast<uint32_t>(std::abs(s));
+        lastAbove = s > 0;
+    };
+    std::array<uint8_t, CodeBlock> codes;
+    for (int32_t first = 2; first <= n; first += CodeBlock) {
+        const int count = static_cast<int>(std::min<int32_t>(CodeBlock, n - first + 1));
+        WestgardCodes(values.data() + first - 1, count, codes.data(), zones);
+        for (int k = 0; k < count; ++k) {
+            const int32_t j = first + k;
+            hits.MakeRoom();
+            const unsigned code = codes[static_cast<std::size_t>(k)];
+            const unsigned zone = code & ZoneBits;
+            const bool inner = (InnerZones >> zone) & 1;
+            const bool beyond = (BeyondZones >> zone) & 1;
+            const bool above = zone >= 3;
+            const bool same = above == lastAbove;
+
+            // Runs that end here: S at a change of side, B also at an inner point, A also at any
+            // point within 2 sigma. One long enough to be reported is rare, and so is a value on a
+            // boundary: the plain way costs little there and keeps the hits in their written order.
+            const bool reportedEnd
+                = (!same & (sLength > 9)) | ((!same | inner) & (bLength > 3)) | ((!same | !beyond) & (aLength > 1));
+            if ((code & OnBoundary) | reportedEnd) [[unlikely]] {
+                plainPointFromLengths(j);
+                continue;
+            }
+            // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
+            const uint32_t kept = -uint32_t(same);
+            sLength = (sLength & kept) + 1;
+            bLength = ((bLength & kept) + 1) & -uint32_t(!inner);
+            aLength = ((aLength & kept) + 1) & -uint32_t(beyond);
+            lastAbove = above;
+            hits.RecordIf(beyond, 1 + ((code & LimitCrossed) != 0), j, j);
+            hits.RecordIf((code & Jumped) != 0, 3, j - 1, j);
+        }
+    }
+    const int32_t sign = lastAbove ? 1 : -1;
+    a = sign * static_cast<int32_t>(aLength);
+    b = sign * static_cast<int32_t>(bLength);
+    s = sign * static_cast<int32_t>(sLength);
+    return WestgardFinish(a, b, s, n, hits);
+}
+
+ErrorArray IsoCheck(std::span<const double> values, double centre, double upper, double lower)
+{
+    const int32_t n = CountablePoints(values);
+    if (n == 0)
+        return {};
+
+    const Zones zones(centre, upper, lower);
+    const double innerLow = zones.innerLow;
+    const double innerHigh = zones.innerHigh;
+    const double outerLow = zones.outerLow;
+    const double outerHigh = zones.outerHigh;
+
+    HitList hits(n);
+    hits.MakeRoom();
+    IsoRuns runs = IsoPlainPoint({}, zones, 1, values, hits);
+    if (!zones.Ordered()) {
+        for (int32_t j = 2; j <= n; ++j) {
+            hits.MakeRoom();
+            runs = IsoPlainPoint(runs, zones, j, values, hits);
+        }
+    } else {
+        // The trackers that a point of each zone counts for (the others see a miss).
+        constexpr Lanes qualifying[6] = {
+            { -1, 0, -1, 0 }, // beyond 2 sigma below
+            { 0, 0, -1, 0 }, // outer below, within 2 sigma
+            {}, // inner below the centre
+            {}, // inner above
+            { 0, 0, 0, -1 }, // outer above, within 2 sigma
+            { 0, -1, 0, -1 }, // beyond 2 sigma above
+        };
+        // Every point either extends the run of inner points (P) or the run of outer points (Q) and
+        // ends the other, so one of the two is always 0 and W is the length of P: the loop keeps one
+        // signed run of either kind instead.
+        int32_t s2 = runs.s2;
+        int32_t d = runs.d;
+        int32_t z = runs.z;
+        GapTrackers trackers = runs.trackers;
+        int32_t run = runs.p + runs.q;
+        bool runInner = runs.p != 0;
+        bool both = runs.bothP || runs.bothQ;
+        const auto plainRuns = [&] {
+            const int32_t innerRun = runInner ? run : 0;
+            const int32_t outerRun = runInner ? 0 : run;
+            return IsoRuns { std::abs(innerRun), s2, innerRun, outerRun, d, z, runInner && both, !runInner && both,
+                trackers };
+        };
+        for (int32_t j = 2; j <= n; ++j) {
+            hits.MakeRoom();
+            const double x = values[j - 1];
+            const double previous = values[j - 2];
+            // Which zone a value falls in is close to random on real data, so it is counted rather
+            // than branched on; the indices are those of the table above. NaN is an outer point
+            // below the centre, as in the plain way, and so is counted as zone 1.
+            const int zone = !(x < outerLow) + (x > innerLow) + (x >= centre) + (x >= innerHigh) + (x > outerHigh);
+            const bool inner = (zone == 2) | (zone == 3);
+            const int32_t side = 2 * (zone > 2) - 1;
+
+            const Lanes qualify = qualifying[zone];
+            const Lanes counting = trackers.count > 0;
+            const Lanes restarting = counting & trackers.gapUsed & ~qualify;
+            const Lanes reporting = restarting & (trackers.count > TrackerThreshold);
+            const bool turnS2 = s2 * side < 0;
+            const bool turnRun = inner != runInner;
+
+            // A point that records a hit (other than the steps') is rare: the plain way costs little
+            // there and keeps the hits in their written order. Tests 2 (inner run), 7 and 8 can
+            // report only where a run of eight or more changes kind.
+            const bool recording = (turnS2 & (std::abs(s2) > 8)) | (turnRun & (std::abs(run) > 7)) | AnyLane(reporting)
+                | (x > upper) | (x < lower);
+            if (recording) [[unlikely]] {
+                runs = IsoPlainPoint(plainRuns(), zones, j, values, hits);
+                s2 = runs.s2;
+                d = runs.d;
+                z = runs.z;
+                trackers = runs.trackers;
+                run = runs.p + runs.q;
+                runInner = runs.p != 0;
+                both = runs.bothP || runs.bothQ;
+                continue;
+            }
+
+            // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
+            s2 = (s2 & -int32_t(!turnS2)) + side;
+            // The run keeps the sign of its first point and notes a point on the other side.
+            both = (!turnRun) & (both | (run * side < 0));
+            run = turnRun ? side : run + 2 * (run > 0) - 1;
+            runInner = inner;
+            // A qualifying point counts; a miss after a counted one either lets a gap through or,
+            // when one was let through already, restarts the count from the points since that gap.
+            trackers.count = (trackers.run & restarting) | ((trackers.count - qualify) & ~restarting);
+            trackers.run = (trackers.run - qualify) & qualify;
+            trackers.gapUsed ^= counting & ~qualify;
+
+            // The steps as in IsoStep, with one branch for both of their rare hits.
+            const int32_t step = static_cast<int32_t>(x > previous) - static_cast<int32_t>(x < previous);
+            const int32_t monotone = d * step > 0;
+            const int32_t alternating = z * step < 0;
+            if (((!monotone) & (std::abs(d) > 4)) | ((!alternating) & (std::abs(z) > 12))) [[unlikely]] {
+                IsoRuns steps;
+                steps.d = d;
+                steps.z = z;
+                IsoStep(steps, j, x, previous, hits);
+            }
+            d = step + monotone * d;
+            z = step - alternating * z;
+        }
+        runs = plainRuns();
+    }
+
+    hits.MakeRoom();
+    const auto& [w, s2, p, q, d, z, bothP, bothQ, trackers] = runs;
     if (w > 8)
         hits.Record(2, n - w + 1, n);
     if (std::abs(s2) > 8)
@@ -354,10 +683,10 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
         hits.Record(3, n - std::abs(d), n);
     if (std::abs(z) > 12)
         hits.Record(4, n - std::abs(z), n);
-    test5Below.Finish(n, hits);
-    test5Above.Finish(n, hits);
-    test6Below.Finish(n, hits);
-    test6Above.Finish(n, hits);
+    trackers.Finish(Test5Below, n, hits);
+    trackers.Finish(Test5Above, n, hits);
+    trackers.Finish(Test6Below, n, hits);
+    trackers.Finish(Test6Above, n, hits);
     if (std::abs(p) > 14 && bothP)
         hits.Record(7, n - std::abs(p) + 1, n);
     if (std::abs(q) > 7 && bothQ)
