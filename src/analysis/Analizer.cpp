@@ -463,6 +463,41 @@ void WestgardCodes(const double* x, int count, uint8_t* codes, const Zones& zone
         codes[k] = static_cast<uint8_t>(WestgardCode(Pair { x[k], x[k] }, Pair { x[k - 1], x[k - 1] }, zones, jump)[0]);
 }
 
+// ISO 8258 point codes: the zone, 0 (beyond 2 sigma below) to 5 (beyond 2 sigma above) with 2 and 3
+// the inner points below and above the centre, and flags. The limit flag is that of Westgard codes.
+constexpr unsigned Rising = 64; // above the previous value
+constexpr unsigned Falling = 128; // below the previous value
+
+// The codes of two points x after the two points previous. Needs ordered zones. A value exactly at
+// 1 sigma is an outer point, and NaN an outer point below (zone 1), as in the plain way.
+[[gnu::always_inline]] inline Mask IsoCode(Pair x, Pair previous, const Zones& zones)
+{
+    const Mask zone = -(~(x < zones.outerLow) + (x > zones.innerLow) + (x >= zones.centre) + (x >= zones.innerHigh)
+        + (x > zones.outerHigh));
+    const Mask crossed = (x < zones.lower) | (x > zones.upper);
+    constexpr Mask crossedBit = { LimitCrossed, LimitCrossed };
+    constexpr Mask risingBit = { Rising, Rising };
+    constexpr Mask fallingBit = { Falling, Falling };
+    return zone | (crossed & crossedBit) | ((x > previous) & risingBit) | ((x < previous) & fallingBit);
+}
+
+// Codes of count points from x[0] on; x[-1] is the point before them.
+void IsoCodes(const double* x, int count, uint8_t* codes, const Zones& zones)
+{
+    int k = 0;
+    for (; k + 2 <= count; k += 2) {
+        Pair pair;
+        Pair previous;
+        std::memcpy(&pair, x + k, sizeof pair);
+        std::memcpy(&previous, x + k - 1, sizeof previous);
+        const Mask code = IsoCode(pair, previous, zones);
+        codes[k] = static_cast<uint8_t>(code[0]);
+        codes[k + 1] = static_cast<uint8_t>(code[1]);
+    }
+    if (k < count)
+        codes[k] = static_cast<uint8_t>(IsoCode(Pair { x[k], x[k] }, Pair { x[k - 1], x[k - 1] }, zones)[0]);
+}
+
 // The runs still open after the last point n.
 ErrorArray WestgardFinish(int32_t a, int32_t b, int32_t s, int32_t n, HitList& hits)
 {
@@ -571,10 +606,6 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
         return {};
 
     const Zones zones(centre, upper, lower);
-    const double innerLow = zones.innerLow;
-    const double innerHigh = zones.innerHigh;
-    const double outerLow = zones.outerLow;
-    const double outerHigh = zones.outerHigh;
 
     HitList hits(n);
     hits.MakeRoom();
@@ -594,83 +625,104 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
             { 0, 0, 0, -1 }, // outer above, within 2 sigma
             { 0, -1, 0, -1 }, // beyond 2 sigma above
         };
-        // Every point either extends the run of inner points (P) or the run of outer points (Q) and
-        // ends the other, so one of the two is always 0 and W is the length of P: the loop keeps one
-        // signed run of either kind instead.
-        int32_t s2 = runs.s2;
-        int32_t d = runs.d;
-        int32_t z = runs.z;
-        GapTrackers trackers = runs.trackers;
-        int32_t run = runs.p + runs.q;
-        bool runInner = runs.p != 0;
-        bool both = runs.bothP || runs.bothQ;
-        const auto plainRuns = [&] {
-            const int32_t innerRun = runInner ? run : 0;
-            const int32_t outerRun = runInner ? 0 : run;
-            return IsoRuns { std::abs(innerRun), s2, innerRun, outerRun, d, z, runInner && both, !runInner && both,
-                trackers };
+        // As in WestgardCheck, the runs are kept as lengths with the side (or kind, or step) of the
+        // latest point, so that whether a run goes on depends on the codes alone. Every point
+        // extends either the run of inner points (P) or that of outer points (Q) and ends the
+        // other, so the two are kept as one run of the latest point's kind, whose length is also W.
+        uint32_t sideLength = 0; // S2
+        bool lastAbove = false;
+        uint32_t kindLength = 0; // P or Q
+        bool lastInner = false;
+        bool kindFirstAbove = false; // the side of the first point of that run
+        bool both = false;
+        uint32_t riseLength = 0; // D
+        uint32_t alternateLength = 0; // Z
+        int32_t lastStep = 0; // 1 rising, -1 falling, 0 equal
+        GapTrackers trackers;
+        const auto fromPlain = [&](const IsoRuns& plain) {
+            sideLength = static_cast<uint32_t>(std::abs(plain.s2));
+            lastAbove = plain.s2 > 0;
+            kindLength = static_cast<uint32_t>(std::abs(plain.p + plain.q));
+            lastInner = plain.p != 0;
+            kindFirstAbove = plain.p + plain.q > 0;
+            both = plain.bothP || plain.bothQ;
+            riseLength = static_cast<uint32_t>(std::abs(plain.d));
+            alternateLength = static_cast<uint32_t>(std::abs(plain.z));
+            lastStep = (plain.d > 0) - (plain.d < 0);
+            trackers = plain.trackers;
         };
-        for (int32_t j = 2; j <= n; ++j) {
-            hits.MakeRoom();
-            const double x = values[j - 1];
-            const double previous = values[j - 2];
-            // Which zone a value falls in is close to random on real data, so it is counted rather
-            // than branched on; the indices are those of the table above. NaN is an outer point
-            // below the centre, as in the plain way, and so is counted as zone 1.
-            const int zone = !(x < outerLow) + (x > innerLow) + (x >= centre) + (x >= innerHigh) + (x > outerHigh);
-            const bool inner = (zone == 2) | (zone == 3);
-            const int32_t side = 2 * (zone > 2) - 1;
+        const auto toPlain = [&] {
+            const int32_t kind = (kindFirstAbove ? 1 : -1) * static_cast<int32_t>(kindLength);
+            return IsoRuns { lastInner ? static_cast<int32_t>(kindLength) : 0,
+                (lastAbove ? 1 : -1) * static_cast<int32_t>(sideLength), lastInner ? kind : 0, lastInner ? 0 : kind,
+                lastStep * static_cast<int32_t>(riseLength), lastStep * static_cast<int32_t>(alternateLength),
+                lastInner && both, !lastInner && both, trackers };
+        };
+        fromPlain(runs);
 
-            const Lanes qualify = qualifying[zone];
-            const Lanes counting = trackers.count > 0;
-            const Lanes restarting = counting & trackers.gapUsed & ~qualify;
-            const Lanes reporting = restarting & (trackers.count > TrackerThreshold);
-            const bool turnS2 = s2 * side < 0;
-            const bool turnRun = inner != runInner;
+        std::array<uint8_t, CodeBlock> codes;
+        for (int32_t first = 2; first <= n; first += CodeBlock) {
+            const int count = static_cast<int>(std::min<int32_t>(CodeBlock, n - first + 1));
+            IsoCodes(values.data() + first - 1, count, codes.data(), zones);
+            for (int k = 0; k < count; ++k) {
+                const int32_t j = first + k;
+                hits.MakeRoom();
+                const unsigned code = codes[static_cast<std::size_t>(k)];
+                const unsigned zone = code & ZoneBits;
+                const bool inner = (InnerZones >> zone) & 1;
+                const bool above = zone >= 3;
+                const bool sameSide = above == lastAbove;
+                const bool sameKind = inner == lastInner;
 
-            // A point that records a hit (other than the steps') is rare: the plain way costs little
-            // there and keeps the hits in their written order. Tests 2 (inner run), 7 and 8 can
-            // report only where a run of eight or more changes kind.
-            const bool recording = (turnS2 & (std::abs(s2) > 8)) | (turnRun & (std::abs(run) > 7)) | AnyLane(reporting)
-                | (x > upper) | (x < lower);
-            if (recording) [[unlikely]] {
-                runs = IsoPlainPoint(plainRuns(), zones, j, values, hits);
-                s2 = runs.s2;
-                d = runs.d;
-                z = runs.z;
-                trackers = runs.trackers;
-                run = runs.p + runs.q;
-                runInner = runs.p != 0;
-                both = runs.bothP || runs.bothQ;
-                continue;
+                const Lanes qualify = qualifying[zone];
+                const Lanes counting = trackers.count > 0;
+                const Lanes restarting = counting & trackers.gapUsed & ~qualify;
+                const Lanes reporting = restarting & (trackers.count > TrackerThreshold);
+
+                // A point that records a hit (other than the steps') is rare: the plain way costs
+                // little there and keeps the hits in their written order. Tests 2 (inner run), 7 and
+                // 8 can report only where a run of eight or more changes kind.
+                const bool recording = (code & LimitCrossed) | (!sameSide & (sideLength > 8))
+                    | (!sameKind & (kindLength > 7)) | AnyLane(reporting);
+                if (recording) [[unlikely]] {
+                    fromPlain(IsoPlainPoint(toPlain(), zones, j, values, hits));
+                    continue;
+                }
+
+                // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
+                sideLength = (sideLength & -uint32_t(sameSide)) + 1;
+                lastAbove = above;
+                // The run of one kind keeps the side of its first point and notes a point on the other.
+                both = sameKind & (both | (above != kindFirstAbove));
+                kindFirstAbove = sameKind ? kindFirstAbove : above;
+                kindLength = (kindLength & -uint32_t(sameKind)) + 1;
+                lastInner = inner;
+                // A qualifying point counts; a miss after a counted one either lets a gap through
+                // or, when one was let through already, restarts the count from the points since
+                // that gap.
+                trackers.count = (trackers.run & restarting) | ((trackers.count - qualify) & ~restarting);
+                trackers.run = (trackers.run - qualify) & qualify;
+                trackers.gapUsed ^= counting & ~qualify;
+
+                // D goes on while the steps keep their direction, Z while they alternate; an equal
+                // step (or one with NaN) ends both and starts neither.
+                const int32_t step
+                    = static_cast<int32_t>((code & Rising) != 0) - static_cast<int32_t>((code & Falling) != 0);
+                const bool monotone = (step == lastStep) & (step != 0);
+                const bool alternating = (step == -lastStep) & (step != 0);
+                if ((!monotone & (riseLength > 4)) | (!alternating & (alternateLength > 12))) [[unlikely]] {
+                    IsoRuns steps;
+                    steps.d = lastStep * static_cast<int32_t>(riseLength);
+                    steps.z = lastStep * static_cast<int32_t>(alternateLength);
+                    IsoStep(steps, j, values[j - 1], values[j - 2], hits);
+                }
+                const uint32_t stepped = static_cast<uint32_t>(step != 0);
+                riseLength = (riseLength & -uint32_t(monotone)) + stepped;
+                alternateLength = (alternateLength & -uint32_t(alternating)) + stepped;
+                lastStep = step;
             }
-
-            // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
-            s2 = (s2 & -int32_t(!turnS2)) + side;
-            // The run keeps the sign of its first point and notes a point on the other side.
-            both = (!turnRun) & (both | (run * side < 0));
-            run = turnRun ? side : run + 2 * (run > 0) - 1;
-            runInner = inner;
-            // A qualifying point counts; a miss after a counted one either lets a gap through or,
-            // when one was let through already, restarts the count from the points since that gap.
-            trackers.count = (trackers.run & restarting) | ((trackers.count - qualify) & ~restarting);
-            trackers.run = (trackers.run - qualify) & qualify;
-            trackers.gapUsed ^= counting & ~qualify;
-
-            // The steps as in IsoStep, with one branch for both of their rare hits.
-            const int32_t step = static_cast<int32_t>(x > previous) - static_cast<int32_t>(x < previous);
-            const int32_t monotone = d * step > 0;
-            const int32_t alternating = z * step < 0;
-            if (((!monotone) & (std::abs(d) > 4)) | ((!alternating) & (std::abs(z) > 12))) [[unlikely]] {
-                IsoRuns steps;
-                steps.d = d;
-                steps.z = z;
-                IsoStep(steps, j, x, previous, hits);
-            }
-            d = step + monotone * d;
-            z = step - alternating * z;
         }
-        runs = plainRuns();
+        runs = toPlain();
     }
 
     hits.MakeRoom();
