@@ -412,15 +412,13 @@ inline void IsoStep(IsoRuns& runs, int32_t j, double x, double previous, HitList
     return runs;
 }
 
-// Westgard point codes: the zone, 0 (beyond 2 sigma below) to 5 (beyond 2 sigma above) with 2 and 3
-// the inner points below and above the centre, and flags.
-constexpr unsigned ZoneBits = 7;
+// Westgard point codes: flags of the case a point falls in and of its hits of rules 1 to 3.
+constexpr unsigned Above = 1; // at or above the centre
+constexpr unsigned Inner = 2; // within 1 sigma
+constexpr unsigned Beyond = 4; // beyond 2 sigma
 constexpr unsigned OnBoundary = 8; // exactly on a band boundary, or NaN: no case applies
 constexpr unsigned LimitCrossed = 16; // beyond a control limit
 constexpr unsigned Jumped = 32; // more than 4 sigma from the previous value
-constexpr unsigned InnerZones = 0b001100;
-constexpr unsigned BeyondZones = 0b100001;
-constexpr unsigned AboveZones = 0b111000;
 constexpr std::size_t CodeBlock = 256;
 
 using Pair = double __attribute__((vector_size(16)));
@@ -430,18 +428,24 @@ using Mask = int64_t __attribute__((vector_size(16)));
 // The codes of two points x after the two points previous. Needs ordered zones.
 [[gnu::always_inline]] inline Mask WestgardCode(Pair x, Pair previous, const Zones& zones, double jump)
 {
-    // A comparison gives -1 (all ones) where it holds and 0 elsewhere.
-    const Mask zone = -((x > zones.outerLow) + (x > zones.innerLow) + (x >= zones.centre) + (x > zones.innerHigh)
-        + (x > zones.outerHigh));
+    // A comparison gives -1 (all ones) where it holds and 0 elsewhere. With ordered zones a point
+    // of any case is above the centre exactly when it is not below it.
+    const Mask above = x >= zones.centre;
+    const Mask inner = (x > zones.innerLow) & (x < zones.innerHigh);
+    const Mask beyond = (x < zones.outerLow) | (x > zones.outerHigh);
     const Mask onBoundary
         = (x == zones.outerLow) | (x == zones.innerLow) | (x == zones.innerHigh) | (x == zones.outerHigh) | (x != x);
     const Mask crossed = (x < zones.lower) | (x > zones.upper);
     const Pair step = x - previous;
     const Mask jumped = (step > jump) | (step < -jump);
+    constexpr Mask aboveBit = { Above, Above };
+    constexpr Mask innerBit = { Inner, Inner };
+    constexpr Mask beyondBit = { Beyond, Beyond };
     constexpr Mask onBoundaryBit = { OnBoundary, OnBoundary };
     constexpr Mask crossedBit = { LimitCrossed, LimitCrossed };
     constexpr Mask jumpedBit = { Jumped, Jumped };
-    return zone | (onBoundary & onBoundaryBit) | (crossed & crossedBit) | (jumped & jumpedBit);
+    return (above & aboveBit) | (inner & innerBit) | (beyond & beyondBit) | (onBoundary & onBoundaryBit)
+        | (crossed & crossedBit) | (jumped & jumpedBit);
 }
 
 // Codes of count points from x[0] on; x[-1] is the point before them.
@@ -464,7 +468,9 @@ void WestgardCodes(const double* x, int count, uint8_t* codes, const Zones& zone
 }
 
 // ISO 8258 point codes: the zone, 0 (beyond 2 sigma below) to 5 (beyond 2 sigma above) with 2 and 3
-// the inner points below and above the centre, and flags. The limit flag is that of Westgard codes.
+// the inner points below and above the centre, and flags.
+constexpr unsigned ZoneBits = 7;
+constexpr unsigned InnerZones = 0b001100;
 constexpr unsigned Rising = 64; // above the previous value
 constexpr unsigned Falling = 128; // below the previous value
 
@@ -565,12 +571,10 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
         WestgardCodes(values.data() + first - 1, count, codes.data(), zones);
         for (int k = 0; k < count; ++k) {
             const int32_t j = first + k;
-            hits.MakeRoom();
             const unsigned code = codes[static_cast<std::size_t>(k)];
-            const unsigned zone = code & ZoneBits;
-            const bool inner = (InnerZones >> zone) & 1;
-            const bool beyond = (BeyondZones >> zone) & 1;
-            const bool above = zone >= 3;
+            const bool inner = (code & Inner) != 0;
+            const bool beyond = (code & Beyond) != 0;
+            const bool above = (code & Above) != 0;
             const bool same = above == lastAbove;
 
             // Runs that end here: S at a change of side, B also at an inner point, A also at any
@@ -579,6 +583,7 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
             const bool reportedEnd
                 = (!same & (sLength > 9)) | ((!same | inner) & (bLength > 3)) | ((!same | !beyond) & (aLength > 1));
             if ((code & OnBoundary) | reportedEnd) [[unlikely]] {
+                hits.MakeRoom();
                 plainPointFromLengths(j);
                 continue;
             }
@@ -588,8 +593,12 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
             bLength = ((bLength & kept) + 1) & -uint32_t(!inner);
             aLength = ((aLength & kept) + 1) & -uint32_t(beyond);
             lastAbove = above;
-            hits.RecordIf(beyond, 1 + ((code & LimitCrossed) != 0), j, j);
-            hits.RecordIf((code & Jumped) != 0, 3, j - 1, j);
+            // One point in twenty or so has a hit of rule 1, 2 or 3.
+            if (code & (Beyond | Jumped)) [[unlikely]] {
+                hits.MakeRoom();
+                hits.RecordIf(beyond, 1 + ((code & LimitCrossed) != 0), j, j);
+                hits.RecordIf((code & Jumped) != 0, 3, j - 1, j);
+            }
         }
     }
     const int32_t sign = lastAbove ? 1 : -1;
