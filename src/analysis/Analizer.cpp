@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -426,26 +427,23 @@ using Pair = double __attribute__((vector_size(16)));
 using Mask = int64_t __attribute__((vector_size(16)));
 
 // The codes of two points x after the two points previous. Needs ordered zones.
-[[gnu::always_inline]] inline Mask WestgardCode(Pair x, Pair previous, const Zones& zones, double jump)
+[[gnu::always_inline]] inline Lanes WestgardCode(Pair x, Pair previous, const Zones& zones, double jump)
 {
-    // A comparison gives -1 (all ones) where it holds and 0 elsewhere. With ordered zones a point
-    // of any case is above the centre exactly when it is not below it.
-    const Mask above = x >= zones.centre;
-    const Mask inner = (x > zones.innerLow) & (x < zones.innerHigh);
-    const Mask beyond = (x < zones.outerLow) | (x > zones.outerHigh);
-    const Mask onBoundary
-        = (x == zones.outerLow) | (x == zones.innerLow) | (x == zones.innerHigh) | (x == zones.outerHigh) | (x != x);
-    const Mask crossed = (x < zones.lower) | (x > zones.upper);
+    // A comparison gives -1 (all ones) where it holds and 0 elsewhere, seen here as two 32-bit lanes
+    // per point (the compiler handles those well). With ordered zones a point of any case is above
+    // the centre exactly when it is not below it.
+    const auto lanes = [](Mask mask) { return std::bit_cast<Lanes>(mask); };
+    const Lanes above = lanes(x >= zones.centre);
+    const Lanes inner = lanes((x > zones.innerLow) & (x < zones.innerHigh));
+    const Lanes beyond = lanes((x < zones.outerLow) | (x > zones.outerHigh));
+    const Lanes onBoundary = lanes(
+        (x == zones.outerLow) | (x == zones.innerLow) | (x == zones.innerHigh) | (x == zones.outerHigh) | (x != x));
+    const Lanes crossed = lanes((x < zones.lower) | (x > zones.upper));
     const Pair step = x - previous;
-    const Mask jumped = (step > jump) | (step < -jump);
-    constexpr Mask aboveBit = { Above, Above };
-    constexpr Mask innerBit = { Inner, Inner };
-    constexpr Mask beyondBit = { Beyond, Beyond };
-    constexpr Mask onBoundaryBit = { OnBoundary, OnBoundary };
-    constexpr Mask crossedBit = { LimitCrossed, LimitCrossed };
-    constexpr Mask jumpedBit = { Jumped, Jumped };
-    return (above & aboveBit) | (inner & innerBit) | (beyond & beyondBit) | (onBoundary & onBoundaryBit)
-        | (crossed & crossedBit) | (jumped & jumpedBit);
+    const Lanes jumped = lanes((step > jump) | (step < -jump));
+    // Each flag is a power of two: minus the sum of the masks shifted to their flags is the code.
+    static_assert(Above == 1 && Inner == 2 && Beyond == 4 && OnBoundary == 8 && LimitCrossed == 16 && Jumped == 32);
+    return -(above + (inner << 1) + (beyond << 2) + (onBoundary << 3) + (crossed << 4) + (jumped << 5));
 }
 
 // Codes of count points from x[0] on; x[-1] is the point before them.
@@ -459,9 +457,9 @@ void WestgardCodes(const double* x, int count, uint8_t* codes, const Zones& zone
         Pair previous;
         std::memcpy(&pair, x + k, sizeof pair);
         std::memcpy(&previous, x + k - 1, sizeof previous);
-        const Mask code = WestgardCode(pair, previous, zones, jump);
+        const Lanes code = WestgardCode(pair, previous, zones, jump);
         codes[k] = static_cast<uint8_t>(code[0]);
-        codes[k + 1] = static_cast<uint8_t>(code[1]);
+        codes[k + 1] = static_cast<uint8_t>(code[2]);
     }
     if (k < count)
         codes[k] = static_cast<uint8_t>(WestgardCode(Pair { x[k], x[k] }, Pair { x[k - 1], x[k - 1] }, zones, jump)[0]);
@@ -554,17 +552,6 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
     uint32_t bLength = static_cast<uint32_t>(std::abs(b));
     uint32_t aLength = static_cast<uint32_t>(std::abs(a));
     bool lastAbove = s > 0;
-    const auto plainPointFromLengths = [&](int32_t j) {
-        const int32_t sign = lastAbove ? 1 : -1;
-        a = sign * static_cast<int32_t>(aLength);
-        b = sign * static_cast<int32_t>(bLength);
-        s = sign * static_cast<int32_t>(sLength);
-        plainPoint(j);
-        aLength = static_cast<uint32_t>(std::abs(a));
-        bLength = static_cast<uint32_t>(std::abs(b));
-        sLength = static_cast<uint32_t>(std::abs(s));
-        lastAbove = s > 0;
-    };
     std::array<uint8_t, CodeBlock> codes;
     for (int32_t first = 2; first <= n; first += CodeBlock) {
         const int count = static_cast<int>(std::min<int32_t>(CodeBlock, n - first + 1));
@@ -583,8 +570,17 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
             const bool reportedEnd
                 = (!same & (sLength > 9)) | ((!same | inner) & (bLength > 3)) | ((!same | !beyond) & (aLength > 1));
             if ((code & OnBoundary) | reportedEnd) [[unlikely]] {
+                // Out of the lambdas, so that the lengths stay in registers.
                 hits.MakeRoom();
-                plainPointFromLengths(j);
+                const int32_t sign = lastAbove ? 1 : -1;
+                const WestgardRuns runs
+                    = WestgardPlainPoint({ sign * static_cast<int32_t>(aLength), sign * static_cast<int32_t>(bLength),
+                                             sign * static_cast<int32_t>(sLength) },
+                        zones, j, values, hits);
+                aLength = static_cast<uint32_t>(std::abs(runs.a));
+                bLength = static_cast<uint32_t>(std::abs(runs.b));
+                sLength = static_cast<uint32_t>(std::abs(runs.s));
+                lastAbove = runs.s > 0;
                 continue;
             }
             // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
@@ -675,7 +671,6 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
             IsoCodes(values.data() + first - 1, count, codes.data(), zones);
             for (int k = 0; k < count; ++k) {
                 const int32_t j = first + k;
-                hits.MakeRoom();
                 const unsigned code = codes[static_cast<std::size_t>(k)];
                 const unsigned zone = code & ZoneBits;
                 const bool inner = (InnerZones >> zone) & 1;
@@ -694,6 +689,7 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
                 const bool recording = (code & LimitCrossed) | (!sameSide & (sideLength > 8))
                     | (!sameKind & (kindLength > 7)) | AnyLane(reporting);
                 if (recording) [[unlikely]] {
+                    hits.MakeRoom();
                     fromPlain(IsoPlainPoint(toPlain(), zones, j, values, hits));
                     continue;
                 }
@@ -720,6 +716,7 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
                 const bool monotone = (step == lastStep) & (step != 0);
                 const bool alternating = (step == -lastStep) & (step != 0);
                 if ((!monotone & (riseLength > 4)) | (!alternating & (alternateLength > 12))) [[unlikely]] {
+                    hits.MakeRoom();
                     IsoRuns steps;
                     steps.d = lastStep * static_cast<int32_t>(riseLength);
                     steps.z = lastStep * static_cast<int32_t>(alternateLength);
