@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <tuple>
 #include <unordered_set>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // Both routines read the series in place: they never write to it, so a private copy would change
 // nothing but the cost. Hits are appended as they are found and handed back in an array of
@@ -422,84 +425,115 @@ constexpr unsigned LimitCrossed = 16; // beyond a control limit
 constexpr unsigned Jumped = 32; // more than 4 sigma from the previous value
 constexpr std::size_t CodeBlock = 256;
 
-using Pair = double __attribute__((vector_size(16)));
-
-using Mask = int64_t __attribute__((vector_size(16)));
-
-// The codes of two points x after the two points previous. Needs ordered zones.
-[[gnu::always_inline]] inline Lanes WestgardCode(Pair x, Pair previous, const Zones& zones, double jump)
-{
-    // A comparison gives -1 (all ones) where it holds and 0 elsewhere, seen here as two 32-bit lanes
-    // per point (the compiler handles those well). With ordered zones a point of any case is above
-    // the centre exactly when it is not below it.
-    const auto lanes = [](Mask mask) { return std::bit_cast<Lanes>(mask); };
-    const Lanes above = lanes(x >= zones.centre);
-    const Lanes inner = lanes((x > zones.innerLow) & (x < zones.innerHigh));
-    const Lanes beyond = lanes((x < zones.outerLow) | (x > zones.outerHigh));
-    const Lanes onBoundary = lanes(
-        (x == zones.outerLow) | (x == zones.innerLow) | (x == zones.innerHigh) | (x == zones.outerHigh) | (x != x));
-    const Lanes crossed = lanes((x < zones.lower) | (x > zones.upper));
-    const Pair step = x - previous;
-    const Lanes jumped = lanes((step > jump) | (step < -jump));
-    // Each flag is a power of two: minus the sum of the masks shifted to their flags is the code.
-    static_assert(Above == 1 && Inner == 2 && Beyond == 4 && OnBoundary == 8 && LimitCrossed == 16 && Jumped == 32);
-    return -(above + (inner << 1) + (beyond << 2) + (onBoundary << 3) + (crossed << 4) + (jumped << 5));
-}
-
-// Codes of count points from x[0] on; x[-1] is the point before them.
-void WestgardCodes(const double* x, int count, uint8_t* codes, const Zones& zones)
-{
-    // Rule 3 uses the upper zone width in both directions; with ordered zones it is positive.
-    const double jump = 4 * zones.sigmaUpper;
-    int k = 0;
-    for (; k + 2 <= count; k += 2) {
-        Pair pair;
-        Pair previous;
-        std::memcpy(&pair, x + k, sizeof pair);
-        std::memcpy(&previous, x + k - 1, sizeof previous);
-        const Lanes code = WestgardCode(pair, previous, zones, jump);
-        codes[k] = static_cast<uint8_t>(code[0]);
-        codes[k + 1] = static_cast<uint8_t>(code[2]);
-    }
-    if (k < count)
-        codes[k] = static_cast<uint8_t>(WestgardCode(Pair { x[k], x[k] }, Pair { x[k - 1], x[k - 1] }, zones, jump)[0]);
-}
-
 // ISO 8258 point codes: the zone, 0 (beyond 2 sigma below) to 5 (beyond 2 sigma above) with 2 and 3
-// the inner points below and above the centre, and flags.
+// the inner points below and above the centre, and flags (the limit flag is the one above).
 constexpr unsigned ZoneBits = 7;
 constexpr unsigned InnerZones = 0b001100;
 constexpr unsigned Rising = 64; // above the previous value
 constexpr unsigned Falling = 128; // below the previous value
 
-// The codes of two points x after the two points previous. Needs ordered zones. A value exactly at
-// 1 sigma is an outer point, and NaN an outer point below (zone 1), as in the plain way.
-[[gnu::always_inline]] inline Mask IsoCode(Pair x, Pair previous, const Zones& zones)
+// The Westgard code of x after previous. Needs ordered zones: then a point of any case is above the
+// centre exactly when it is not below it. Rule 3 uses the upper zone width in both directions.
+unsigned WestgardCode(double x, double previous, const Zones& zones)
 {
-    const Mask zone = -(~(x < zones.outerLow) + (x > zones.innerLow) + (x >= zones.centre) + (x >= zones.innerHigh)
-        + (x > zones.outerHigh));
-    const Mask crossed = (x < zones.lower) | (x > zones.upper);
-    constexpr Mask crossedBit = { LimitCrossed, LimitCrossed };
-    constexpr Mask risingBit = { Rising, Rising };
-    constexpr Mask fallingBit = { Falling, Falling };
-    return zone | (crossed & crossedBit) | ((x > previous) & risingBit) | ((x < previous) & fallingBit);
+    const double jump = 4 * zones.sigmaUpper;
+    const double step = x - previous;
+    return (x >= zones.centre) * Above + ((x > zones.innerLow) & (x < zones.innerHigh)) * Inner
+        + ((x < zones.outerLow) | (x > zones.outerHigh)) * Beyond
+        + ((x == zones.outerLow) | (x == zones.innerLow) | (x == zones.innerHigh) | (x == zones.outerHigh) | (x != x))
+        * OnBoundary
+        + ((x < zones.lower) | (x > zones.upper)) * LimitCrossed + ((step > jump) | (step < -jump)) * Jumped;
 }
 
-// Codes of count points from x[0] on; x[-1] is the point before them.
-void IsoCodes(const double* x, int count, uint8_t* codes, const Zones& zones)
+// The ISO 8258 code of x after previous. Needs ordered zones. A value exactly at 1 sigma is an outer
+// point, and NaN an outer point below (zone 1), as in the plain way.
+unsigned IsoCode(double x, double previous, const Zones& zones)
+{
+    const unsigned zone = !(x < zones.outerLow) + (x > zones.innerLow) + (x >= zones.centre) + (x >= zones.innerHigh)
+        + (x > zones.outerHigh);
+    return zone + ((x < zones.lower) | (x > zones.upper)) * LimitCrossed + (x > previous) * Rising
+        + (x < previous) * Falling;
+}
+
+#if defined(__SSE2__)
+// The same codes two points at a time: the comparisons are done on both at once and give masks of
+// all ones where they hold, which select the flags.
+struct PairCoder {
+    explicit PairCoder(const Zones& zones)
+        : centre(_mm_set1_pd(zones.centre))
+        , upper(_mm_set1_pd(zones.upper))
+        , lower(_mm_set1_pd(zones.lower))
+        , innerLow(_mm_set1_pd(zones.innerLow))
+        , innerHigh(_mm_set1_pd(zones.innerHigh))
+        , outerLow(_mm_set1_pd(zones.outerLow))
+        , outerHigh(_mm_set1_pd(zones.outerHigh))
+        , jump(_mm_set1_pd(4 * zones.sigmaUpper))
+        , minusJump(_mm_set1_pd(-4 * zones.sigmaUpper))
+    {
+    }
+
+    static __m128i Flag(__m128d mask, unsigned flag)
+    {
+        return _mm_and_si128(_mm_castpd_si128(mask), _mm_set1_epi64x(flag));
+    }
+    static void Store(__m128i codes, uint8_t* to)
+    {
+        to[0] = static_cast<uint8_t>(_mm_cvtsi128_si32(codes));
+        to[1] = static_cast<uint8_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(codes, codes)));
+    }
+
+    void Westgard(const double* x, uint8_t* to) const
+    {
+        const __m128d v = _mm_loadu_pd(x);
+        const __m128d step = _mm_sub_pd(v, _mm_loadu_pd(x - 1));
+        const __m128d onBoundary = _mm_or_pd(_mm_or_pd(_mm_cmpeq_pd(v, outerLow), _mm_cmpeq_pd(v, innerLow)),
+            _mm_or_pd(_mm_or_pd(_mm_cmpeq_pd(v, innerHigh), _mm_cmpeq_pd(v, outerHigh)), _mm_cmpunord_pd(v, v)));
+        Store(_mm_or_si128(
+                  _mm_or_si128(_mm_or_si128(Flag(_mm_cmpge_pd(v, centre), Above),
+                                   Flag(_mm_and_pd(_mm_cmpgt_pd(v, innerLow), _mm_cmplt_pd(v, innerHigh)), Inner)),
+                      _mm_or_si128(Flag(_mm_or_pd(_mm_cmplt_pd(v, outerLow), _mm_cmpgt_pd(v, outerHigh)), Beyond),
+                          Flag(onBoundary, OnBoundary))),
+                  _mm_or_si128(Flag(_mm_or_pd(_mm_cmplt_pd(v, lower), _mm_cmpgt_pd(v, upper)), LimitCrossed),
+                      Flag(_mm_or_pd(_mm_cmpgt_pd(step, jump), _mm_cmplt_pd(step, minusJump)), Jumped))),
+            to);
+    }
+
+    void Iso(const double* x, uint8_t* to) const
+    {
+        const __m128d v = _mm_loadu_pd(x);
+        const __m128d previous = _mm_loadu_pd(x - 1);
+        // Subtracting a mask of all ones adds 1.
+        __m128i zone = _mm_sub_epi64(_mm_setzero_si128(), _mm_castpd_si128(_mm_cmpnlt_pd(v, outerLow)));
+        zone = _mm_sub_epi64(zone, _mm_castpd_si128(_mm_cmpgt_pd(v, innerLow)));
+        zone = _mm_sub_epi64(zone, _mm_castpd_si128(_mm_cmpge_pd(v, centre)));
+        zone = _mm_sub_epi64(zone, _mm_castpd_si128(_mm_cmpge_pd(v, innerHigh)));
+        zone = _mm_sub_epi64(zone, _mm_castpd_si128(_mm_cmpgt_pd(v, outerHigh)));
+        Store(_mm_or_si128(
+                  _mm_or_si128(zone, Flag(_mm_or_pd(_mm_cmplt_pd(v, lower), _mm_cmpgt_pd(v, upper)), LimitCrossed)),
+                  _mm_or_si128(Flag(_mm_cmpgt_pd(v, previous), Rising), Flag(_mm_cmplt_pd(v, previous), Falling))),
+            to);
+    }
+
+    __m128d centre, upper, lower, innerLow, innerHigh, outerLow, outerHigh, jump, minusJump;
+};
+#endif
+
+// Westgard (or ISO 8258) codes of count points from x[0] on; x[-1] is the point before them.
+template <bool Westgard> void PointCodes(const double* x, int count, uint8_t* codes, const Zones& zones)
 {
     int k = 0;
+#if defined(__SSE2__)
+    const PairCoder coder(zones);
     for (; k + 2 <= count; k += 2) {
-        Pair pair;
-        Pair previous;
-        std::memcpy(&pair, x + k, sizeof pair);
-        std::memcpy(&previous, x + k - 1, sizeof previous);
-        const Mask code = IsoCode(pair, previous, zones);
-        codes[k] = static_cast<uint8_t>(code[0]);
-        codes[k + 1] = static_cast<uint8_t>(code[1]);
+        if constexpr (Westgard)
+            coder.Westgard(x + k, codes + k);
+        else
+            coder.Iso(x + k, codes + k);
     }
-    if (k < count)
-        codes[k] = static_cast<uint8_t>(IsoCode(Pair { x[k], x[k] }, Pair { x[k - 1], x[k - 1] }, zones)[0]);
+#endif
+    for (; k < count; ++k)
+        codes[k]
+            = static_cast<uint8_t>(Westgard ? WestgardCode(x[k], x[k - 1], zones) : IsoCode(x[k], x[k - 1], zones));
 }
 
 // The runs still open after the last point n.
@@ -555,7 +589,7 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
     std::array<uint8_t, CodeBlock> codes;
     for (int32_t first = 2; first <= n; first += CodeBlock) {
         const int count = static_cast<int>(std::min<int32_t>(CodeBlock, n - first + 1));
-        WestgardCodes(values.data() + first - 1, count, codes.data(), zones);
+        PointCodes<true>(values.data() + first - 1, count, codes.data(), zones);
         for (int k = 0; k < count; ++k) {
             const int32_t j = first + k;
             const unsigned code = codes[static_cast<std::size_t>(k)];
@@ -668,7 +702,7 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
         std::array<uint8_t, CodeBlock> codes;
         for (int32_t first = 2; first <= n; first += CodeBlock) {
             const int count = static_cast<int>(std::min<int32_t>(CodeBlock, n - first + 1));
-            IsoCodes(values.data() + first - 1, count, codes.data(), zones);
+            PointCodes<false>(values.data() + first - 1, count, codes.data(), zones);
             for (int k = 0; k < count; ++k) {
                 const int32_t j = first + k;
                 const unsigned code = codes[static_cast<std::size_t>(k)];
