@@ -416,6 +416,40 @@ inline void IsoStep(IsoRuns& runs, int32_t j, double x, double previous, HitList
     return runs;
 }
 
+// The ISO 8258 runs as IsoCheck keeps them between rare points: lengths with the side (or kind, or
+// step) of the latest point, so that whether a run goes on depends on the codes alone. Every point
+// extends either the run of inner points (P) or that of outer points (Q) and ends the other, so the
+// two are kept as one run of the latest point's kind, whose length is also W.
+struct IsoLengths {
+    uint32_t sideLength = 0; // S2
+    bool lastAbove = false;
+    uint32_t kindLength = 0; // P or Q
+    bool lastInner = false;
+    bool kindFirstAbove = false; // the side of the first point of that run
+    bool both = false;
+    uint32_t riseLength = 0; // D
+    uint32_t alternateLength = 0; // Z
+    int32_t lastStep = 0; // 1 rising, -1 falling, 0 equal
+    GapTrackers trackers;
+
+    static IsoLengths From(const IsoRuns& plain)
+    {
+        return { static_cast<uint32_t>(std::abs(plain.s2)), plain.s2 > 0,
+            static_cast<uint32_t>(std::abs(plain.p + plain.q)), plain.p != 0, plain.p + plain.q > 0,
+            plain.bothP || plain.bothQ, static_cast<uint32_t>(std::abs(plain.d)),
+            static_cast<uint32_t>(std::abs(plain.z)), (plain.d > 0) - (plain.d < 0), plain.trackers };
+    }
+
+    IsoRuns Plain() const
+    {
+        const int32_t kind = (kindFirstAbove ? 1 : -1) * static_cast<int32_t>(kindLength);
+        return { lastInner ? static_cast<int32_t>(kindLength) : 0,
+            (lastAbove ? 1 : -1) * static_cast<int32_t>(sideLength), lastInner ? kind : 0, lastInner ? 0 : kind,
+            lastStep * static_cast<int32_t>(riseLength), lastStep * static_cast<int32_t>(alternateLength),
+            lastInner && both, !lastInner && both, trackers };
+    }
+};
+
 // Westgard point codes: flags of the case a point falls in and of its hits of rules 1 to 3.
 constexpr unsigned Above = 1; // at or above the centre
 constexpr unsigned Inner = 2; // within 1 sigma
@@ -664,40 +698,7 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
             { 0, 0, 0, -1 }, // outer above, within 2 sigma
             { 0, -1, 0, -1 }, // beyond 2 sigma above
         };
-        // As in WestgardCheck, the runs are kept as lengths with the side (or kind, or step) of the
-        // latest point, so that whether a run goes on depends on the codes alone. Every point
-        // extends either the run of inner points (P) or that of outer points (Q) and ends the
-        // other, so the two are kept as one run of the latest point's kind, whose length is also W.
-        uint32_t sideLength = 0; // S2
-        bool lastAbove = false;
-        uint32_t kindLength = 0; // P or Q
-        bool lastInner = false;
-        bool kindFirstAbove = false; // the side of the first point of that run
-        bool both = false;
-        uint32_t riseLength = 0; // D
-        uint32_t alternateLength = 0; // Z
-        int32_t lastStep = 0; // 1 rising, -1 falling, 0 equal
-        GapTrackers trackers;
-        const auto fromPlain = [&](const IsoRuns& plain) {
-            sideLength = static_cast<uint32_t>(std::abs(plain.s2));
-            lastAbove = plain.s2 > 0;
-            kindLength = static_cast<uint32_t>(std::abs(plain.p + plain.q));
-            lastInner = plain.p != 0;
-            kindFirstAbove = plain.p + plain.q > 0;
-            both = plain.bothP || plain.bothQ;
-            riseLength = static_cast<uint32_t>(std::abs(plain.d));
-            alternateLength = static_cast<uint32_t>(std::abs(plain.z));
-            lastStep = (plain.d > 0) - (plain.d < 0);
-            trackers = plain.trackers;
-        };
-        const auto toPlain = [&] {
-            const int32_t kind = (kindFirstAbove ? 1 : -1) * static_cast<int32_t>(kindLength);
-            return IsoRuns { lastInner ? static_cast<int32_t>(kindLength) : 0,
-                (lastAbove ? 1 : -1) * static_cast<int32_t>(sideLength), lastInner ? kind : 0, lastInner ? 0 : kind,
-                lastStep * static_cast<int32_t>(riseLength), lastStep * static_cast<int32_t>(alternateLength),
-                lastInner && both, !lastInner && both, trackers };
-        };
-        fromPlain(runs);
+        IsoLengths state = IsoLengths::From(runs);
 
         std::array<uint8_t, CodeBlock> codes;
         for (int32_t first = 2; first <= n; first += CodeBlock) {
@@ -709,60 +710,61 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
                 const unsigned zone = code & ZoneBits;
                 const bool inner = (InnerZones >> zone) & 1;
                 const bool above = zone >= 3;
-                const bool sameSide = above == lastAbove;
-                const bool sameKind = inner == lastInner;
+                const bool sameSide = above == state.lastAbove;
+                const bool sameKind = inner == state.lastInner;
 
                 const Lanes qualify = qualifying[zone];
-                const Lanes counting = trackers.count > 0;
-                const Lanes restarting = counting & trackers.gapUsed & ~qualify;
-                const Lanes reporting = restarting & (trackers.count > TrackerThreshold);
+                const Lanes counting = state.trackers.count > 0;
+                const Lanes restarting = counting & state.trackers.gapUsed & ~qualify;
+                const Lanes reporting = restarting & (state.trackers.count > TrackerThreshold);
 
                 // A point that records a hit (other than the steps') is rare: the plain way costs
                 // little there and keeps the hits in their written order. Tests 2 (inner run), 7 and
                 // 8 can report only where a run of eight or more changes kind.
-                const bool recording = (code & LimitCrossed) | (!sameSide & (sideLength > 8))
-                    | (!sameKind & (kindLength > 7)) | AnyLane(reporting);
+                const bool recording = (code & LimitCrossed) | (!sameSide & (state.sideLength > 8))
+                    | (!sameKind & (state.kindLength > 7)) | AnyLane(reporting);
                 if (recording) [[unlikely]] {
                     hits.MakeRoom();
-                    fromPlain(IsoPlainPoint(toPlain(), zones, j, values, hits));
+                    state = IsoLengths::From(IsoPlainPoint(state.Plain(), zones, j, values, hits));
                     continue;
                 }
 
                 // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
-                sideLength = (sideLength & -uint32_t(sameSide)) + 1;
-                lastAbove = above;
+                state.sideLength = (state.sideLength & -uint32_t(sameSide)) + 1;
+                state.lastAbove = above;
                 // The run of one kind keeps the side of its first point and notes a point on the other.
-                both = sameKind & (both | (above != kindFirstAbove));
-                kindFirstAbove = sameKind ? kindFirstAbove : above;
-                kindLength = (kindLength & -uint32_t(sameKind)) + 1;
-                lastInner = inner;
+                state.both = sameKind & (state.both | (above != state.kindFirstAbove));
+                state.kindFirstAbove = sameKind ? state.kindFirstAbove : above;
+                state.kindLength = (state.kindLength & -uint32_t(sameKind)) + 1;
+                state.lastInner = inner;
                 // A qualifying point counts; a miss after a counted one either lets a gap through
                 // or, when one was let through already, restarts the count from the points since
                 // that gap.
-                trackers.count = (trackers.run & restarting) | ((trackers.count - qualify) & ~restarting);
-                trackers.run = (trackers.run - qualify) & qualify;
-                trackers.gapUsed ^= counting & ~qualify;
+                state.trackers.count
+                    = (state.trackers.run & restarting) | ((state.trackers.count - qualify) & ~restarting);
+                state.trackers.run = (state.trackers.run - qualify) & qualify;
+                state.trackers.gapUsed ^= counting & ~qualify;
 
                 // D goes on while the steps keep their direction, Z while they alternate; an equal
-                // step (or one with NaN) ends both and starts neither.
+                // step (or one with NaN) ends state.both and starts neither.
                 const int32_t step
                     = static_cast<int32_t>((code & Rising) != 0) - static_cast<int32_t>((code & Falling) != 0);
-                const bool monotone = (step == lastStep) & (step != 0);
-                const bool alternating = (step == -lastStep) & (step != 0);
-                if ((!monotone & (riseLength > 4)) | (!alternating & (alternateLength > 12))) [[unlikely]] {
+                const bool monotone = (step == state.lastStep) & (step != 0);
+                const bool alternating = (step == -state.lastStep) & (step != 0);
+                if ((!monotone & (state.riseLength > 4)) | (!alternating & (state.alternateLength > 12))) [[unlikely]] {
                     hits.MakeRoom();
                     IsoRuns steps;
-                    steps.d = lastStep * static_cast<int32_t>(riseLength);
-                    steps.z = lastStep * static_cast<int32_t>(alternateLength);
+                    steps.d = state.lastStep * static_cast<int32_t>(state.riseLength);
+                    steps.z = state.lastStep * static_cast<int32_t>(state.alternateLength);
                     IsoStep(steps, j, values[j - 1], values[j - 2], hits);
                 }
                 const uint32_t stepped = static_cast<uint32_t>(step != 0);
-                riseLength = (riseLength & -uint32_t(monotone)) + stepped;
-                alternateLength = (alternateLength & -uint32_t(alternating)) + stepped;
-                lastStep = step;
+                state.riseLength = (state.riseLength & -uint32_t(monotone)) + stepped;
+                state.alternateLength = (state.alternateLength & -uint32_t(alternating)) + stepped;
+                state.lastStep = step;
             }
         }
-        runs = toPlain();
+        runs = state.Plain();
     }
 
     hits.MakeRoom();
