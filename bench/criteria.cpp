@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 #include <random>
+#include <span>
 #include <vector>
 
 namespace {
@@ -67,9 +68,27 @@ void BM_IsoCheck(benchmark::State& state)
     state.counters["hits"] = static_cast<double>(IsoCheck(values, Centre, Upper, Lower).size());
 }
 
+// The same series cut into groups of 25 points, as a document of many small groups is checked: the
+// cost of each call beyond its points shows here.
+template <ErrorArray (*Check)(std::span<const double>, double, double, double)>
+void BM_SmallGroups(benchmark::State& state)
+{
+    const std::vector<double>& values = Series();
+    constexpr std::size_t groupSize = 25;
+    for (auto _ : state) {
+        for (std::size_t first = 0; first + groupSize <= values.size(); first += groupSize) {
+            ErrorArray hits = Check(std::span(values).subspan(first, groupSize), Centre, Upper, Lower);
+            benchmark::DoNotOptimize(hits.data());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(values.size()));
+}
+
 } // namespace
 
 BENCHMARK(BM_WestgardCheck)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IsoCheck)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SmallGroups<WestgardCheck>)->Name("BM_WestgardCheckGroupsOf25")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SmallGroups<IsoCheck>)->Name("BM_IsoCheckGroupsOf25")->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

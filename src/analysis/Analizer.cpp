@@ -440,6 +440,21 @@ struct IsoLengths {
             static_cast<uint32_t>(std::abs(plain.z)), (plain.d > 0) - (plain.d < 0), plain.trackers };
     }
 
+    [[gnu::always_inline]] void Unpack(uint32_t& side, bool& above, uint32_t& kind, bool& inner, bool& kindAbove,
+        bool& mixed, uint32_t& rise, uint32_t& alternate, int32_t& step, GapTrackers& gaps) const
+    {
+        side = sideLength;
+        above = lastAbove;
+        kind = kindLength;
+        inner = lastInner;
+        kindAbove = kindFirstAbove;
+        mixed = both;
+        rise = riseLength;
+        alternate = alternateLength;
+        step = lastStep;
+        gaps = trackers;
+    }
+
     IsoRuns Plain() const
     {
         const int32_t kind = (kindFirstAbove ? 1 : -1) * static_cast<int32_t>(kindLength);
@@ -698,7 +713,13 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
             { 0, 0, 0, -1 }, // outer above, within 2 sigma
             { 0, -1, 0, -1 }, // beyond 2 sigma above
         };
-        IsoLengths state = IsoLengths::From(runs);
+        // Kept in plain locals (not in an IsoLengths) so that the compiler keeps them in registers.
+        uint32_t sideLength, kindLength, riseLength, alternateLength;
+        bool lastAbove, lastInner, kindFirstAbove, both;
+        int32_t lastStep;
+        GapTrackers trackers;
+        IsoLengths::From(runs).Unpack(sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both, riseLength,
+            alternateLength, lastStep, trackers);
 
         std::array<uint8_t, CodeBlock> codes;
         for (int32_t first = 2; first <= n; first += CodeBlock) {
@@ -710,61 +731,68 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
                 const unsigned zone = code & ZoneBits;
                 const bool inner = (InnerZones >> zone) & 1;
                 const bool above = zone >= 3;
-                const bool sameSide = above == state.lastAbove;
-                const bool sameKind = inner == state.lastInner;
+                const bool sameSide = above == lastAbove;
+                const bool sameKind = inner == lastInner;
 
                 const Lanes qualify = qualifying[zone];
-                const Lanes counting = state.trackers.count > 0;
-                const Lanes restarting = counting & state.trackers.gapUsed & ~qualify;
-                const Lanes reporting = restarting & (state.trackers.count > TrackerThreshold);
+                const Lanes counting = trackers.count > 0;
+                const Lanes restarting = counting & trackers.gapUsed & ~qualify;
+                const Lanes reporting = restarting & (trackers.count > TrackerThreshold);
 
                 // A point that records a hit (other than the steps') is rare: the plain way costs
                 // little there and keeps the hits in their written order. Tests 2 (inner run), 7 and
                 // 8 can report only where a run of eight or more changes kind.
-                const bool recording = (code & LimitCrossed) | (!sameSide & (state.sideLength > 8))
-                    | (!sameKind & (state.kindLength > 7)) | AnyLane(reporting);
+                const bool recording = (code & LimitCrossed) | (!sameSide & (sideLength > 8))
+                    | (!sameKind & (kindLength > 7)) | AnyLane(reporting);
                 if (recording) [[unlikely]] {
                     hits.MakeRoom();
-                    state = IsoLengths::From(IsoPlainPoint(state.Plain(), zones, j, values, hits));
+                    IsoLengths::From(
+                        IsoPlainPoint(IsoLengths { sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both,
+                                          riseLength, alternateLength, lastStep, trackers }
+                                          .Plain(),
+                            zones, j, values, hits))
+                        .Unpack(sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both, riseLength,
+                            alternateLength, lastStep, trackers);
                     continue;
                 }
 
                 // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
-                state.sideLength = (state.sideLength & -uint32_t(sameSide)) + 1;
-                state.lastAbove = above;
+                sideLength = (sideLength & -uint32_t(sameSide)) + 1;
+                lastAbove = above;
                 // The run of one kind keeps the side of its first point and notes a point on the other.
-                state.both = sameKind & (state.both | (above != state.kindFirstAbove));
-                state.kindFirstAbove = sameKind ? state.kindFirstAbove : above;
-                state.kindLength = (state.kindLength & -uint32_t(sameKind)) + 1;
-                state.lastInner = inner;
+                both = sameKind & (both | (above != kindFirstAbove));
+                kindFirstAbove = sameKind ? kindFirstAbove : above;
+                kindLength = (kindLength & -uint32_t(sameKind)) + 1;
+                lastInner = inner;
                 // A qualifying point counts; a miss after a counted one either lets a gap through
                 // or, when one was let through already, restarts the count from the points since
                 // that gap.
-                state.trackers.count
-                    = (state.trackers.run & restarting) | ((state.trackers.count - qualify) & ~restarting);
-                state.trackers.run = (state.trackers.run - qualify) & qualify;
-                state.trackers.gapUsed ^= counting & ~qualify;
+                trackers.count = (trackers.run & restarting) | ((trackers.count - qualify) & ~restarting);
+                trackers.run = (trackers.run - qualify) & qualify;
+                trackers.gapUsed ^= counting & ~qualify;
 
                 // D goes on while the steps keep their direction, Z while they alternate; an equal
-                // step (or one with NaN) ends state.both and starts neither.
+                // step (or one with NaN) ends both and starts neither.
                 const int32_t step
                     = static_cast<int32_t>((code & Rising) != 0) - static_cast<int32_t>((code & Falling) != 0);
-                const bool monotone = (step == state.lastStep) & (step != 0);
-                const bool alternating = (step == -state.lastStep) & (step != 0);
-                if ((!monotone & (state.riseLength > 4)) | (!alternating & (state.alternateLength > 12))) [[unlikely]] {
+                const bool monotone = (step == lastStep) & (step != 0);
+                const bool alternating = (step == -lastStep) & (step != 0);
+                if ((!monotone & (riseLength > 4)) | (!alternating & (alternateLength > 12))) [[unlikely]] {
                     hits.MakeRoom();
                     IsoRuns steps;
-                    steps.d = state.lastStep * static_cast<int32_t>(state.riseLength);
-                    steps.z = state.lastStep * static_cast<int32_t>(state.alternateLength);
+                    steps.d = lastStep * static_cast<int32_t>(riseLength);
+                    steps.z = lastStep * static_cast<int32_t>(alternateLength);
                     IsoStep(steps, j, values[j - 1], values[j - 2], hits);
                 }
                 const uint32_t stepped = static_cast<uint32_t>(step != 0);
-                state.riseLength = (state.riseLength & -uint32_t(monotone)) + stepped;
-                state.alternateLength = (state.alternateLength & -uint32_t(alternating)) + stepped;
-                state.lastStep = step;
+                riseLength = (riseLength & -uint32_t(monotone)) + stepped;
+                alternateLength = (alternateLength & -uint32_t(alternating)) + stepped;
+                lastStep = step;
             }
         }
-        runs = state.Plain();
+        runs = IsoLengths { sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both, riseLength,
+            alternateLength, lastStep, trackers }
+                   .Plain();
     }
 
     hits.MakeRoom();
