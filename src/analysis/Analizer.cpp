@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <tuple>
 #include <unordered_set>
 
 #if defined(__SSE2__)
@@ -15,6 +14,13 @@
 // Both routines read the series in place: they never write to it, so a private copy would change
 // nothing but the cost. Hits are appended as they are found and handed back in an array of
 // exactly their number.
+//
+// Each routine exists twice over. The plain way (WestgardPlainPoint, IsoPlainPoint) takes a point
+// case by case, as the rules are written; its branches follow the data, which is close to random,
+// and mispredict often. So with lines in their usual order the
+// routines first work out a code for each point of a block (its zone and flags, two points at a
+// time), then count the runs from the codes without branches, and hand a point to the plain way
+// only when it records a hit that needs the exact runs (rare) or is odd (a value on a boundary).
 
 namespace {
 
@@ -25,8 +31,8 @@ int32_t CountablePoints(std::span<const double> values)
     return static_cast<int32_t>(std::min(values.size(), limit));
 }
 
-// Hits in order of finding. Room for a point's hits is made once per point (MakeRoom), so that
-// the hot loops append with plain stores, and a hit that may or may not be due with no branch.
+// Hits in order of finding. Room is made (MakeRoom) before a point that may record hits, so that
+// they are appended with plain stores, and a hit that may or may not be due with no branch.
 class HitList {
 public:
     // The most hits one point can add, the hits of the series' end included.
@@ -269,9 +275,13 @@ struct GapTrackers {
 // Whether any lane is set.
 inline bool AnyLane(Lanes lanes)
 {
+#if defined(__SSE2__)
+    return _mm_movemask_epi8(reinterpret_cast<__m128i>(lanes)) != 0;
+#else
     uint64_t halves[2];
     std::memcpy(halves, &lanes, sizeof halves);
     return (halves[0] | halves[1]) != 0;
+#endif
 }
 
 enum TrackerLane { Test5Below, Test5Above, Test6Below, Test6Above };
@@ -610,19 +620,13 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
 
     HitList hits(n);
     hits.MakeRoom();
-    auto [a, b, s] = WestgardPlainPoint({}, zones, 1, values, hits);
-    const auto plainPoint = [&](int32_t j) {
-        const WestgardRuns runs = WestgardPlainPoint({ a, b, s }, zones, j, values, hits);
-        a = runs.a;
-        b = runs.b;
-        s = runs.s;
-    };
+    WestgardRuns runs = WestgardPlainPoint({}, zones, 1, values, hits);
     if (!zones.Ordered()) {
         for (int32_t j = 2; j <= n; ++j) {
             hits.MakeRoom();
-            plainPoint(j);
+            runs = WestgardPlainPoint(runs, zones, j, values, hits);
         }
-        return WestgardFinish(a, b, s, n, hits);
+        return WestgardFinish(runs.a, runs.b, runs.s, n, hits);
     }
 
     // The points are classified a block at a time, two at once (see WestgardCode); the runs have
@@ -631,16 +635,16 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
     // B are emptied by any point of another kind). Every run then goes on exactly when the point
     // is on the same side as the one before, which depends on the codes alone, and the short chain
     // from one point's lengths to the next's keeps the loop fast.
-    uint32_t sLength = static_cast<uint32_t>(std::abs(s));
-    uint32_t bLength = static_cast<uint32_t>(std::abs(b));
-    uint32_t aLength = static_cast<uint32_t>(std::abs(a));
-    bool lastAbove = s > 0;
+    uint32_t sLength = static_cast<uint32_t>(std::abs(runs.s));
+    uint32_t bLength = static_cast<uint32_t>(std::abs(runs.b));
+    uint32_t aLength = static_cast<uint32_t>(std::abs(runs.a));
+    bool lastAbove = runs.s > 0;
     std::array<uint8_t, CodeBlock> codes;
-    for (int32_t first = 2; first <= n; first += CodeBlock) {
-        const int count = static_cast<int>(std::min<int32_t>(CodeBlock, n - first + 1));
+    for (int64_t first = 2; first <= n; first += CodeBlock) {
+        const int count = static_cast<int>(std::min<int64_t>(CodeBlock, n - first + 1));
         PointCodes<true>(values.data() + first - 1, count, codes.data(), zones);
         for (int k = 0; k < count; ++k) {
-            const int32_t j = first + k;
+            const auto j = static_cast<int32_t>(first + k);
             const unsigned code = codes[static_cast<std::size_t>(k)];
             const bool inner = (code & Inner) != 0;
             const bool beyond = (code & Beyond) != 0;
@@ -653,13 +657,11 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
             const bool reportedEnd
                 = (!same & (sLength > 9)) | ((!same | inner) & (bLength > 3)) | ((!same | !beyond) & (aLength > 1));
             if ((code & OnBoundary) | reportedEnd) [[unlikely]] {
-                // Out of the lambdas, so that the lengths stay in registers.
                 hits.MakeRoom();
                 const int32_t sign = lastAbove ? 1 : -1;
-                const WestgardRuns runs
-                    = WestgardPlainPoint({ sign * static_cast<int32_t>(aLength), sign * static_cast<int32_t>(bLength),
-                                             sign * static_cast<int32_t>(sLength) },
-                        zones, j, values, hits);
+                runs = WestgardPlainPoint({ sign * static_cast<int32_t>(aLength), sign * static_cast<int32_t>(bLength),
+                                              sign * static_cast<int32_t>(sLength) },
+                    zones, j, values, hits);
                 aLength = static_cast<uint32_t>(std::abs(runs.a));
                 bLength = static_cast<uint32_t>(std::abs(runs.b));
                 sLength = static_cast<uint32_t>(std::abs(runs.s));
@@ -681,10 +683,8 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
         }
     }
     const int32_t sign = lastAbove ? 1 : -1;
-    a = sign * static_cast<int32_t>(aLength);
-    b = sign * static_cast<int32_t>(bLength);
-    s = sign * static_cast<int32_t>(sLength);
-    return WestgardFinish(a, b, s, n, hits);
+    return WestgardFinish(sign * static_cast<int32_t>(aLength), sign * static_cast<int32_t>(bLength),
+        sign * static_cast<int32_t>(sLength), n, hits);
 }
 
 ErrorArray IsoCheck(std::span<const double> values, double centre, double upper, double lower)
@@ -722,11 +722,11 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
             alternateLength, lastStep, trackers);
 
         std::array<uint8_t, CodeBlock> codes;
-        for (int32_t first = 2; first <= n; first += CodeBlock) {
-            const int count = static_cast<int>(std::min<int32_t>(CodeBlock, n - first + 1));
+        for (int64_t first = 2; first <= n; first += CodeBlock) {
+            const int count = static_cast<int>(std::min<int64_t>(CodeBlock, n - first + 1));
             PointCodes<false>(values.data() + first - 1, count, codes.data(), zones);
             for (int k = 0; k < count; ++k) {
-                const int32_t j = first + k;
+                const auto j = static_cast<int32_t>(first + k);
                 const unsigned code = codes[static_cast<std::size_t>(k)];
                 const unsigned zone = code & ZoneBits;
                 const bool inner = (InnerZones >> zone) & 1;
