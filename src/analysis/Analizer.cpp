@@ -41,10 +41,10 @@ public:
     // About one hit in twenty points on ordinary data; the list doubles when that is not enough.
     explicit HitList(int32_t points) { Grow(static_cast<std::size_t>(points) / 16 + MaxPerPoint); }
 
-    void MakeRoom()
+    void MakeRoom(std::size_t hits = MaxPerPoint)
     {
-        if (m_size + MaxPerPoint > m_capacity) [[unlikely]]
-            Grow(2 * m_capacity);
+        if (m_size + hits > m_capacity) [[unlikely]]
+            Grow(std::max(2 * m_capacity, m_size + hits));
     }
     void Record(int32_t criterion, int32_t first, int32_t last) { m_data[m_size++] = { criterion, first, last }; }
     // Writes the hit in any case; it counts only when due.
@@ -643,43 +643,49 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
     for (int64_t first = 2; first <= n; first += CodeBlock) {
         const int count = static_cast<int>(std::min<int64_t>(CodeBlock, n - first + 1));
         PointCodes<true>(values.data() + first - 1, count, codes.data(), zones);
+        // Each point of the inner loop adds two hits at most. It stops at a point for the plain way:
+        // with no call within it, the compiler keeps the whole state in registers.
+        hits.MakeRoom(2 * static_cast<std::size_t>(count));
         for (int k = 0; k < count; ++k) {
-            const auto j = static_cast<int32_t>(first + k);
-            const unsigned code = codes[static_cast<std::size_t>(k)];
-            const bool inner = (code & Inner) != 0;
-            const bool beyond = (code & Beyond) != 0;
-            const bool above = (code & Above) != 0;
-            const bool same = above == lastAbove;
+            for (; k < count; ++k) {
+                const unsigned code = codes[static_cast<std::size_t>(k)];
+                const bool inner = (code & Inner) != 0;
+                const bool beyond = (code & Beyond) != 0;
+                const bool above = (code & Above) != 0;
+                const bool same = above == lastAbove;
 
-            // Runs that end here: S at a change of side, B also at an inner point, A also at any
-            // point within 2 sigma. One long enough to be reported is rare, and so is a value on a
-            // boundary: the plain way costs little there and keeps the hits in their written order.
-            const bool reportedEnd
-                = (!same & (sLength > 9)) | ((!same | inner) & (bLength > 3)) | ((!same | !beyond) & (aLength > 1));
-            if ((code & OnBoundary) | reportedEnd) [[unlikely]] {
-                hits.MakeRoom();
-                const int32_t sign = lastAbove ? 1 : -1;
-                runs = WestgardPlainPoint({ sign * static_cast<int32_t>(aLength), sign * static_cast<int32_t>(bLength),
-                                              sign * static_cast<int32_t>(sLength) },
-                    zones, j, values, hits);
-                aLength = static_cast<uint32_t>(std::abs(runs.a));
-                bLength = static_cast<uint32_t>(std::abs(runs.b));
-                sLength = static_cast<uint32_t>(std::abs(runs.s));
-                lastAbove = runs.s > 0;
-                continue;
+                // Runs that end here: S at a change of side, B also at an inner point, A also at
+                // any point within 2 sigma. One long enough to be reported is rare, and so is a
+                // value on a boundary: the plain way costs little there and keeps the hits in their
+                // written order.
+                const bool reportedEnd
+                    = (!same & (sLength > 9)) | ((!same | inner) & (bLength > 3)) | ((!same | !beyond) & (aLength > 1));
+                if ((code & OnBoundary) | reportedEnd) [[unlikely]]
+                    break;
+                // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
+                const uint32_t kept = -uint32_t(same);
+                sLength = (sLength & kept) + 1;
+                bLength = ((bLength & kept) + 1) & -uint32_t(!inner);
+                aLength = ((aLength & kept) + 1) & -uint32_t(beyond);
+                lastAbove = above;
+                // One point in twenty or so has a hit of rule 1, 2 or 3.
+                if (code & (Beyond | Jumped)) [[unlikely]] {
+                    const auto j = static_cast<int32_t>(first + k);
+                    hits.RecordIf(beyond, 1 + ((code & LimitCrossed) != 0), j, j);
+                    hits.RecordIf((code & Jumped) != 0, 3, j - 1, j);
+                }
             }
-            // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
-            const uint32_t kept = -uint32_t(same);
-            sLength = (sLength & kept) + 1;
-            bLength = ((bLength & kept) + 1) & -uint32_t(!inner);
-            aLength = ((aLength & kept) + 1) & -uint32_t(beyond);
-            lastAbove = above;
-            // One point in twenty or so has a hit of rule 1, 2 or 3.
-            if (code & (Beyond | Jumped)) [[unlikely]] {
-                hits.MakeRoom();
-                hits.RecordIf(beyond, 1 + ((code & LimitCrossed) != 0), j, j);
-                hits.RecordIf((code & Jumped) != 0, 3, j - 1, j);
-            }
+            if (k == count)
+                break;
+            hits.MakeRoom(HitList::MaxPerPoint + 2 * static_cast<std::size_t>(count - k));
+            const int32_t sign = lastAbove ? 1 : -1;
+            runs = WestgardPlainPoint({ sign * static_cast<int32_t>(aLength), sign * static_cast<int32_t>(bLength),
+                                          sign * static_cast<int32_t>(sLength) },
+                zones, static_cast<int32_t>(first + k), values, hits);
+            aLength = static_cast<uint32_t>(std::abs(runs.a));
+            bLength = static_cast<uint32_t>(std::abs(runs.b));
+            sLength = static_cast<uint32_t>(std::abs(runs.s));
+            lastAbove = runs.s > 0;
         }
     }
     const int32_t sign = lastAbove ? 1 : -1;
