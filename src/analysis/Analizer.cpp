@@ -731,69 +731,67 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
         for (int64_t first = 2; first <= n; first += CodeBlock) {
             const int count = static_cast<int>(std::min<int64_t>(CodeBlock, n - first + 1));
             PointCodes<false>(values.data() + first - 1, count, codes.data(), zones);
+            // The inner loop records nothing and stops at a point for the plain way: with no call
+            // within it, the compiler keeps the whole state in registers.
             for (int k = 0; k < count; ++k) {
-                const auto j = static_cast<int32_t>(first + k);
-                const unsigned code = codes[static_cast<std::size_t>(k)];
-                const unsigned zone = code & ZoneBits;
-                const bool inner = (InnerZones >> zone) & 1;
-                const bool above = zone >= 3;
-                const bool sameSide = above == lastAbove;
-                const bool sameKind = inner == lastInner;
+                for (; k < count; ++k) {
+                    const unsigned code = codes[static_cast<std::size_t>(k)];
+                    const unsigned zone = code & ZoneBits;
+                    const bool inner = (InnerZones >> zone) & 1;
+                    const bool above = zone >= 3;
+                    const bool sameSide = above == lastAbove;
+                    const bool sameKind = inner == lastInner;
 
-                const Lanes qualify = qualifying[zone];
-                const Lanes counting = trackers.count > 0;
-                const Lanes restarting = counting & trackers.gapUsed & ~qualify;
-                const Lanes reporting = restarting & (trackers.count > TrackerThreshold);
+                    const Lanes qualify = qualifying[zone];
+                    const Lanes counting = trackers.count > 0;
+                    const Lanes restarting = counting & trackers.gapUsed & ~qualify;
+                    const Lanes reporting = restarting & (trackers.count > TrackerThreshold);
 
-                // A point that records a hit (other than the steps') is rare: the plain way costs
-                // little there and keeps the hits in their written order. Tests 2 (inner run), 7 and
-                // 8 can report only where a run of eight or more changes kind.
-                const bool recording = (code & LimitCrossed) | (!sameSide & (sideLength > 8))
-                    | (!sameKind & (kindLength > 7)) | AnyLane(reporting);
-                if (recording) [[unlikely]] {
-                    hits.MakeRoom();
-                    IsoLengths::From(
-                        IsoPlainPoint(IsoLengths { sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both,
-                                          riseLength, alternateLength, lastStep, trackers }
-                                          .Plain(),
-                            zones, j, values, hits))
-                        .Unpack(sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both, riseLength,
-                            alternateLength, lastStep, trackers);
-                    continue;
+                    // D goes on while the steps keep their direction, Z while they alternate; an
+                    // equal step (or one with NaN) ends both and starts neither.
+                    const int32_t step
+                        = static_cast<int32_t>((code & Rising) != 0) - static_cast<int32_t>((code & Falling) != 0);
+                    const bool monotone = (step == lastStep) & (step != 0);
+                    const bool alternating = (step == -lastStep) & (step != 0);
+
+                    // A point that records a hit is rare: the plain way costs little there and keeps
+                    // the hits in their written order. Tests 2 (inner run), 7 and 8 can report only
+                    // where a run of eight or more changes kind.
+                    const bool recording = (code & LimitCrossed) | (!sameSide & (sideLength > 8))
+                        | (!sameKind & (kindLength > 7)) | AnyLane(reporting) | (!monotone & (riseLength > 4))
+                        | (!alternating & (alternateLength > 12));
+                    if (recording) [[unlikely]]
+                        break;
+
+                    // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
+                    sideLength = (sideLength & -uint32_t(sameSide)) + 1;
+                    lastAbove = above;
+                    // The run of one kind keeps the side of its first point and notes a point on the other.
+                    both = sameKind & (both | (above != kindFirstAbove));
+                    kindFirstAbove = sameKind ? kindFirstAbove : above;
+                    kindLength = (kindLength & -uint32_t(sameKind)) + 1;
+                    lastInner = inner;
+                    // A qualifying point counts; a miss after a counted one either lets a gap
+                    // through or, when one was let through already, restarts the count from the
+                    // points since that gap.
+                    trackers.count = (trackers.run & restarting) | ((trackers.count - qualify) & ~restarting);
+                    trackers.run = (trackers.run - qualify) & qualify;
+                    trackers.gapUsed ^= counting & ~qualify;
+                    const uint32_t stepped = static_cast<uint32_t>(step != 0);
+                    riseLength = (riseLength & -uint32_t(monotone)) + stepped;
+                    alternateLength = (alternateLength & -uint32_t(alternating)) + stepped;
+                    lastStep = step;
                 }
-
-                // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
-                sideLength = (sideLength & -uint32_t(sameSide)) + 1;
-                lastAbove = above;
-                // The run of one kind keeps the side of its first point and notes a point on the other.
-                both = sameKind & (both | (above != kindFirstAbove));
-                kindFirstAbove = sameKind ? kindFirstAbove : above;
-                kindLength = (kindLength & -uint32_t(sameKind)) + 1;
-                lastInner = inner;
-                // A qualifying point counts; a miss after a counted one either lets a gap through
-                // or, when one was let through already, restarts the count from the points since
-                // that gap.
-                trackers.count = (trackers.run & restarting) | ((trackers.count - qualify) & ~restarting);
-                trackers.run = (trackers.run - qualify) & qualify;
-                trackers.gapUsed ^= counting & ~qualify;
-
-                // D goes on while the steps keep their direction, Z while they alternate; an equal
-                // step (or one with NaN) ends both and starts neither.
-                const int32_t step
-                    = static_cast<int32_t>((code & Rising) != 0) - static_cast<int32_t>((code & Falling) != 0);
-                const bool monotone = (step == lastStep) & (step != 0);
-                const bool alternating = (step == -lastStep) & (step != 0);
-                if ((!monotone & (riseLength > 4)) | (!alternating & (alternateLength > 12))) [[unlikely]] {
-                    hits.MakeRoom();
-                    IsoRuns steps;
-                    steps.d = lastStep * static_cast<int32_t>(riseLength);
-                    steps.z = lastStep * static_cast<int32_t>(alternateLength);
-                    IsoStep(steps, j, values[j - 1], values[j - 2], hits);
-                }
-                const uint32_t stepped = static_cast<uint32_t>(step != 0);
-                riseLength = (riseLength & -uint32_t(monotone)) + stepped;
-                alternateLength = (alternateLength & -uint32_t(alternating)) + stepped;
-                lastStep = step;
+                if (k == count)
+                    break;
+                hits.MakeRoom();
+                IsoLengths::From(
+                    IsoPlainPoint(IsoLengths { sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both,
+                                      riseLength, alternateLength, lastStep, trackers }
+                                      .Plain(),
+                        zones, static_cast<int32_t>(first + k), values, hits))
+                    .Unpack(sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both, riseLength,
+                        alternateLength, lastStep, trackers);
             }
         }
         runs = IsoLengths { sideLength, lastAbove, kindLength, lastInner, kindFirstAbove, both, riseLength,
