@@ -115,8 +115,18 @@ struct WestgardRuns {
 [[gnu::noinline]] WestgardRuns WestgardPlainPoint(
     WestgardRuns runs, const Zones& zones, int32_t j, std::span<const double> values, HitList& hits)
 {
-    auto& [a, b, s] = runs;
-    const auto& [centre, upper, lower, sigmaUpper, sigmaLower, innerLow, innerHigh, outerLow, outerHigh] = zones;
+    int32_t& a = runs.a;
+    int32_t& b = runs.b;
+    int32_t& s = runs.s;
+    // Named references rather than structured bindings: lambdas below capture them.
+    const double centre = zones.centre;
+    const double upper = zones.upper;
+    const double lower = zones.lower;
+    const double sigmaUpper = zones.sigmaUpper;
+    const double innerLow = zones.innerLow;
+    const double innerHigh = zones.innerHigh;
+    const double outerLow = zones.outerLow;
+    const double outerHigh = zones.outerHigh;
     const double x = values[j - 1];
     // The bands are open on both sides: a value exactly on a boundary matches no case.
     if (innerLow < x && x < innerHigh) {
@@ -324,8 +334,21 @@ inline void IsoStep(IsoRuns& runs, int32_t j, double x, double previous, HitList
 [[gnu::noinline]] IsoRuns IsoPlainPoint(
     IsoRuns runs, const Zones& zones, int32_t j, std::span<const double> values, HitList& hits)
 {
-    auto& [w, s2, p, q, d, z, bothP, bothQ, trackers] = runs;
-    const auto& [centre, upper, lower, sigmaUpper, sigmaLower, innerLow, innerHigh, outerLow, outerHigh] = zones;
+    int32_t& w = runs.w;
+    int32_t& s2 = runs.s2;
+    int32_t& p = runs.p;
+    int32_t& q = runs.q;
+    bool& bothP = runs.bothP;
+    bool& bothQ = runs.bothQ;
+    GapTrackers& trackers = runs.trackers;
+    // Named references rather than structured bindings: lambdas below capture them.
+    const double centre = zones.centre;
+    const double upper = zones.upper;
+    const double lower = zones.lower;
+    const double innerLow = zones.innerLow;
+    const double innerHigh = zones.innerHigh;
+    const double outerLow = zones.outerLow;
+    const double outerHigh = zones.outerHigh;
     const double x = values[j - 1];
 
     const auto sideAbove = [&] {
@@ -800,7 +823,15 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
     }
 
     hits.MakeRoom();
-    const auto& [w, s2, p, q, d, z, bothP, bothQ, trackers] = runs;
+    const int32_t w = runs.w;
+    const int32_t s2 = runs.s2;
+    const int32_t p = runs.p;
+    const int32_t q = runs.q;
+    const int32_t d = runs.d;
+    const int32_t z = runs.z;
+    const bool bothP = runs.bothP;
+    const bool bothQ = runs.bothQ;
+    const GapTrackers& trackers = runs.trackers;
     if (w > 8)
         hits.Record(2, n - w + 1, n);
     if (std::abs(s2) > 8)
