@@ -170,10 +170,9 @@ bool MeasurementDocument::IsSeparatorRow(int row) const
 
 QString MeasurementDocument::LabelText(int row) const
 {
-    for (const auto& [overriddenRow, text] : m_labelOverrides) {
-        if (overriddenRow == row)
-            return text;
-    }
+    const auto overridden = m_labelOverrides.constFind(row);
+    if (overridden != m_labelOverrides.constEnd())
+        return *overridden;
     const int number = m_labelNumbers[size_t(row - 1)];
     if (number > 0)
         return QString::number(number);
@@ -184,13 +183,7 @@ QString MeasurementDocument::LabelText(int row) const
 
 void MeasurementDocument::SetLabelText(int row, const QString& text)
 {
-    for (auto& [overriddenRow, overriddenText] : m_labelOverrides) {
-        if (overriddenRow == row) {
-            overriddenText = text;
-            return;
-        }
-    }
-    m_labelOverrides.emplace_back(row, text);
+    m_labelOverrides.insert(row, text);
 }
 
 QString MeasurementDocument::ResultText(int row, int column) const

@@ -3,6 +3,7 @@
 #include "document/CellTextStore.h"
 #include "statistics/InfoClasses.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -227,7 +228,7 @@ private:
     std::vector<double> m_resultNumbers; // parallel to m_results; NaN where the cell holds a text
     int m_resultDecimals = 1;
     std::vector<int> m_labelNumbers; // point number, minus the separator ordinal, or 0 for no label
-    std::vector<std::pair<int, QString>> m_labelOverrides; // rows whose label the compute wrote
+    QHash<int, QString> m_labelOverrides; // rows whose label the compute wrote; one a group
     QString m_valueHeader;
     QStringList m_resultHeaders;
 
