@@ -320,20 +320,19 @@ void TIndividualInfo::ComputeLines(int offset)
     };
     const double cl0 = centreOf(CentreSetting, GrandMean);
     const double cl1 = centreOf(MedianCentreSetting, RowMean(k + 1));
-    double cl2 = DeviationCentreSetting.Value;
-    if (!DeviationCentreSetting.Fixed) {
-        // With sigma fixed the setting keeps its last automatic value; only the line moves.
-        cl2 = sigmaFixed ? f.c4 * sigma : sBar;
-        if (!sigmaFixed)
-            DeviationCentreSetting.Value = sBar;
-    }
+    // With sigma fixed an automatic spread centre follows sigma, but its setting keeps its last
+    // automatic value; only the line moves.
+    auto spreadCentreOf = [&](TFixableValue& setting, double automatic, double sigmaFactor) {
+        if (setting.Fixed)
+            return setting.Value;
+        if (sigmaFixed)
+            return sigmaFactor * sigma;
+        setting.Value = automatic;
+        return automatic;
+    };
+    const double cl2 = spreadCentreOf(DeviationCentreSetting, sBar, f.c4);
     const double cl3 = centreOf(RelDeviationCentreSetting, RowMean(k + 3));
-    double cl4 = RangeCentreSetting.Value;
-    if (!RangeCentreSetting.Fixed) {
-        cl4 = sigmaFixed ? f.d2 * sigma : rBar;
-        if (!sigmaFixed)
-            RangeCentreSetting.Value = rBar;
-    }
+    const double cl4 = spreadCentreOf(RangeCentreSetting, rBar, f.d2);
     const double cl5 = centreOf(RelRangeCentreSetting, RowMean(k + 5));
 
     std::array<TControlLines, ChartSlotCount>& l = Lines;

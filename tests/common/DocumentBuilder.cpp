@@ -34,8 +34,6 @@ void BuildDocument(MeasurementDocument& doc, int subgroupSize, const std::vector
             doc.SetDateText(row, MeasurementDocument::SeparatorLine());
             for (int c = 0; c < doc.ValueColumnCount(); ++c)
                 doc.SetValueText(row, c, MeasurementDocument::SeparatorLine());
-            for (int c = 0; c < doc.ResultColumnCount(); ++c)
-                doc.SetResultText(row, c, MeasurementDocument::SeparatorLine());
             ++row;
         }
         for (const QStringList& values : groups[g]) {
