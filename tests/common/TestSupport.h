@@ -34,7 +34,7 @@ inline ::testing::AssertionResult FuzzyCompare(double actual, double expected, d
                                          << " relative";
 }
 
-// Path of a file of the shared reference data sets.
+// Path of a file of the reference data sets kept with the tests.
 QString ReferenceDataPath(const QString& name);
 
 // Lets gtest print QStrings readably.

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-// Every shared reference data set computes, with finite lines in the expected order. The skewed
+// Every reference data set computes, with finite lines in the expected order. The skewed
 // sets (syn06, syn09) have negative unclamped lower limits, so their value or mean chart starts at 0.
 TEST(ReferenceData, EverySetComputes)
 {
