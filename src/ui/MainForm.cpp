@@ -132,7 +132,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_pages = new QTabWidget(client);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     m_pages->setGeometry(4, 4, ClientWidth - 8, ClientHeight - 8);
-    m_pages->setUsesScrollButtons(false);
+    m_pages->setUsesScrollButtons(true); // eight long Ukrainian captions do not fit side by side
+    m_pages->setElideMode(Qt::ElideNone);
     static const char* const captions[2] = { "Загальні відомості", "Таблиця даних" };
     for (int i = 0; i < 8; ++i) {
         auto* tab = new QWidget;
@@ -687,7 +688,7 @@ void TMainForm::NewDocument(int kind)
         return;
     endGridEditing();
     CreateNewDocument(*m_document, kind == 1);
-    documentReplaced();
+    DocumentReplaced();
 }
 
 void TMainForm::MLoadClick()
@@ -708,11 +709,11 @@ bool TMainForm::OpenDocument(const QString& fileName)
         ok = LoadDocument(*m_document, fileName);
     }
     if (m_document->HasDocument())
-        documentReplaced();
+        DocumentReplaced();
     return ok;
 }
 
-void TMainForm::documentReplaced()
+void TMainForm::DocumentReplaced()
 {
     showHeaderFields();
     layOutGrids();

@@ -60,6 +60,9 @@ public:
     // Before the document is replaced or the window closes: asks whether to save a changed document.
     // False when the analyst cancels or the save fails: then nothing may go ahead.
     bool MaySafelyDiscard();
+    // After the document was filled anew from outside the window (New, Load, an import): shows its
+    // header fields and table from the top, on the first page.
+    void DocumentReplaced();
 
     // Test seams: what the dialogs would answer. An empty file name means the dialog was cancelled.
     void SetNewKindChooser(std::function<int()> chooser) { m_chooseNewKind = std::move(chooser); }
@@ -123,7 +126,6 @@ private:
 
     void pageControl1Change(int index);
     void unitsChange(const QString& text);
-    void documentReplaced(); // after New or a successful Load
 
     std::unique_ptr<Messenger> m_ownMessenger;
     Messenger* m_messenger;
