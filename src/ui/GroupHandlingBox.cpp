@@ -306,7 +306,9 @@ void GroupHandlingBox::ComboBox1Select(int index)
 
 void GroupHandlingBox::ComboBox1Exit()
 {
-    if (!handlersActive() || m_submitting || m_comboBox1->currentIndex() >= 0 || m_comboBox1->count() == 0)
+    // Asked exactly when no valid group is chosen, so the selected group is not required here.
+    if (m_filling || m_submitting || m_slot < 0 || !m_document.IsComputed() || m_comboBox1->currentIndex() >= 0
+        || m_comboBox1->count() == 0)
         return;
     m_submitting = true;
     m_document.messenger().ShowMessage(NoGroupChosen);
