@@ -508,7 +508,7 @@ void TMainForm::showHeaderFields()
 
 void TMainForm::updateGroupBoxVisibility()
 {
-    m_groupBox->setVisible(m_pages->isVisible() && ActiveChartSlot() >= 0);
+    m_groupBox->setVisible(m_pages->isVisibleTo(this) && ActiveChartSlot() >= 0);
 }
 
 int TMainForm::ActiveChartSlot() const
@@ -630,7 +630,7 @@ void TMainForm::gridTopRowChanged(DataGridView* grid, int topRow)
 {
     if (m_gridsMoving)
         return;
-    if (m_scrollBar2->isVisible() && m_scrollBar2->isEnabled()) {
+    if (!m_scrollBar2->isHidden() && m_scrollBar2->isEnabled()) {
         const QScopedValueRollback<bool> guard(m_scrollBarMoving, true);
         m_scrollBar2->setValue(
             GridScrolling::PositionForTopRow(grid->GridRowCount(), grid->VisibleRows(), topRow, grid == m_grid1));
@@ -776,7 +776,9 @@ void TMainForm::MExitClick()
 
 void TMainForm::ExamplesClick()
 {
-    // The example command hooks in here; it asks MaySafelyDiscard() before loading.
+    if (!MaySafelyDiscard())
+        return;
+    // The example chooser and loading hook in here.
 }
 
 void TMainForm::MHintsClick()
@@ -835,7 +837,6 @@ void TMainForm::DrawChartPage(int slot)
     if (!m_document->IsComputed() || !SlotInUse(*m_document, slot))
         return;
     ChartPageView* view = m_chartViews[size_t(slot)];
-    m_document->ChartExtent()[size_t(slot)] = PageChartExtent(*m_document);
     view->UpdateScrollRange();
     view->Redraw();
 }
