@@ -1,3 +1,4 @@
+#include "ui/ApplicationLook.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>
@@ -5,7 +6,9 @@
 // meridan [FILE]: the main window, with FILE opened when given.
 int main(int argc, char** argv)
 {
+    PrepareApplicationLook();
     QApplication app(argc, argv);
+    ApplyApplicationLook();
     TMainForm window;
     window.show();
     const QStringList arguments = QApplication::arguments();

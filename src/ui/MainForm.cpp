@@ -404,7 +404,7 @@ void TMainForm::buildGroupBox(QWidget* client)
     m_groupBox = new GroupHandlingBox(*m_document, *m_hints, client);
     m_groupBox->setObjectName(QStringLiteral("GroupHandlingBox"));
     // Below the chart image and its scroll bar, over the lower part of the chart pages.
-    m_groupBox->setGeometry(8, 340, ClientWidth - 16, ClientHeight - 340 - 8);
+    m_groupBox->move((ClientWidth - m_groupBox->width()) / 2, ClientHeight - m_groupBox->height() - 4);
     m_groupBox->raise();
     m_groupBox->hide();
     connect(m_groupBox, &GroupHandlingBox::linesChanged, this, [this] { RedrawChartSet(); });
