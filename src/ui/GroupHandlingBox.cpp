@@ -20,21 +20,22 @@
 
 namespace {
 
-// Geometry of the box, in its own coordinates.
+// Geometry of the box, in its own coordinates. The column of the edits starts after the longest
+// check box caption, so no caption is cut whatever the font; the analyses take the rest.
 constexpr int BoxWidth = 784;
 constexpr int BoxHeight = 192;
-constexpr int EditLeft = 360;
-constexpr int EditWidth = 90;
+constexpr int EditWidth = 80;
 constexpr int EditHeight = 21;
-constexpr int UnitLeft = EditLeft + EditWidth + 4;
-constexpr int UnitWidth = 40;
+constexpr int UnitWidth = 32;
 constexpr int MiddleTop = 44;
 constexpr int SigmaTop = 80;
 constexpr int Sigma2TopBelowSigma = 108;
 constexpr int Sigma2TopAlone = 96;
-constexpr int AnalysisLeft = 500;
-constexpr int AnalysisWidth = BoxWidth - AnalysisLeft - 6;
-constexpr int AnalysisHeight = 86;
+constexpr int AnalysisTop = 6;
+constexpr int AnalysisHeight = 88;
+constexpr int AnalysisGap = 4;
+constexpr int ButtonWidth = 84;
+constexpr int ButtonHeight = 23;
 
 const QString NoGroupChosen = QStringLiteral("Вкажіть групу точок зі списку, будь-ласка!");
 
@@ -45,34 +46,42 @@ QLabel* makeLabel(const QString& name, QWidget* parent)
     return label;
 }
 
-QLineEdit* makeEdit(const QString& name, int left, int top, QWidget* parent)
+QLineEdit* makeEdit(const QString& name, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setGeometry(left, top, EditWidth, EditHeight);
     edit->setAutoFillBackground(true);
     return edit;
 }
 
 // One analysis: the frame with its criteria sentence, coloured verdict and details button.
-QGroupBox* makeAnalysisBox(CriteriaFamily family, const QString& name, int top, QLabel*& list, const QString& listName,
+QGroupBox* makeAnalysisBox(CriteriaFamily family, const QString& name, QLabel*& list, const QString& listName,
     QLabel*& verdict, const QString& verdictName, QPushButton*& button, const QString& buttonName, QWidget* parent)
 {
     auto* box = new QGroupBox(AnalysisBoxCaption(family), parent);
     box->setObjectName(name);
-    box->setGeometry(AnalysisLeft, top, AnalysisWidth, AnalysisHeight);
     list = makeLabel(listName, box);
-    list->setGeometry(8, 16, AnalysisWidth - 16, 28);
     list->setWordWrap(true);
     list->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     verdict = makeLabel(verdictName, box);
-    verdict->setGeometry(8, 44, AnalysisWidth - 100, 40);
     verdict->setWordWrap(true);
     verdict->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     button = new QPushButton(DetailsButtonCaption, box);
     button->setObjectName(buttonName);
-    button->setGeometry(AnalysisWidth - 88, AnalysisHeight - 31, 80, 23);
     return box;
+}
+
+// The list sentence beside the details button, the verdict under both across the frame.
+void arrangeAnalysisBox(QGroupBox* box, QLabel* list, QLabel* verdict, QPushButton* button, int left, int top,
+    int width)
+{
+    box->setGeometry(left, top, width, AnalysisHeight);
+    const int lineHeight = list->fontMetrics().lineSpacing();
+    const int buttonWidth = std::max(ButtonWidth, button->sizeHint().width());
+    button->setGeometry(width - buttonWidth - 6, 16, buttonWidth, ButtonHeight);
+    list->setGeometry(8, 16, width - buttonWidth - 20, 2 * lineHeight + 2);
+    const int verdictTop = 16 + std::max(ButtonHeight, 2 * lineHeight + 2) + 1;
+    verdict->setGeometry(8, verdictTop, width - 16, AnalysisHeight - verdictTop - 2);
 }
 
 } // namespace
@@ -87,33 +96,25 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
 
     m_groupLabel = makeLabel(QStringLiteral("GroupLabel"), this);
     m_groupLabel->setText(QStringLiteral("Група, що складається з точок із номерами:"));
-    m_groupLabel->setGeometry(8, 20, 300, 17);
     m_comboBox1 = new QComboBox(this);
     m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    m_comboBox1->setGeometry(EditLeft - 50, 17, EditWidth + 50, EditHeight);
     m_comboBox1->setMaxVisibleItems(20);
 
     m_middleCheckBox = new QCheckBox(this);
     m_middleCheckBox->setObjectName(QStringLiteral("MiddleCheckBox"));
-    m_middleCheckBox->setGeometry(8, MiddleTop + 2, EditLeft - 12, 17);
-    m_middleEdit = makeEdit(QStringLiteral("MiddleEdit"), EditLeft, MiddleTop, this);
+    m_middleEdit = makeEdit(QStringLiteral("MiddleEdit"), this);
     m_label3 = makeLabel(QStringLiteral("Label3"), this);
-    m_label3->setGeometry(UnitLeft, MiddleTop + 3, UnitWidth, 15);
 
     m_sigmaCheckBox = new QCheckBox(QStringLiteral("Автоматично обчислювати відхилення:"), this);
     m_sigmaCheckBox->setObjectName(QStringLiteral("SigmaCheckBox"));
-    m_sigmaCheckBox->setGeometry(8, SigmaTop + 2, EditLeft - 12, 17);
-    m_sigmaEdit = makeEdit(QStringLiteral("SigmaEdit"), EditLeft, SigmaTop, this);
+    m_sigmaEdit = makeEdit(QStringLiteral("SigmaEdit"), this);
     m_label4 = makeLabel(QStringLiteral("Label4"), this);
-    m_label4->setGeometry(UnitLeft, SigmaTop + 3, UnitWidth, 15);
-    m_sigmaEdit2 = makeEdit(QStringLiteral("SigmaEdit2"), EditLeft, Sigma2TopBelowSigma, this);
+    m_sigmaEdit2 = makeEdit(QStringLiteral("SigmaEdit2"), this);
     m_label5 = makeLabel(QStringLiteral("Label5"), this);
     m_label5->setText(QStringLiteral("%"));
-    m_label5->setGeometry(UnitLeft, Sigma2TopBelowSigma + 3, UnitWidth, 15);
 
     m_radioGroup1 = new QGroupBox(QStringLiteral(" Відхилення обчислювати на основі "), this);
     m_radioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    m_radioGroup1->setGeometry(8, 138, 340, 44);
     auto* items = new QHBoxLayout(m_radioGroup1);
     items->setContentsMargins(8, 2, 8, 4);
     const QString captions[2] = { QStringLiteral("Вибіркового відхилення"), QStringLiteral("Вибіркового розмаху") };
@@ -124,11 +125,12 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
         connect(m_radioItems[i], &QRadioButton::clicked, this, [this, i] { RadioGroup1Click(i); });
     }
 
-    m_groupBox1 = makeAnalysisBox(CriteriaFamily::Westgard, QStringLiteral("GroupBox1"), 8, m_label1,
+    m_groupBox1 = makeAnalysisBox(CriteriaFamily::Westgard, QStringLiteral("GroupBox1"), m_label1,
         QStringLiteral("Label1"), m_label15, QStringLiteral("Label15"), m_details1, QStringLiteral("Details1"), this);
-    m_groupBox2 = makeAnalysisBox(CriteriaFamily::Iso, QStringLiteral("GroupBox2"), 8 + AnalysisHeight + 4,
-        m_label26, QStringLiteral("Label26"), m_label28, QStringLiteral("Label28"), m_details1a,
-        QStringLiteral("Details1a"), this);
+    m_groupBox2 = makeAnalysisBox(CriteriaFamily::Iso, QStringLiteral("GroupBox2"), m_label26,
+        QStringLiteral("Label26"), m_label28, QStringLiteral("Label28"), m_details1a, QStringLiteral("Details1a"),
+        this);
+    arrange();
 
     m_details = new TFDet(hints, this);
 
@@ -145,6 +147,42 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
 }
 
 GroupHandlingBox::~GroupHandlingBox() = default;
+
+void GroupHandlingBox::arrange()
+{
+    int captionWidth = m_sigmaCheckBox->sizeHint().width();
+    for (int slot = 0; slot < ChartSlotCount; ++slot) {
+        for (bool individual : { true, false }) {
+            m_middleCheckBox->setText(MiddleCaption(individual, slot));
+            captionWidth = std::max(captionWidth, m_middleCheckBox->sizeHint().width());
+        }
+    }
+    m_middleCheckBox->setText(MiddleCaption(m_document.IndividualMode(), std::max(m_slot, 0)));
+    const int checkHeight = m_middleCheckBox->sizeHint().height();
+    const int editLeft = 8 + captionWidth + 6;
+    const int unitLeft = editLeft + EditWidth + 4;
+    const int labelTop = (EditHeight - m_label3->sizeHint().height()) / 2;
+
+    const int groupLabelWidth = m_groupLabel->sizeHint().width();
+    m_groupLabel->setGeometry(8, 19, groupLabelWidth, m_groupLabel->sizeHint().height());
+    m_comboBox1->setGeometry(std::max(editLeft, 8 + groupLabelWidth + 8), 16, EditWidth + 40, EditHeight);
+
+    m_middleCheckBox->setGeometry(8, MiddleTop + (EditHeight - checkHeight) / 2, captionWidth, checkHeight);
+    m_middleEdit->setGeometry(editLeft, MiddleTop, EditWidth, EditHeight);
+    m_label3->setGeometry(unitLeft, MiddleTop + labelTop, UnitWidth, m_label3->sizeHint().height());
+    m_sigmaCheckBox->setGeometry(8, SigmaTop + (EditHeight - checkHeight) / 2, captionWidth, checkHeight);
+    m_sigmaEdit->setGeometry(editLeft, SigmaTop, EditWidth, EditHeight);
+    m_label4->setGeometry(unitLeft, SigmaTop + labelTop, UnitWidth, m_label4->sizeHint().height());
+    m_sigmaEdit2->setGeometry(editLeft, Sigma2TopBelowSigma, EditWidth, EditHeight);
+    m_label5->setGeometry(unitLeft, Sigma2TopBelowSigma + labelTop, UnitWidth, m_label5->sizeHint().height());
+    m_radioGroup1->setGeometry(8, 136, unitLeft + UnitWidth - 8, BoxHeight - 136 - 6);
+
+    const int analysisLeft = unitLeft + UnitWidth + 6;
+    const int analysisWidth = BoxWidth - analysisLeft - 6;
+    arrangeAnalysisBox(m_groupBox1, m_label1, m_label15, m_details1, analysisLeft, AnalysisTop, analysisWidth);
+    arrangeAnalysisBox(m_groupBox2, m_label26, m_label28, m_details1a, analysisLeft,
+        AnalysisTop + AnalysisHeight + AnalysisGap, analysisWidth);
+}
 
 QColor GroupHandlingBox::ReadOnlyColour()
 {
@@ -269,8 +307,8 @@ void GroupHandlingBox::fillSettings()
 void GroupHandlingBox::placeSigmaControls(bool label4Visible)
 {
     const int top = label4Visible ? Sigma2TopBelowSigma : Sigma2TopAlone;
+    m_label5->move(m_label5->x(), top + (m_label5->y() - m_sigmaEdit2->y()));
     m_sigmaEdit2->move(m_sigmaEdit2->x(), top);
-    m_label5->move(m_label5->x(), top + 3);
 }
 
 void GroupHandlingBox::fillResults()

@@ -58,6 +58,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void arrange();
     bool handlersActive() const;
     void fillGroupList();
     void fillSettings();

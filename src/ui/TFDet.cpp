@@ -82,6 +82,12 @@ QTableView* makeGrid(DetailsGridModel* model, const QString& name, QWidget* pare
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setWordWrap(false);
+    // The columns keep their fixed widths; a condensed face of the window's font lets the
+    // criteria texts and their types show whole (the tool tip holds any text still cut).
+    QFont font = grid->font();
+    font.setStretch(QFont::Condensed);
+    grid->setFont(font);
+    grid->horizontalHeader()->setFont(font);
     return grid;
 }
 

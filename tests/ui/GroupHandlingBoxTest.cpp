@@ -127,7 +127,7 @@ TEST(GroupHandlingBox, SubgroupPagesShowTheirSettingsAndControls)
         EXPECT_EQ(radio->isVisible(), c.radio);
         if (c.sigma) {
             EXPECT_EQ(sigmaEdit2->y(), c.sigmaEdit ? 108 : 96);
-            EXPECT_EQ(label5->y() - sigmaEdit2->y(), 3);
+            EXPECT_EQ(label5->geometry().center().y(), sigmaEdit2->geometry().center().y());
             EXPECT_EQ(sigmaEdit->text(), FormatFixed(g.SigmaSetting.Value, f.doc.DisplayPrecision()));
             EXPECT_EQ(sigmaEdit2->text(), FormatFixed(SigmaPercent(g), f.doc.DisplayPrecision()));
             EXPECT_EQ(label4->text(), mm);
