@@ -1,6 +1,7 @@
 #include "ui/TFDet.h"
 
 #include "ui/Hints.h"
+#include "ui/ScreenCentre.h"
 
 #include <QAbstractTableModel>
 #include <QEvent>
@@ -154,4 +155,10 @@ bool TFDet::event(QEvent* event)
     if (event->type() == QEvent::WindowActivate && !m_hintKey.isEmpty())
         m_hints.ShowHint(m_hintKey);
     return QDialog::event(event);
+}
+
+void TFDet::showEvent(QShowEvent* event)
+{
+    CentreOnScreen(*this);
+    QDialog::showEvent(event);
 }
