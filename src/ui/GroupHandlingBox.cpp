@@ -72,8 +72,8 @@ QGroupBox* makeAnalysisBox(CriteriaFamily family, const QString& name, QLabel*& 
 }
 
 // The list sentence beside the details button, the verdict under both across the frame.
-void arrangeAnalysisBox(QGroupBox* box, QLabel* list, QLabel* verdict, QPushButton* button, int left, int top,
-    int width)
+void arrangeAnalysisBox(
+    QGroupBox* box, QLabel* list, QLabel* verdict, QPushButton* button, int left, int top, int width)
 {
     box->setGeometry(left, top, width, AnalysisHeight);
     const int lineHeight = list->fontMetrics().lineSpacing();
@@ -127,9 +127,9 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
 
     m_groupBox1 = makeAnalysisBox(CriteriaFamily::Westgard, QStringLiteral("GroupBox1"), m_label1,
         QStringLiteral("Label1"), m_label15, QStringLiteral("Label15"), m_details1, QStringLiteral("Details1"), this);
-    m_groupBox2 = makeAnalysisBox(CriteriaFamily::Iso, QStringLiteral("GroupBox2"), m_label26,
-        QStringLiteral("Label26"), m_label28, QStringLiteral("Label28"), m_details1a, QStringLiteral("Details1a"),
-        this);
+    m_groupBox2
+        = makeAnalysisBox(CriteriaFamily::Iso, QStringLiteral("GroupBox2"), m_label26, QStringLiteral("Label26"),
+            m_label28, QStringLiteral("Label28"), m_details1a, QStringLiteral("Details1a"), this);
     arrange();
 
     m_details = new TFDet(hints, this);

@@ -138,8 +138,8 @@ void TFDet::Prepare(CriteriaFamily family, const QString& pageCaption, int pageI
     }
     const int height = layout.RowCount * RowHeight + 2 * shown->frameWidth();
     const int buttonTop = layout.ClientHeight - Margin - ButtonHeight;
-    shown->setGeometry(Margin, Margin, std::min(width, layout.ClientWidth - 2 * Margin),
-        std::min(height, buttonTop - 2 * Margin));
+    shown->setGeometry(
+        Margin, Margin, std::min(width, layout.ClientWidth - 2 * Margin), std::min(height, buttonTop - 2 * Margin));
     shown->show();
     m_closeButton->setGeometry(layout.ClientWidth - Margin - ButtonWidth, buttonTop, ButtonWidth, ButtonHeight);
 }

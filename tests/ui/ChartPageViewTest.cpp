@@ -19,9 +19,9 @@ QImage CliChart(int slot, double fraction)
     const QString output = folder.filePath(QStringLiteral("chart.png"));
     QProcess cli;
     cli.start(QStringLiteral(MERIDAN_CLI),
-        { QStringLiteral("chart"), QStringLiteral(MERIDAN_SOURCE_DIR "/data/pistonrings.mrd"), QStringLiteral("--slot"), QString::number(slot),
-            QStringLiteral("--scroll"), QString::number(fraction, 'g', 17), QStringLiteral("--locale"),
-            QLocale().name(), QStringLiteral("-o"), output });
+        { QStringLiteral("chart"), QStringLiteral(MERIDAN_SOURCE_DIR "/data/pistonrings.mrd"), QStringLiteral("--slot"),
+            QString::number(slot), QStringLiteral("--scroll"), QString::number(fraction, 'g', 17),
+            QStringLiteral("--locale"), QLocale().name(), QStringLiteral("-o"), output });
     EXPECT_TRUE(cli.waitForFinished(30000));
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     return QImage(output).convertToFormat(QImage::Format_RGB32);
@@ -69,8 +69,8 @@ TEST(ChartPageView, ScrollRangeAndStepsPerSlot)
     LoadComputedExample(doc);
     // 40 points in 2 groups: 2 x 50 + 50 div 3 + 130 + 38 x 50.
     const int extent = 2146;
-    const QString names[ChartSlotCount] = { "ScrollBar1", "ScrollBar3", "ScrollBar4", "ScrollBar5", "ScrollBar6",
-        "ScrollBar7" };
+    const QString names[ChartSlotCount]
+        = { "ScrollBar1", "ScrollBar3", "ScrollBar4", "ScrollBar5", "ScrollBar6", "ScrollBar7" };
     for (int slot = 0; slot < ChartSlotCount; ++slot) {
         SCOPED_TRACE(slot);
         ChartPageView view(doc, slot);
@@ -120,7 +120,8 @@ TEST(ChartPageView, ScrolledPageIsTheCommandLineChart)
         const double fraction = double(position) / view.ScrollBar()->maximum();
         EXPECT_EQ(view.ScrollFraction(), fraction);
         const QImage page = view.Image().convertToFormat(QImage::Format_RGB32);
-        SaveSnapshot(*view.findChild<QWidget*>(ChartPageView::ImageName(slot)), QStringLiteral("Image-slot%1").arg(slot));
+        SaveSnapshot(
+            *view.findChild<QWidget*>(ChartPageView::ImageName(slot)), QStringLiteral("Image-slot%1").arg(slot));
         EXPECT_EQ(DifferentPixels(page, CliChart(slot, fraction)), 0);
     }
 }

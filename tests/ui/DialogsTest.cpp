@@ -30,7 +30,8 @@ TEST(TfmTempNew, AnswersOneTwoOrNineAndKeepsTheChoice)
     TfmTempNew dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Створення карти"));
     EXPECT_EQ(dialog.size(), QSize(200, 120));
-    EXPECT_EQ(dialog.findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))->title(), QStringLiteral(" Вкажіть тип даних "));
+    EXPECT_EQ(
+        dialog.findChild<QGroupBox*>(QStringLiteral("RadioGroup1"))->title(), QStringLiteral(" Вкажіть тип даних "));
     EXPECT_EQ(dialog.findChild<QRadioButton*>(QStringLiteral("RadioGroup1Item0"))->text(),
         QStringLiteral("Індивідуальні значення "));
     EXPECT_EQ(dialog.findChild<QRadioButton*>(QStringLiteral("RadioGroup1Item1"))->text(),
