@@ -139,6 +139,16 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
     connect(m_sigmaCheckBox, &QCheckBox::clicked, this, &GroupHandlingBox::SigmaCheckBoxClick);
     connect(m_details1, &QPushButton::clicked, this, &GroupHandlingBox::Details1Click);
     connect(m_details1a, &QPushButton::clicked, this, &GroupHandlingBox::Details1aClick);
+    // The model tells the box what changed under it: the units it writes beside the edits, and the
+    // new layout of a mode, which empties the criteria lists.
+    connect(&m_document, &MeasurementDocument::headersChanged, this, [this] {
+        if (m_slot >= 0)
+            ShowSlot(m_slot);
+    });
+    connect(&m_document, &MeasurementDocument::criteriaCaptionsCleared, this, [this] {
+        m_label1->clear();
+        m_label26->clear();
+    });
     for (QWidget* watched : { static_cast<QWidget*>(m_comboBox1), static_cast<QWidget*>(m_middleEdit),
              static_cast<QWidget*>(m_sigmaEdit), static_cast<QWidget*>(m_sigmaEdit2) })
         watched->installEventFilter(this);
@@ -460,9 +470,14 @@ bool GroupHandlingBox::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusIn:
         if (edit)
             EditEnter(edit);
+        else if (watched == m_comboBox1 && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            m_hints.ShowHintLater(QStringLiteral("Редагування"));
         break;
-    case QEvent::FocusOut:
-        if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+    case QEvent::FocusOut: {
+        // Only leaving the control counts; its own list popping up or another window (a message
+        // box among them) taking the focus is not leaving it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
             break;
         if (watched == m_comboBox1)
             ComboBox1Exit();
@@ -473,6 +488,7 @@ bool GroupHandlingBox::eventFilter(QObject* watched, QEvent* event)
         else if (edit == m_sigmaEdit2)
             SigmaEdit2Exit();
         break;
+    }
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (edit == m_middleEdit)

@@ -204,6 +204,10 @@ TEST(GroupHandlingBox, IndividualValuesShowBothSlotsWithTheDeviation)
     EXPECT_EQ(f.Child<QLineEdit>("MiddleEdit")->text(), FormatFixed(11, 1));
     EXPECT_FALSE(f.Child<QGroupBox>("RadioGroup1")->isVisible());
     EXPECT_EQ(f.Child<QComboBox>("ComboBox1")->count(), 2);
+    // The units follow the header field at once.
+    f.doc.SetUnits(QStringLiteral(" мг/дм3 "));
+    EXPECT_EQ(f.Child<QLabel>("Label3")->text(), QStringLiteral("мг/дм3"));
+    EXPECT_EQ(f.Child<QLabel>("Label4")->text(), QStringLiteral("мг/дм3"));
     SaveSnapshot(*f.box, QStringLiteral("GroupHandlingBox-individual"));
 }
 
