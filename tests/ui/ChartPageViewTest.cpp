@@ -111,12 +111,18 @@ TEST(ChartPageView, ScrolledPageIsTheCommandLineChart)
         ChartPageView view(doc, slot);
         view.UpdateScrollRange();
         QSignalSpy scrolled(&view, &ChartPageView::scrolled);
+        // The program places the bar (no scrolling reported), then the analyst steps it once.
         const int position = slot == 0 ? 0 : view.ScrollBar()->maximum() * slot / 4;
-        view.ScrollBar()->setValue(position);
-        if (position == 0)
+        view.ScrollBar()->setValue(position - 1);
+        EXPECT_EQ(scrolled.count(), 0);
+        if (position == 0) {
             view.Redraw();
-        else
+        } else {
+            view.ScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            EXPECT_EQ(view.ScrollBar()->value(), position);
             EXPECT_EQ(scrolled.count(), 1);
+            EXPECT_EQ(scrolled.front().at(0).toInt(), slot);
+        }
         const double fraction = double(position) / view.ScrollBar()->maximum();
         EXPECT_EQ(view.ScrollFraction(), fraction);
         const QImage page = view.Image().convertToFormat(QImage::Format_RGB32);
