@@ -20,20 +20,22 @@
 
 namespace {
 
-// Geometry of the box, in its own coordinates. The column of the edits starts after the longest
-// check box caption, so no caption is cut whatever the font; the analyses take the rest.
-constexpr int BoxWidth = 784;
-constexpr int BoxHeight = 192;
+// Geometry of the box, in its own coordinates. Each setting's edit sits under its check box, so
+// the settings take a narrow column on the left and the two analyses the rest of the width.
+constexpr int DefaultWidth = 776; // what the main window gives it below the pages
+constexpr int DefaultHeight = 181;
+constexpr int EditLeft = 26;
 constexpr int EditWidth = 80;
 constexpr int EditHeight = 21;
-constexpr int UnitWidth = 32;
-constexpr int MiddleTop = 44;
-constexpr int SigmaTop = 80;
-constexpr int Sigma2TopBelowSigma = 108;
-constexpr int Sigma2TopAlone = 96;
+constexpr int UnitGap = 4;
+constexpr int UnitWidth = 36;
+constexpr int MiddleCheckTop = 38;
+constexpr int MiddleTop = 56;
+constexpr int SigmaCheckTop = 78;
+constexpr int Sigma2TopBelowSigma = 108; // SigmaEdit2 beside SigmaEdit
+constexpr int Sigma2TopAlone = 96; // SigmaEdit2 in the place of SigmaEdit
 constexpr int AnalysisTop = 6;
-constexpr int AnalysisHeight = 88;
-constexpr int AnalysisGap = 4;
+constexpr int AnalysisGap = 3;
 constexpr int ButtonWidth = 84;
 constexpr int ButtonHeight = 23;
 
@@ -73,15 +75,16 @@ QGroupBox* makeAnalysisBox(CriteriaFamily family, const QString& name, QLabel*& 
 
 // The list sentence beside the details button, the verdict under both across the frame.
 void arrangeAnalysisBox(
-    QGroupBox* box, QLabel* list, QLabel* verdict, QPushButton* button, int left, int top, int width)
+    QGroupBox* box, QLabel* list, QLabel* verdict, QPushButton* button, int left, int top, int width, int height)
 {
-    box->setGeometry(left, top, width, AnalysisHeight);
+    box->setGeometry(left, top, width, height);
     const int lineHeight = list->fontMetrics().lineSpacing();
     const int buttonWidth = std::max(ButtonWidth, button->sizeHint().width());
-    button->setGeometry(width - buttonWidth - 6, 16, buttonWidth, ButtonHeight);
-    list->setGeometry(8, 16, width - buttonWidth - 20, 2 * lineHeight + 2);
-    const int verdictTop = 16 + std::max(ButtonHeight, 2 * lineHeight + 2) + 1;
-    verdict->setGeometry(8, verdictTop, width - 16, AnalysisHeight - verdictTop - 2);
+    const int firstTop = list->fontMetrics().height() + 4; // under the caption
+    button->setGeometry(width - buttonWidth - 6, firstTop, buttonWidth, ButtonHeight);
+    list->setGeometry(8, firstTop, width - buttonWidth - 22, 2 * lineHeight);
+    const int verdictTop = firstTop + std::max(ButtonHeight, 2 * lineHeight) + 2;
+    verdict->setGeometry(8, verdictTop, width - 16, std::max(lineHeight, height - verdictTop - 2));
 }
 
 } // namespace
@@ -92,7 +95,7 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
     , m_hints(hints)
 {
     setObjectName(QStringLiteral("GroupHandlingBox"));
-    setFixedSize(BoxWidth, BoxHeight);
+    resize(DefaultWidth, DefaultHeight);
 
     m_groupLabel = makeLabel(QStringLiteral("GroupLabel"), this);
     m_groupLabel->setText(QStringLiteral("Група, що складається з точок із номерами:"));
@@ -158,6 +161,12 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
 
 GroupHandlingBox::~GroupHandlingBox() = default;
 
+void GroupHandlingBox::resizeEvent(QResizeEvent* event)
+{
+    QGroupBox::resizeEvent(event);
+    arrange();
+}
+
 void GroupHandlingBox::arrange()
 {
     int captionWidth = m_sigmaCheckBox->sizeHint().width();
@@ -169,29 +178,37 @@ void GroupHandlingBox::arrange()
     }
     m_middleCheckBox->setText(MiddleCaption(m_document.IndividualMode(), std::max(m_slot, 0)));
     const int checkHeight = m_middleCheckBox->sizeHint().height();
-    const int editLeft = 8 + captionWidth + 6;
-    const int unitLeft = editLeft + EditWidth + 4;
-    const int labelTop = (EditHeight - m_label3->sizeHint().height()) / 2;
-
+    const int labelHeight = m_label3->sizeHint().height();
+    const int labelTop = (EditHeight - labelHeight) / 2;
+    const int unitLeft = EditLeft + EditWidth + UnitGap;
+    const int secondEditLeft = unitLeft + UnitWidth + 8;
+    const int radioWidth = m_radioGroup1->sizeHint().width();
     const int groupLabelWidth = m_groupLabel->sizeHint().width();
-    m_groupLabel->setGeometry(8, 19, groupLabelWidth, m_groupLabel->sizeHint().height());
-    m_comboBox1->setGeometry(std::max(editLeft, 8 + groupLabelWidth + 8), 16, EditWidth + 40, EditHeight);
+    const int comboLeft = 8 + groupLabelWidth + 8;
+    const int columnRight = std::max({ 8 + captionWidth, secondEditLeft + EditWidth + UnitGap + UnitWidth,
+        8 + radioWidth, comboLeft + EditWidth + 30 });
 
-    m_middleCheckBox->setGeometry(8, MiddleTop + (EditHeight - checkHeight) / 2, captionWidth, checkHeight);
-    m_middleEdit->setGeometry(editLeft, MiddleTop, EditWidth, EditHeight);
-    m_label3->setGeometry(unitLeft, MiddleTop + labelTop, UnitWidth, m_label3->sizeHint().height());
-    m_sigmaCheckBox->setGeometry(8, SigmaTop + (EditHeight - checkHeight) / 2, captionWidth, checkHeight);
-    m_sigmaEdit->setGeometry(editLeft, SigmaTop, EditWidth, EditHeight);
-    m_label4->setGeometry(unitLeft, SigmaTop + labelTop, UnitWidth, m_label4->sizeHint().height());
-    m_sigmaEdit2->setGeometry(editLeft, Sigma2TopBelowSigma, EditWidth, EditHeight);
-    m_label5->setGeometry(unitLeft, Sigma2TopBelowSigma + labelTop, UnitWidth, m_label5->sizeHint().height());
-    m_radioGroup1->setGeometry(8, 136, unitLeft + UnitWidth - 8, BoxHeight - 136 - 6);
+    m_groupLabel->setGeometry(8, 16 + (EditHeight - labelHeight) / 2, groupLabelWidth, labelHeight);
+    m_comboBox1->setGeometry(comboLeft, 16, columnRight - comboLeft, EditHeight);
+    m_middleCheckBox->setGeometry(8, MiddleCheckTop, captionWidth, checkHeight);
+    m_middleEdit->setGeometry(EditLeft, MiddleTop, EditWidth, EditHeight);
+    m_label3->setGeometry(unitLeft, MiddleTop + labelTop, UnitWidth, labelHeight);
+    m_sigmaCheckBox->setGeometry(8, SigmaCheckTop, captionWidth, checkHeight);
+    m_sigmaEdit->setGeometry(EditLeft, Sigma2TopBelowSigma, EditWidth, EditHeight);
+    m_label4->setGeometry(unitLeft, Sigma2TopBelowSigma + labelTop, UnitWidth, labelHeight);
+    m_sigmaEdit2->resize(EditWidth, EditHeight);
+    m_label5->resize(UnitWidth, labelHeight);
+    placeSigmaControls(!m_sigmaEdit->isHidden());
+    const int radioTop = Sigma2TopBelowSigma + EditHeight + 4;
+    m_radioGroup1->setGeometry(8, radioTop, columnRight - 8, std::max(40, height() - radioTop - 4));
 
-    const int analysisLeft = unitLeft + UnitWidth + 6;
-    const int analysisWidth = BoxWidth - analysisLeft - 6;
-    arrangeAnalysisBox(m_groupBox1, m_label1, m_label15, m_details1, analysisLeft, AnalysisTop, analysisWidth);
+    const int analysisLeft = columnRight + 10;
+    const int analysisWidth = std::max(200, width() - analysisLeft - 6);
+    const int analysisHeight = std::max(60, (height() - AnalysisTop - 4 - AnalysisGap) / 2);
+    arrangeAnalysisBox(
+        m_groupBox1, m_label1, m_label15, m_details1, analysisLeft, AnalysisTop, analysisWidth, analysisHeight);
     arrangeAnalysisBox(m_groupBox2, m_label26, m_label28, m_details1a, analysisLeft,
-        AnalysisTop + AnalysisHeight + AnalysisGap, analysisWidth);
+        AnalysisTop + analysisHeight + AnalysisGap, analysisWidth, analysisHeight);
 }
 
 QColor GroupHandlingBox::ReadOnlyColour()
@@ -314,11 +331,13 @@ void GroupHandlingBox::fillSettings()
     m_radioItems[group.UseSampleDeviation ? 0 : 1]->setChecked(true);
 }
 
+// Beside SigmaEdit when that shows, else in its place, a little higher.
 void GroupHandlingBox::placeSigmaControls(bool label4Visible)
 {
     const int top = label4Visible ? Sigma2TopBelowSigma : Sigma2TopAlone;
-    m_label5->move(m_label5->x(), top + (m_label5->y() - m_sigmaEdit2->y()));
-    m_sigmaEdit2->move(m_sigmaEdit2->x(), top);
+    const int left = label4Visible ? m_label4->geometry().right() + 1 + 8 : m_sigmaEdit->x();
+    m_sigmaEdit2->move(left, top);
+    m_label5->move(left + EditWidth + UnitGap, top + (EditHeight - m_label5->height()) / 2);
 }
 
 void GroupHandlingBox::fillResults()
