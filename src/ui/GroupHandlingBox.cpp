@@ -28,7 +28,8 @@ constexpr int EditLeft = 26;
 constexpr int EditWidth = 80;
 constexpr int EditHeight = 21;
 constexpr int UnitGap = 4;
-constexpr int UnitWidth = 36;
+constexpr int MinimumUnitWidth = 36;
+constexpr int MaximumUnitWidth = 120; // longer units are cut rather than squeeze the analyses
 constexpr int MiddleCheckTop = 38;
 constexpr int MiddleTop = 56;
 constexpr int SigmaCheckTop = 78;
@@ -180,24 +181,25 @@ void GroupHandlingBox::arrange()
     const int checkHeight = m_middleCheckBox->sizeHint().height();
     const int labelHeight = m_label3->sizeHint().height();
     const int labelTop = (EditHeight - labelHeight) / 2;
+    m_unitWidth = unitWidth();
     const int unitLeft = EditLeft + EditWidth + UnitGap;
-    const int secondEditLeft = unitLeft + UnitWidth + 8;
+    const int secondEditLeft = unitLeft + m_unitWidth + 8;
     const int radioWidth = m_radioGroup1->sizeHint().width();
     const int groupLabelWidth = m_groupLabel->sizeHint().width();
     const int comboLeft = 8 + groupLabelWidth + 8;
-    const int columnRight = std::max({ 8 + captionWidth, secondEditLeft + EditWidth + UnitGap + UnitWidth,
+    const int columnRight = std::max({ 8 + captionWidth, secondEditLeft + EditWidth + UnitGap + m_unitWidth,
         8 + radioWidth, comboLeft + EditWidth + 30 });
 
     m_groupLabel->setGeometry(8, 16 + (EditHeight - labelHeight) / 2, groupLabelWidth, labelHeight);
     m_comboBox1->setGeometry(comboLeft, 16, columnRight - comboLeft, EditHeight);
     m_middleCheckBox->setGeometry(8, MiddleCheckTop, captionWidth, checkHeight);
     m_middleEdit->setGeometry(EditLeft, MiddleTop, EditWidth, EditHeight);
-    m_label3->setGeometry(unitLeft, MiddleTop + labelTop, UnitWidth, labelHeight);
+    m_label3->setGeometry(unitLeft, MiddleTop + labelTop, m_unitWidth, labelHeight);
     m_sigmaCheckBox->setGeometry(8, SigmaCheckTop, captionWidth, checkHeight);
     m_sigmaEdit->setGeometry(EditLeft, Sigma2TopBelowSigma, EditWidth, EditHeight);
-    m_label4->setGeometry(unitLeft, Sigma2TopBelowSigma + labelTop, UnitWidth, labelHeight);
+    m_label4->setGeometry(unitLeft, Sigma2TopBelowSigma + labelTop, m_unitWidth, labelHeight);
     m_sigmaEdit2->resize(EditWidth, EditHeight);
-    m_label5->resize(UnitWidth, labelHeight);
+    m_label5->resize(MinimumUnitWidth, labelHeight);
     placeSigmaControls(!m_sigmaEdit->isHidden());
     const int radioTop = Sigma2TopBelowSigma + EditHeight + 4;
     m_radioGroup1->setGeometry(8, radioTop, columnRight - 8, std::max(40, height() - radioTop - 4));
@@ -209,6 +211,12 @@ void GroupHandlingBox::arrange()
         m_groupBox1, m_label1, m_label15, m_details1, analysisLeft, AnalysisTop, analysisWidth, analysisHeight);
     arrangeAnalysisBox(m_groupBox2, m_label26, m_label28, m_details1a, analysisLeft,
         AnalysisTop + analysisHeight + AnalysisGap, analysisWidth, analysisHeight);
+}
+
+int GroupHandlingBox::unitWidth() const
+{
+    const int text = m_label3->fontMetrics().horizontalAdvance(TrimBlanks(m_document.Units()).toString()) + 4;
+    return std::clamp(text, MinimumUnitWidth, MaximumUnitWidth);
 }
 
 QColor GroupHandlingBox::ReadOnlyColour()
@@ -310,6 +318,8 @@ void GroupHandlingBox::fillSettings()
     m_middleEdit->setText(middle ? FormatFixed(middle->Value, decimals) : QString());
     setReadOnlyLook(m_middleEdit, !middle || !middle->Fixed);
     m_label3->setText(relative ? QStringLiteral("%") : units);
+    if (unitWidth() != m_unitWidth)
+        arrange(); // room for the units beside the edits
 
     const bool sigmaShown = individual || m_slot != SlotMedians;
     const bool sigmaAutomatic = !group.SigmaSetting.Fixed;
