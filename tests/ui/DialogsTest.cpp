@@ -4,6 +4,7 @@
 #include "ui/TFDet.h"
 #include "ui/TfmTempNew.h"
 
+#include <QAbstractItemModelTester>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
@@ -66,6 +67,10 @@ TEST(TFDet, GridsShowTheRowsOfBothAnalyses)
     Hints hints;
     TFDet details(hints);
     EXPECT_EQ(details.windowTitle(), QStringLiteral("Деталі по карті"));
+    QAbstractItemModelTester westgardTester(
+        details.WestgardGrid()->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester isoTester(
+        details.IsoGrid()->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
     const ErrorArray westgard { { 1, 3, 3 }, { 4, 3, 4 }, { 1, 7, 7 } };
     const ErrorArray iso { { 7, 10, 24 } };
     details.SetResults(WestgardDetailsRows(westgard), IsoDetailsRows(iso));
