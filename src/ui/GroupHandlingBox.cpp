@@ -255,6 +255,14 @@ bool GroupHandlingBox::handlersActive() const
 
 void GroupHandlingBox::ShowSlot(int slot)
 {
+    // A value typed but not yet confirmed belongs to the page it was typed on: moving to another
+    // page takes it as leaving the edit would, rather than losing it.
+    if (slot != m_slot && handlersActive()) {
+        for (QLineEdit* edit : { m_middleEdit, m_sigmaEdit, m_sigmaEdit2 }) {
+            if (edit->isModified())
+                submitEdit(edit);
+        }
+    }
     if (slot < 0 || slot >= ChartSlotCount || !m_document.IsComputed() || m_document.Groups().empty()) {
         Clear();
         return;

@@ -387,3 +387,23 @@ TEST(GroupHandlingBox, DetailsButtonsOpenTheDetailsWindow)
     EXPECT_TRUE(seen.isoShown);
     EXPECT_EQ(seen.hintKey, QStringLiteral("Детальніше 2 на вкладці 2"));
 }
+
+TEST(GroupHandlingBox, AValueTypedOnOnePageIsTakenWhenThePageChanges)
+{
+    BoxFixture f;
+    LoadComputedExample(f.doc);
+    f.Show();
+    f.box->ShowSlot(2);
+    f.Child<QCheckBox>("MiddleCheckBox")->click();
+    auto* middleEdit = f.Child<QLineEdit>("MiddleEdit");
+    middleEdit->setFocus();
+    middleEdit->selectAll();
+    QTest::keyClicks(middleEdit, QStringLiteral("0,02"));
+    QSignalSpy spy(f.box, &GroupHandlingBox::linesChanged);
+    f.box->ShowSlot(0); // the window shows another chart page; the edit kept the focus
+    EXPECT_EQ(f.doc.Groups()[0].DeviationCentreSetting.Value, 0.02);
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.front().at(0).toInt(), 2);
+    EXPECT_EQ(f.box->Slot(), 0);
+    EXPECT_EQ(middleEdit->text(), FormatFixed(f.doc.Groups()[0].CentreSetting.Value, f.doc.DisplayPrecision()));
+}
