@@ -22,6 +22,20 @@ void CellTextStore::resize(size_t cells)
     m_spans.resize(cells);
 }
 
+void CellTextStore::insert(size_t at, size_t count)
+{
+    m_spans.insert(m_spans.begin() + std::ptrdiff_t(at), count, Span {});
+}
+
+void CellTextStore::erase(size_t at, size_t count)
+{
+    const auto first = m_spans.begin() + std::ptrdiff_t(at);
+    const auto last = first + std::ptrdiff_t(count);
+    for (auto span = first; span != last; ++span)
+        m_liveChars -= span->Length;
+    m_spans.erase(first, last);
+}
+
 void CellTextStore::set(size_t cell, QStringView text)
 {
     Span& span = m_spans[cell];
