@@ -2,6 +2,12 @@
 // Ukrainian locale (comma as decimal separator) and a fixed font.
 #include <QFont>
 #include <QGuiApplication>
+#ifdef MERIDAN_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication; // the window tests build their own main from this file
+#else
+using TestApplication = QGuiApplication;
+#endif
 #include <QLocale>
 #include <gtest/gtest.h>
 
@@ -11,7 +17,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_FONT_DPI", "96");
     QLocale::setDefault(QLocale(QLocale::Ukrainian, QLocale::Ukraine));
-    QGuiApplication app(argc, argv);
+    TestApplication app(argc, argv);
     QGuiApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
