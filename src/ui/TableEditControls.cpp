@@ -18,8 +18,9 @@ const QString& editingHintKey()
 }
 
 constexpr int editWidth = 60;
-constexpr int rowHeight = 25;
-constexpr int editHeight = 21;
+constexpr int rowHeight = 22;
+constexpr int rowStep = 24;
+constexpr int editHeight = 20;
 
 } // namespace
 
@@ -54,8 +55,8 @@ void TableEditControls::build()
     constexpr int right = 390;
     constexpr int leftWidth = 300;
     constexpr int rightWidth = 310;
-    auto rowTop = [](int row) { return 4 + row * 32; };
-    auto besides = [](int x, int width, int row) { return QRect(x + width + 4, 4 + row * 32 + 2, editWidth, editHeight); };
+    auto rowTop = [](int row) { return row * rowStep; };
+    auto besides = [](int x, int width, int row) { return QRect(x + width + 4, row * rowStep + 1, editWidth, editHeight); };
 
     QPushButton* button2 = addButton(
         "Button2", QStringLiteral("Вставити нову точку за номером"), QRect(left, rowTop(0), leftWidth, rowHeight));
@@ -87,7 +88,7 @@ void TableEditControls::build()
         const int gapLeft = textLeft + metrics.horizontalAdvance(caption.left(gapStart));
         const int gapWidth = metrics.horizontalAdvance(caption.mid(gapStart, gapEnd - gapStart));
         const int width = std::max(32, gapWidth - 6);
-        return QRect(button->x() + gapLeft + (gapWidth - width) / 2, button->y() + 2, width, editHeight);
+        return QRect(button->x() + gapLeft + (gapWidth - width) / 2, button->y() + 1, width, editHeight);
     };
     m_edit16 = addEdit("Edit16", inGap(button6));
     m_edit17 = addEdit("Edit17", inGap(button7));

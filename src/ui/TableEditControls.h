@@ -19,7 +19,7 @@ class QPushButton;
 class TableEditControls : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int PanelHeight = 100;
+    static constexpr int PanelHeight = 70;
 
     // Asks merge questions through the program's merge dialogs, created here once.
     TableEditControls(MeasurementDocument& doc, Hints& hints, QWidget* parent);
