@@ -22,6 +22,26 @@ void CellTextStore::resize(size_t cells)
     m_spans.resize(cells);
 }
 
+void CellTextStore::insert(size_t at, size_t count)
+{
+    m_spans.insert(m_spans.begin() + std::ptrdiff_t(at), count, Span {});
+}
+
+void CellTextStore::erase(size_t at, size_t count)
+{
+    const auto first = m_spans.begin() + std::ptrdiff_t(at);
+    const auto last = first + std::ptrdiff_t(count);
+    // Texts that were the last ones written give their characters back, so inserting and
+    // deleting the same row again and again leaves the buffer as it was.
+    for (auto span = last; span != first;) {
+        --span;
+        m_liveChars -= span->Length;
+        if (span->Length > 0 && span->Offset + span->Length == m_chars.size())
+            m_chars.resize(span->Offset);
+    }
+    m_spans.erase(first, last);
+}
+
 void CellTextStore::set(size_t cell, QStringView text)
 {
     Span& span = m_spans[cell];

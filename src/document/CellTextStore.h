@@ -12,6 +12,10 @@ public:
     size_t size() const { return m_spans.size(); }
     void clear();
     void resize(size_t cells); // new cells are empty
+    // Empty cells before cell `at`, and removal of a run of cells: one move of the cell list,
+    // the characters stay where they are.
+    void insert(size_t at, size_t count);
+    void erase(size_t at, size_t count);
 
     // Valid until the store is next changed.
     QStringView at(size_t cell) const

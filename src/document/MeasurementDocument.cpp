@@ -268,6 +268,75 @@ void MeasurementDocument::RenumberRows()
     Q_EMIT cellsChanged();
 }
 
+void MeasurementDocument::InsertTableRows(int row, int count, bool separators)
+{
+    InvalidateResults();
+    if (count <= 0 || row < 1 || row > TableRowCount() + 1)
+        return;
+    const size_t at = size_t(row - 1);
+    const size_t rows = size_t(count);
+    m_separatorFlags.insert(m_separatorFlags.begin() + std::ptrdiff_t(at), rows, separators);
+    m_dates.insert(m_dates.begin() + std::ptrdiff_t(at), rows, QString());
+    m_values.insert(at * size_t(m_valueColumns), rows * size_t(m_valueColumns));
+    if (!m_resultNumbers.empty()) {
+        m_results.insert(at * size_t(m_resultColumns), rows * size_t(m_resultColumns));
+        m_resultNumbers.insert(
+            m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns)), rows * size_t(m_resultColumns), textCell);
+    }
+    m_labelNumbers.insert(m_labelNumbers.begin() + std::ptrdiff_t(at), rows, 0);
+    if (separators) {
+        for (int r = row; r < row + count; ++r)
+            fillSeparatorRow(r);
+    }
+    RenumberRows();
+    Q_EMIT rowsInserted(row, count);
+}
+
+void MeasurementDocument::RemoveTableRow(int row)
+{
+    InvalidateResults();
+    if (row < 1 || row > TableRowCount())
+        return;
+    const size_t at = size_t(row - 1);
+    m_separatorFlags.erase(m_separatorFlags.begin() + std::ptrdiff_t(at));
+    m_separatorFlags.back() = true;
+    m_dates.erase(m_dates.begin() + std::ptrdiff_t(at));
+    m_values.erase(at * size_t(m_valueColumns), size_t(m_valueColumns));
+    if (!m_resultNumbers.empty()) {
+        m_results.erase(at * size_t(m_resultColumns), size_t(m_resultColumns));
+        const auto first = m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns));
+        m_resultNumbers.erase(first, first + m_resultColumns);
+    }
+    m_labelNumbers.erase(m_labelNumbers.begin() + std::ptrdiff_t(at));
+    RenumberRows();
+    Q_EMIT rowsRemoved(row, 1);
+}
+
+void MeasurementDocument::TruncateTable(int tableRows)
+{
+    InvalidateResults();
+    const int oldRows = TableRowCount();
+    if (tableRows < 0 || tableRows >= oldRows)
+        return;
+    m_separatorFlags.resize(size_t(tableRows) + 1);
+    m_separatorFlags.back() = true;
+    resizeRows(tableRows);
+    RenumberRows();
+    Q_EMIT rowsRemoved(tableRows + 1, oldRows - tableRows);
+}
+
+void MeasurementDocument::fillSeparatorRow(int row)
+{
+    const QString& line = SeparatorLine();
+    SetDateText(row, line);
+    for (int c = 0; c < m_valueColumns; ++c)
+        SetValueText(row, c, line);
+    if (!m_resultNumbers.empty()) {
+        for (int c = 0; c < m_resultColumns; ++c)
+            SetResultText(row, c, line);
+    }
+}
+
 QString MeasurementDocument::LabelHeader(int column) const
 {
     return column == 0 ? QStringLiteral("№") : QStringLiteral("Дата");

@@ -116,6 +116,16 @@ public:
     void EditValueText(int row, int column, QStringView text);
     void RenumberRows();
 
+    // Row primitives of the table operations. They work on the editing state (results are dropped
+    // first), keep the flags, cells and labels in step, relabel the rows and announce the change.
+    // Each costs one move of every cell list, whatever the number of rows moved.
+    // count rows before grid row `row` (1 .. TableRowCount() + 1), empty point rows or separator
+    // rows filled with the separator line.
+    void InsertTableRows(int row, int count, bool separators);
+    void RemoveTableRow(int row);
+    // Keeps the first tableRows rows; the row after them becomes the end of the table.
+    void TruncateTable(int tableRows);
+
     // Column headers (row 0).
     QString LabelHeader(int column) const;
     QString ValueHeader() const { return m_valueHeader; } // StringGrid1 in individual mode, StringGrid2 else
@@ -191,6 +201,9 @@ public:
 
 Q_SIGNALS:
     void tableReset(); // rows or columns were laid out anew
+    // Table rows inserted before, or removed from, grid row `row`; the labels below were rewritten.
+    void rowsInserted(int row, int count);
+    void rowsRemoved(int row, int count);
     void cellsChanged(); // texts were rewritten in bulk
     void headersChanged();
     void viewStateChanged(); // captions, enabled, checked or visible states
@@ -204,6 +217,7 @@ private:
         return size_t(row - 1) * size_t(m_resultColumns) + size_t(column);
     }
     void resizeRows(int tableRows); // grid rows after the header
+    void fillSeparatorRow(int row);
     void allocateResults();
     void releaseResults();
     void setValueColumnCount(int columns);

@@ -1,0 +1,34 @@
+#include "ui/MergeDialogs.h"
+
+#include "ui/TfmGroupConfDialog.h"
+#include "ui/TfmGroupConfDialogBig.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+MergeDialogs::MergeDialogs(Messenger& messenger, QWidget* parent)
+    : m_small(new TfmGroupConfDialog(messenger, parent))
+    , m_big(new TfmGroupConfDialogBig(messenger, parent))
+    , m_owned(parent == nullptr)
+{
+}
+
+MergeDialogs::~MergeDialogs()
+{
+    if (m_owned) {
+        delete m_small;
+        delete m_big;
+    }
+}
+
+std::optional<MergeDecision> MergeDialogs::AskMerge(const MergeQuestion& question)
+{
+    GroupMergeDialog* dialog = question.Individual ? static_cast<GroupMergeDialog*>(m_small) : m_big;
+    dialog->Fill(question);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+    dialog->exec();
+    if (dialog->ResultCode() != GroupMergeDialog::Confirmed)
+        return std::nullopt;
+    return dialog->Decision();
+}
