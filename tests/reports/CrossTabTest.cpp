@@ -1,4 +1,4 @@
-#include "ReportTestSupport.h"
+#include "EngineTestSupport.h"
 
 #include "reports/PageRenderer.h"
 #include "reports/ReportEngine.h"

@@ -1,4 +1,4 @@
-#include "ReportTestSupport.h"
+#include "EngineTestSupport.h"
 
 #include "reports/ReportEngine.h"
 #include "reports/ReportTemplate.h"

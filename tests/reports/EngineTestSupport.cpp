@@ -1,4 +1,4 @@
-#include "ReportTestSupport.h"
+#include "EngineTestSupport.h"
 
 #include "reports/ReportExport.h"
 
