@@ -1,0 +1,120 @@
+#pragma once
+
+#include "reports/ReportObjects.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QLineF>
+#include <QRectF>
+#include <QSizeF>
+#include <QStringList>
+#include <memory>
+#include <variant>
+#include <vector>
+
+// The laid-out report: pages of absolute drawing commands in millimetres from the paper's corner.
+// Everything that shows or writes a report (preview, printer, PDF, HTML, RTF, text dump) reads
+// only this, and never changes it.
+namespace rpt {
+
+// A bitmap kept losslessly compressed, so that thousands of chart pictures fit in memory. Shared
+// between commands; decoded on demand.
+class StoredImage {
+public:
+    explicit StoredImage(const QImage& image);
+    QImage image() const; // decoded each time: callers draw it and let it go
+    QSize size() const { return m_size; }
+    QByteArray png() const; // the picture as a PNG file, for the exporters
+    qsizetype storedBytes() const { return m_data.size(); }
+
+private:
+    QSize m_size;
+    QImage::Format m_format = QImage::Format_RGB32;
+    QList<QRgb> m_colorTable; // indexed pictures
+    QByteArray m_data;
+};
+
+// Text lines as measured when laid out; drawing never re-wraps them. Lines may hold the tokens
+// [Page#] and [TotalPages#], replaced when drawn.
+struct TextCmd {
+    QRectF rectMm; // the memo's box; lines are placed inside it less the padding
+    QFont font; // point size as designed
+    QColor color = Qt::black;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
+    double paddingMm = 0;
+    double lineHeightMm = 0;
+    QStringList lines;
+    bool pageTokens = false;
+    QString objectName; // the template object it came from, for dumps and search
+};
+
+// A box with a fill and any sides of a frame.
+struct BoxCmd {
+    QRectF rectMm;
+    QColor fill; // invalid: none
+    FrameStyle frame;
+};
+
+struct LineCmd {
+    QLineF lineMm;
+    double widthMm = 0.2;
+    QColor color = Qt::black;
+};
+
+struct ImageCmd {
+    QRectF rectMm; // where the whole picture goes (after fitting)
+    QRectF clipMm; // the object's box; nothing is drawn outside it
+    std::shared_ptr<const StoredImage> image;
+    QString objectName;
+};
+
+using DrawCmd = std::variant<TextCmd, BoxCmd, LineCmd, ImageCmd>;
+
+struct PreparedPage {
+    QSizeF paperMm { 210, 297 };
+    std::vector<DrawCmd> commands; // in drawing order
+};
+
+class PreparedReport {
+public:
+    int pageCount() const { return int(m_pages.size()); }
+    const PreparedPage& page(int index) const { return m_pages.at(size_t(index)); }
+    const std::vector<PreparedPage>& pages() const { return m_pages; }
+    bool isEmpty() const { return m_pages.empty(); }
+
+    // Notes on what did not fit or was not answered (a band taller than a page, a cut text, an
+    // unknown variable); for template authors and tests, never shown as errors.
+    const QStringList& warnings() const { return m_warnings; }
+
+    // The text of line with its page tokens replaced: pages count from 1 over the whole report.
+    static QString substituteTokens(const QString& line, int pageIndex, int pageCount);
+    // The indexes of the pages whose text contains what, ignoring case.
+    std::vector<int> findText(const QString& what) const;
+
+    // For the layout engine.
+    void clear();
+    PreparedPage& addPage(QSizeF paperMm);
+    PreparedPage& lastPage() { return m_pages.back(); }
+    void addWarning(const QString& text) { m_warnings.append(text); }
+    double lastPageCursorMm = 0; // where the last page's free space begins
+    double lastPageBodyBottomMm = 0; // and ends
+
+    // Undoing a section that failed half-way.
+    struct Mark {
+        size_t pages = 0;
+        size_t lastPageCommands = 0;
+        qsizetype warnings = 0;
+        double cursorMm = 0;
+        double bodyBottomMm = 0;
+    };
+    Mark mark() const;
+    void rollback(const Mark& mark);
+
+private:
+    std::vector<PreparedPage> m_pages;
+    QStringList m_warnings;
+};
+
+} // namespace rpt

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "reports/PreparedReport.h"
+
+#include <QString>
+
+// Writers of a prepared report. Each throws ReportError with a Ukrainian message naming the file
+// when it cannot be written.
+namespace rpt {
+
+struct ExportInfo {
+    QString title; // document title where the format keeps one
+    QString creator = QStringLiteral("Мерідан");
+};
+
+// PDF through QPdfWriter: fonts embedded, text extractable, pictures lossless.
+void exportPdf(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});
+// One HTML file: absolutely placed boxes per page, pictures inline as PNG data, UTF-8.
+void exportHtml(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});
+// RTF that word processors open: text in positioned frames, tables' cells in frames, pictures as PNG.
+void exportRtf(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});
+// OpenDocument text through QTextDocumentWriter.
+void exportOdt(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});
+
+// Deterministic listing of every page and command (tenths of a millimetre), tokens substituted;
+// for tests.
+QString textDump(const PreparedReport& report);
+
+} // namespace rpt

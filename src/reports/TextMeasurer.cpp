@@ -1,0 +1,82 @@
+#include "reports/TextMeasurer.h"
+
+#include <QFontMetricsF>
+#include <QTextLayout>
+#include <cmath>
+
+namespace rpt {
+
+namespace {
+    constexpr double ReferenceDpi = 1200;
+    constexpr double PixelsPerMm = ReferenceDpi / 25.4;
+
+    double roundUpTenth(double mm) { return std::ceil(mm * 10 - 1e-6) / 10; }
+}
+
+TextMeasurer::TextMeasurer()
+    : m_reference(1, 1, QImage::Format_RGB32)
+{
+    const int dotsPerMeter = int(std::lround(ReferenceDpi / 0.0254));
+    m_reference.setDotsPerMeterX(dotsPerMeter);
+    m_reference.setDotsPerMeterY(dotsPerMeter);
+}
+
+QFont TextMeasurer::makeFont(const QString& family, double sizePt, bool bold, bool italic, bool underline)
+{
+    QFont font(family);
+    font.setPointSizeF(sizePt);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+double TextMeasurer::textWidthMm(const QString& text, const QFont& font) const
+{
+    return QFontMetricsF(font, &m_reference).horizontalAdvance(text) / PixelsPerMm;
+}
+
+double TextMeasurer::lineHeightMm(const QFont& font) const
+{
+    return QFontMetricsF(font, &m_reference).lineSpacing() / PixelsPerMm;
+}
+
+MeasuredText TextMeasurer::measure(const QString& text, const QFont& font, double widthMm, bool wrap) const
+{
+    MeasuredText result;
+    const QFontMetricsF metrics(font, &m_reference);
+    result.lineHeightMm = metrics.lineSpacing() / PixelsPerMm;
+    const double widthPx = std::max(widthMm, 0.0) * PixelsPerMm;
+
+    const QStringList paragraphs = text.split(QLatin1Char('\n'));
+    for (const QString& paragraph : paragraphs) {
+        const double advance = metrics.horizontalAdvance(paragraph);
+        if (!wrap || advance <= widthPx || paragraph.isEmpty()) {
+            result.lines.append(paragraph);
+            result.widthMm = std::max(result.widthMm, advance / PixelsPerMm);
+            continue;
+        }
+        QTextLayout layout(paragraph, font, &m_reference);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (;;) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(widthPx);
+            QString piece = paragraph.mid(line.textStart(), line.textLength());
+            while (piece.endsWith(QLatin1Char(' ')))
+                piece.chop(1);
+            result.lines.append(piece);
+            result.widthMm = std::max(result.widthMm, metrics.horizontalAdvance(piece) / PixelsPerMm);
+        }
+        layout.endLayout();
+    }
+    result.heightMm = roundUpTenth(result.lineHeightMm * result.lines.size());
+    return result;
+}
+
+} // namespace rpt
