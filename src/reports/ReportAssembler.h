@@ -24,12 +24,6 @@ struct SectionContext {
     int SectionLast = 1;
 };
 
-// The laboratory's two names the page header prints.
-struct LaboratoryNames {
-    QString FullName;
-    QString ShortName;
-};
-
 // Assembles a report of a computed document from the templates into a report engine, section
 // after section, and answers the engine's callbacks from the document. Changes nothing in the
 // document but its shared chart number format (as every chart drawing does); it sets the chart
