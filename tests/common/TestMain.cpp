@@ -4,6 +4,12 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <gtest/gtest.h>
+#ifdef MERIDAN_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+using TestApplication = QGuiApplication;
+#endif
 
 int main(int argc, char** argv)
 {
@@ -11,7 +17,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_FONT_DPI", "96");
     QLocale::setDefault(QLocale(QLocale::Ukrainian, QLocale::Ukraine));
-    QGuiApplication app(argc, argv);
+    TestApplication app(argc, argv);
     QGuiApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
