@@ -1,16 +1,609 @@
 #include "reports/LayoutEngine.h"
 
+#include "reports/ReportError.h"
+
+#include <QDir>
+#include <cmath>
+
 namespace rpt {
 
-struct LayoutEngine::Instance { };
+namespace {
+    constexpr double Epsilon = 1e-6;
+    constexpr double ReportPixelMm = 25.4 / 96;
 
-LayoutEngine::LayoutEngine(const ReportTemplate& templ, const Callbacks& callbacks, PreparedReport& report)
+    void translate(DrawCmd& command, QPointF offset)
+    {
+        std::visit(
+            [offset](auto& c) {
+                using T = std::decay_t<decltype(c)>;
+                if constexpr (std::is_same_v<T, LineCmd>)
+                    c.lineMm.translate(offset);
+                else if constexpr (std::is_same_v<T, ImageCmd>) {
+                    c.rectMm.translate(offset);
+                    c.clipMm.translate(offset);
+                } else
+                    c.rectMm.translate(offset);
+            },
+            command);
+    }
+
+    double topOf(const DrawCmd& command)
+    {
+        return std::visit(
+            [](const auto& c) {
+                using T = std::decay_t<decltype(c)>;
+                if constexpr (std::is_same_v<T, LineCmd>)
+                    return std::min(c.lineMm.y1(), c.lineMm.y2());
+                else if constexpr (std::is_same_v<T, ImageCmd>)
+                    return c.clipMm.top();
+                else
+                    return c.rectMm.top();
+            },
+            command);
+    }
+
+    bool isReserved(const QString& name)
+    {
+        return name.compare(u"Page#", Qt::CaseInsensitive) == 0
+            || name.compare(u"TotalPages#", Qt::CaseInsensitive) == 0;
+    }
+}
+
+LayoutEngine::LayoutEngine(ReportTemplate& templ, const Callbacks& callbacks, PreparedReport& report)
     : m_template(templ)
     , m_callbacks(callbacks)
     , m_report(report)
 {
 }
 
-void LayoutEngine::run() { }
+QString LayoutEngine::expand(const QString& text, const std::function<QString(const QString&)>& value, bool& pageTokens)
+{
+    QString result;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype open = text.indexOf(QLatin1Char('['), pos);
+        if (open < 0)
+            break;
+        const qsizetype close = text.indexOf(QLatin1Char(']'), open + 1);
+        if (close < 0)
+            break; // an unmatched bracket stays as written
+        // "[a [Name]": the innermost bracket opens the name.
+        const qsizetype inner = text.lastIndexOf(QLatin1Char('['), close);
+        result += QStringView(text).mid(pos, inner - pos);
+        const QString name = text.mid(inner + 1, close - inner - 1);
+        if (name.trimmed().isEmpty()) {
+            result += QStringView(text).mid(inner, close - inner + 1);
+        } else if (isReserved(name)) {
+            pageTokens = true;
+            result += QStringView(text).mid(inner, close - inner + 1);
+        } else {
+            result += value(name.trimmed());
+        }
+        pos = close + 1;
+    }
+    result += QStringView(text).mid(pos);
+    return result;
+}
+
+QFont LayoutEngine::fontOf(const FontStyle& style) const
+{
+    const PageDef& page = m_template.page;
+    return TextMeasurer::makeFont(style.family.isEmpty() ? page.fontFamily : style.family,
+        style.sizePt > 0 ? style.sizePt : page.fontSizePt, style.bold, style.italic, style.underline);
+}
+
+LayoutEngine::Instance LayoutEngine::fill(Band& band)
+{
+    Instance instance;
+    double bottom = 0; // the lowest object
+
+    struct PendingMemo {
+        const MemoObject* memo;
+        QRectF rect;
+        TextCmd text;
+        MeasuredText measured;
+        bool empty;
+    };
+    std::vector<PendingMemo> memos;
+    std::vector<DrawCmd> others; // pictures and lines, drawn after the memos' boxes
+
+    for (const auto& owned : band.objects()) {
+        ReportObject& object = *owned;
+        if (object.kind() == ObjectKind::CrossTab)
+            static_cast<CrossTabObject&>(object).clearCells();
+        if (m_callbacks.beforePrint)
+            m_callbacks.beforePrint(object);
+
+        switch (object.kind()) {
+        case ObjectKind::Memo: {
+            const auto& memo = static_cast<const MemoObject&>(object);
+            PendingMemo pending { &memo, memo.rectMm(), TextCmd {}, MeasuredText {}, false };
+            bool tokens = false;
+            const QString text = expand(memo.text(), m_callbacks.value, tokens);
+            TextCmd& cmd = pending.text;
+            cmd.font = fontOf(memo.font);
+            cmd.color = memo.fontColor(); // after the callbacks: a value may recolour its memo
+            cmd.alignment = memo.alignment;
+            cmd.paddingMm = memo.paddingMm;
+            cmd.pageTokens = tokens;
+            cmd.objectName = memo.name();
+            const double innerWidth = pending.rect.width() - 2 * memo.paddingMm;
+            pending.measured = m_measurer.measure(text, cmd.font, innerWidth, memo.wordWrap);
+            cmd.lineHeightMm = pending.measured.lineHeightMm;
+            // Lines keep their tokens; a token is wider than the number it stands for, so they fit.
+            cmd.lines = tokens ? m_measurer.measure(text, cmd.font, innerWidth, memo.wordWrap).lines
+                               : pending.measured.lines;
+            pending.empty = text.isEmpty();
+            if (memo.stretch != Stretch::None && !tokens && !pending.empty) {
+                const double needed = pending.measured.heightMm + 2 * memo.paddingMm;
+                pending.rect.setHeight(std::max(pending.rect.height(), needed));
+            }
+            bottom = std::max(bottom, pending.rect.bottom());
+            memos.push_back(std::move(pending));
+            break;
+        }
+        case ObjectKind::Picture: {
+            const auto& picture = static_cast<const PictureObject&>(object);
+            const QRectF box = picture.rectMm();
+            if (!picture.image().isNull()) {
+                ImageCmd cmd;
+                cmd.clipMm = box;
+                cmd.objectName = picture.name();
+                cmd.image = std::make_shared<const StoredImage>(picture.image());
+                const QSizeF natural(picture.image().width() * ReportPixelMm, picture.image().height() * ReportPixelMm);
+                QSizeF size = natural;
+                if (picture.fit == PictureFit::Stretch)
+                    size = box.size();
+                else if (picture.fit == PictureFit::KeepAspect && natural.width() > 0 && natural.height() > 0)
+                    size = natural.scaled(box.size(), Qt::KeepAspectRatio);
+                double x = box.left();
+                if (picture.alignment & Qt::AlignHCenter)
+                    x += (box.width() - size.width()) / 2;
+                else if (picture.alignment & Qt::AlignRight)
+                    x += box.width() - size.width();
+                cmd.rectMm = QRectF(QPointF(x, box.top()), size);
+                others.emplace_back(std::move(cmd));
+            }
+            if (picture.frame.sides != NoFrame)
+                others.emplace_back(BoxCmd { box, QColor(), picture.frame });
+            bottom = std::max(bottom, box.bottom());
+            break;
+        }
+        case ObjectKind::Line: {
+            const auto& line = static_cast<const LineObject&>(object);
+            others.emplace_back(LineCmd { QLineF(line.from, line.to), line.widthMm, line.color });
+            bottom = std::max(bottom, std::max(line.from.y(), line.to.y()));
+            break;
+        }
+        case ObjectKind::CrossTab:
+            instance.crossTab = static_cast<const CrossTabObject*>(&object);
+            break;
+        case ObjectKind::Band:
+            break;
+        }
+    }
+    // With a cross-tab the band holds what stands above it; the table follows in rows of its own.
+    instance.heightMm = instance.crossTab ? std::max(bottom, instance.crossTab->rectMm().top())
+                                          : std::max(bottom, band.heightMm);
+
+    for (PendingMemo& pending : memos) {
+        const MemoObject& memo = *pending.memo;
+        if (memo.stretch == Stretch::Max && !pending.text.pageTokens)
+            pending.rect.setBottom(std::max(pending.rect.bottom(), instance.heightMm));
+        if (pending.rect.bottom() > instance.heightMm + Epsilon && instance.crossTab)
+            pending.rect.setBottom(instance.heightMm);
+        if (memo.fill.isValid() || memo.frame.sides != NoFrame)
+            instance.commands.emplace_back(BoxCmd { pending.rect, memo.fill, memo.frame });
+        if (pending.empty)
+            continue;
+        TextCmd& cmd = pending.text;
+        cmd.rectMm = pending.rect;
+        // A box too small for its text prints the lines that fit (at least one).
+        const double room = pending.rect.height() - 2 * memo.paddingMm;
+        const int fitting = std::max(1, int(std::floor((room + 0.05) / std::max(cmd.lineHeightMm, 0.1))));
+        if (cmd.lines.size() > fitting) {
+            cmd.lines.resize(fitting);
+            m_report.addWarning(QStringLiteral("Текст об'єкта \"%1\" не вміщується у %2").arg(memo.name(),
+                QDir::toNativeSeparators(m_template.fileName)));
+        }
+        instance.commands.emplace_back(std::move(cmd));
+    }
+    for (DrawCmd& command : others)
+        instance.commands.push_back(std::move(command));
+    return instance;
+}
+
+void LayoutEngine::append(Instance& instance, double topMm)
+{
+    PreparedPage& page = m_report.lastPage();
+    PlacedBand placed { topMm, instance.heightMm, page.commands.size(), 0 };
+    const QPointF offset(m_template.page.marginLeftMm, topMm);
+    for (DrawCmd& command : instance.commands) {
+        translate(command, offset);
+        page.commands.push_back(std::move(command));
+    }
+    placed.endCommand = page.commands.size();
+    if (placed.endCommand > placed.firstCommand)
+        page.bands.push_back(placed);
+}
+
+void LayoutEngine::newPage()
+{
+    const PageDef& page = m_template.page;
+    m_report.addPage(page.paperMm);
+    m_y = page.marginTopMm;
+    m_bodyBottom = page.paperMm.height() - page.marginBottomMm - (m_pageFooter ? m_pageFooter->heightMm : 0);
+    m_pageHasBody = false;
+    m_footerPending = true;
+    if (m_pageHeader) {
+        Instance header = fill(*m_pageHeader);
+        append(header, m_y);
+        m_y += header.heightMm;
+    }
+    for (const Instance& running : m_runningHeaders) {
+        Instance copy = running;
+        append(copy, m_y);
+        m_y += copy.heightMm;
+    }
+}
+
+void LayoutEngine::finishPage()
+{
+    if (m_report.isEmpty())
+        return;
+    if (m_footerPending && m_pageFooter) {
+        const PageDef& page = m_template.page;
+        Instance footer = fill(*m_pageFooter);
+        const double top = page.paperMm.height() - page.marginBottomMm - m_pageFooter->heightMm;
+        append(footer, top);
+    }
+    m_footerPending = false;
+    m_report.lastPageCursorMm = m_y;
+    m_report.lastPageBodyBottomMm = m_bodyBottom;
+}
+
+void LayoutEngine::place(Instance instance, const QString& bandName)
+{
+    if (instance.heightMm > m_bodyBottom - m_y + Epsilon && m_pageHasBody) {
+        finishPage();
+        newPage();
+    }
+    if (instance.heightMm > m_bodyBottom - m_y + Epsilon) {
+        // Taller than a page body: cut at the body's end rather than break forever.
+        m_report.addWarning(QStringLiteral("Смуга \"%1\" вища за сторінку і обрізана (%2)")
+                                .arg(bandName, QDir::toNativeSeparators(m_template.fileName)));
+        const double room = m_bodyBottom - m_y;
+        std::erase_if(instance.commands, [room](const DrawCmd& c) { return topOf(c) >= room - Epsilon; });
+        instance.heightMm = std::max(room, 0.0);
+    }
+    append(instance, m_y);
+    m_y += instance.heightMm;
+    m_pageHasBody = true;
+}
+
+void LayoutEngine::runDataBand(Band& band, const std::vector<Band*>& headers, const std::vector<Band*>& footers)
+{
+    UserDataSet* dataSet = nullptr;
+    if (!band.dataSetName.isEmpty()) {
+        dataSet = m_callbacks.dataSet(band.dataSetName);
+        if (!dataSet)
+            throw ReportError(QStringLiteral("Невідомий набір даних \"%1\"").arg(band.dataSetName));
+        dataSet->first();
+    }
+    const int rows = dataSet ? dataSet->rowCount() : band.rowCount();
+    if (rows == 0)
+        return;
+    if (band.startNewPage && m_pageHasBody) {
+        finishPage();
+        newPage();
+    }
+
+    // Headers are filled once; they stay with the first row, and the repeating ones come back on
+    // every page the band continues on.
+    std::vector<Instance> headerInstances;
+    double headerHeight = 0;
+    for (Band* header : headers) {
+        headerInstances.push_back(fill(*header));
+        headerHeight += headerInstances.back().heightMm;
+    }
+    const size_t runningBefore = m_runningHeaders.size();
+    for (int row = 0; row < rows; ++row) {
+        Instance instance = fill(band);
+        if (row == 0) {
+            if (headerHeight + instance.heightMm > m_bodyBottom - m_y + Epsilon && m_pageHasBody) {
+                finishPage();
+                newPage();
+            }
+            for (size_t h = 0; h < headerInstances.size(); ++h) {
+                if (headers[h]->repeatOnNewPage)
+                    m_runningHeaders.push_back(headerInstances[h]);
+                place(std::move(headerInstances[h]), headers[h]->name());
+            }
+        }
+        const CrossTabObject* crossTab = instance.crossTab;
+        place(std::move(instance), band.name());
+        if (crossTab)
+            placeCrossTab(*crossTab, crossTab->rectMm().left());
+        if (dataSet)
+            dataSet->next();
+    }
+    m_runningHeaders.resize(runningBefore);
+    for (Band* footer : footers)
+        place(fill(*footer), footer->name());
+}
+
+void LayoutEngine::placeCrossTab(const CrossTabObject& crossTab, double xMm)
+{
+    const QStringList& rows = crossTab.rows();
+    const std::vector<CrossTabColumn>& columns = crossTab.columns();
+    if (rows.isEmpty() && columns.empty())
+        return;
+
+    const QFont font = fontOf(crossTab.font);
+    QFont headerFont = font;
+    headerFont.setBold(true);
+    const double pad = crossTab.paddingMm;
+    const double minWidth = crossTab.minColumnWidthMm;
+    const double maxWidth = crossTab.maxColumnWidthMm;
+    const auto clampWidth = [](double width, double low, double high) { return std::max(low, std::min(width, high)); };
+
+    // Widths: the widest text of a column (its lower header and its values), clamped.
+    std::vector<double> widths(columns.size());
+    for (size_t c = 0; c < columns.size(); ++c) {
+        double widest = m_measurer.measure(columns[c].lower, headerFont, 1e6, false).widthMm;
+        for (int r = 0; r < rows.size(); ++r)
+            widest = std::max(widest, m_measurer.textWidthMm(crossTab.cell(r, int(c)), font));
+        widths[c] = clampWidth(widest + 2 * pad, minWidth, maxWidth);
+    }
+    double rowHeaderWidth = m_measurer.measure(crossTab.rowHeaderTitle, headerFont, 1e6, false).widthMm;
+    for (const QString& row : rows)
+        rowHeaderWidth = std::max(rowHeaderWidth, m_measurer.textWidthMm(row, font));
+    rowHeaderWidth = clampWidth(rowHeaderWidth + 2 * pad, minWidth, std::max(minWidth, crossTab.maxRowHeaderWidthMm));
+
+    const double totalWidth
+        = crossTab.rectMm().width() > 0 ? crossTab.rectMm().width() : m_template.page.bodyWidthMm() - xMm;
+    const double room = std::max(totalWidth - rowHeaderWidth, minWidth);
+    for (double& width : widths)
+        width = std::min(width, room);
+
+    // Column groups: runs of one upper header. An upper header wider than its columns widens them.
+    struct Group {
+        size_t first, last; // columns, last excluded
+    };
+    std::vector<Group> groups;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        if (groups.empty() || columns[groups.back().first].upper != columns[c].upper)
+            groups.push_back(Group { c, c + 1 });
+        else
+            groups.back().last = c + 1;
+    }
+    const auto spanWidth = [&](size_t first, size_t last) {
+        double sum = 0;
+        for (size_t c = first; c < last; ++c)
+            sum += widths[c];
+        return sum;
+    };
+    for (const Group& group : groups) {
+        const QString& upper = columns[group.first].upper;
+        if (upper.trimmed().isEmpty())
+            continue;
+        const double needed = std::min(m_measurer.textWidthMm(upper, headerFont) + 2 * pad, room);
+        const double have = spanWidth(group.first, group.last);
+        if (needed > have) {
+            const double extra = (needed - have) / double(group.last - group.first);
+            for (size_t c = group.first; c < group.last; ++c)
+                widths[c] += extra;
+        }
+    }
+
+    // Chunks of columns that fit beside the row headers; a group stays whole unless it alone is too wide.
+    std::vector<std::pair<size_t, size_t>> chunks;
+    double used = 0;
+    const auto add = [&](size_t first, size_t last, double width) {
+        if (chunks.empty() || used + width > room + Epsilon) {
+            chunks.emplace_back(first, last);
+            used = width;
+        } else {
+            chunks.back().second = last;
+            used += width;
+        }
+    };
+    for (const Group& group : groups) {
+        const double width = spanWidth(group.first, group.last);
+        if (width <= room + Epsilon)
+            add(group.first, group.last, width);
+        else
+            for (size_t c = group.first; c < group.last; ++c)
+                add(c, c + 1, widths[c]);
+    }
+    if (chunks.empty())
+        chunks.emplace_back(0, 0); // row headers only
+
+    const FrameStyle frame { FrameAll, crossTab.frame.widthMm, crossTab.frame.color };
+    const double lineHeight = m_measurer.lineHeightMm(font);
+    const auto cellHeight = [&](const QString& text, const QFont& cellFont, double width) {
+        const MeasuredText measured = m_measurer.measure(text, cellFont, width - 2 * pad, true);
+        return std::max(measured.heightMm, lineHeight) + 2 * pad;
+    };
+    const auto addCell = [&](Instance& instance, const QRectF& rect, const QString& text, const QFont& cellFont,
+                             Qt::Alignment alignment, const QColor& fill) {
+        instance.commands.emplace_back(BoxCmd { rect, fill, frame });
+        if (text.isEmpty())
+            return;
+        TextCmd cmd;
+        cmd.rectMm = rect;
+        cmd.font = cellFont;
+        cmd.alignment = alignment;
+        cmd.paddingMm = pad;
+        const MeasuredText measured = m_measurer.measure(text, cellFont, rect.width() - 2 * pad, true);
+        cmd.lineHeightMm = measured.lineHeightMm;
+        cmd.lines = measured.lines;
+        cmd.objectName = crossTab.name();
+        instance.commands.emplace_back(std::move(cmd));
+    };
+    const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
+
+    for (const auto& [first, last] : chunks) {
+        // The header block: upper headers over their columns; a blank upper header lets its
+        // lower header take both rows.
+        double upperHeight = 0, lowerHeight = 0;
+        for (const Group& group : groups) {
+            const size_t from = std::max(group.first, first), to = std::min(group.last, last);
+            if (from >= to)
+                continue;
+            const QString& upper = columns[from].upper;
+            if (!upper.trimmed().isEmpty())
+                upperHeight = std::max(upperHeight, cellHeight(upper, headerFont, spanWidth(from, to)));
+        }
+        for (size_t c = first; c < last; ++c)
+            lowerHeight = std::max(lowerHeight, cellHeight(columns[c].lower, headerFont, widths[c]));
+        const double headerHeight = upperHeight + lowerHeight;
+
+        Instance header;
+        header.heightMm = headerHeight;
+        addCell(header, QRectF(xMm, 0, rowHeaderWidth, headerHeight), crossTab.rowHeaderTitle, headerFont, centred,
+            crossTab.headerFill);
+        double x = xMm + rowHeaderWidth;
+        for (const Group& group : groups) {
+            const size_t from = std::max(group.first, first), to = std::min(group.last, last);
+            if (from >= to)
+                continue;
+            const QString& upper = columns[from].upper;
+            const bool blank = upper.trimmed().isEmpty();
+            if (!blank)
+                addCell(header, QRectF(x, 0, spanWidth(from, to), upperHeight), upper, headerFont, centred,
+                    crossTab.headerFill);
+            for (size_t c = from; c < to; ++c) {
+                const QRectF rect = blank ? QRectF(x, 0, widths[c], headerHeight)
+                                          : QRectF(x, upperHeight, widths[c], lowerHeight);
+                addCell(header, rect, columns[c].lower, headerFont, centred, crossTab.headerFill);
+                x += widths[c];
+            }
+        }
+
+        std::vector<Instance> rowInstances;
+        rowInstances.reserve(size_t(rows.size()));
+        for (int r = 0; r < rows.size(); ++r) {
+            double height = cellHeight(rows[r], font, rowHeaderWidth);
+            for (size_t c = first; c < last; ++c)
+                height = std::max(height, cellHeight(crossTab.cell(r, int(c)), font, widths[c]));
+            Instance row;
+            row.heightMm = height;
+            addCell(row, QRectF(xMm, 0, rowHeaderWidth, height), rows[r], font, Qt::AlignLeft | Qt::AlignVCenter,
+                QColor());
+            double cx = xMm + rowHeaderWidth;
+            for (size_t c = first; c < last; ++c) {
+                addCell(row, QRectF(cx, 0, widths[c], height), crossTab.cell(r, int(c)), font, centred, QColor());
+                cx += widths[c];
+            }
+            rowInstances.push_back(std::move(row));
+        }
+
+        // The header stays with the first row, and comes back on every page the chunk continues on.
+        const double firstRow = rowInstances.empty() ? 0 : rowInstances.front().heightMm;
+        if (headerHeight + firstRow > m_bodyBottom - m_y + Epsilon && m_pageHasBody) {
+            finishPage();
+            newPage();
+        }
+        if (crossTab.repeatHeaders)
+            m_runningHeaders.push_back(header);
+        place(std::move(header), crossTab.name());
+        for (Instance& row : rowInstances)
+            place(std::move(row), crossTab.name());
+        if (crossTab.repeatHeaders)
+            m_runningHeaders.pop_back();
+    }
+}
+
+void LayoutEngine::run()
+{
+    const PageDef& page = m_template.page;
+    const auto& bands = m_template.bands();
+    m_pageHeader = nullptr;
+    m_pageFooter = nullptr;
+    for (const auto& band : bands) {
+        if (band->type == BandType::PageHeader)
+            m_pageHeader = band.get();
+        else if (band->type == BandType::PageFooter)
+            m_pageFooter = band.get();
+    }
+
+    // Headers and footers belong to the data band they name, else to the next (header) or the
+    // previous (footer) data band.
+    std::vector<std::vector<Band*>> headers(bands.size()), footers(bands.size());
+    std::vector<bool> attached(bands.size(), false);
+    auto indexOf = [&](const QString& name) -> int {
+        for (size_t i = 0; i < bands.size(); ++i)
+            if (bands[i]->type == BandType::Data
+                && ReportTemplate::foldName(bands[i]->name()) == ReportTemplate::foldName(name))
+                return int(i);
+        return -1;
+    };
+    for (size_t i = 0; i < bands.size(); ++i) {
+        const Band& band = *bands[i];
+        if (band.type != BandType::Header && band.type != BandType::Footer)
+            continue;
+        int target = -1;
+        if (!band.forBand.isEmpty()) {
+            target = indexOf(band.forBand);
+            if (target < 0)
+                throw ReportError(QStringLiteral("Смуга \"%1\" посилається на невідому смугу даних \"%2\" (%3)")
+                                      .arg(band.name(), band.forBand, QDir::toNativeSeparators(m_template.fileName)));
+        } else if (band.type == BandType::Header) {
+            for (size_t j = i + 1; j < bands.size() && target < 0; ++j)
+                if (bands[j]->type == BandType::Data)
+                    target = int(j);
+        } else {
+            for (size_t j = i; j-- > 0 && target < 0;)
+                if (bands[j]->type == BandType::Data)
+                    target = int(j);
+        }
+        if (target >= 0) {
+            (band.type == BandType::Header ? headers : footers)[size_t(target)].push_back(bands[i].get());
+            attached[i] = true;
+        }
+    }
+
+    if (page.printOnPreviousPage && !m_report.isEmpty()) {
+        m_y = m_report.lastPageCursorMm;
+        m_bodyBottom = std::min(m_report.lastPageBodyBottomMm,
+            page.paperMm.height() - page.marginBottomMm - (m_pageFooter ? m_pageFooter->heightMm : 0));
+        m_pageHasBody = true;
+        m_footerPending = false;
+    } else {
+        newPage();
+    }
+
+    for (size_t i = 0; i < bands.size(); ++i) {
+        Band& band = *bands[i];
+        switch (band.type) {
+        case BandType::PageHeader:
+        case BandType::PageFooter:
+            break;
+        case BandType::Header:
+        case BandType::Footer:
+            if (!attached[i]) // a header without data band prints once where it stands
+                place(fill(band), band.name());
+            break;
+        case BandType::Title:
+        case BandType::Summary: {
+            if (band.startNewPage && m_pageHasBody) {
+                finishPage();
+                newPage();
+            }
+            Instance instance = fill(band);
+            const CrossTabObject* crossTab = instance.crossTab;
+            place(std::move(instance), band.name());
+            if (crossTab)
+                placeCrossTab(*crossTab, crossTab->rectMm().left());
+            break;
+        }
+        case BandType::Data:
+            runDataBand(band, headers[i], footers[i]);
+            break;
+        }
+    }
+    finishPage();
+}
 
 } // namespace rpt

@@ -6,43 +6,57 @@
 #include "reports/UserDataSet.h"
 
 #include <functional>
-#include <optional>
+#include <vector>
 
 namespace rpt {
 
-// Lays one template out into a prepared report, filling every band instance exactly once
-// (see ReportEngine for the order of the callbacks).
+// Lays one template out into a prepared report, filling every band instance exactly once (see
+// ReportEngine for the order of the callbacks). Band instances never split: one that does not fit
+// moves whole to the next page, where the running headers are placed again from their first fill.
 class LayoutEngine {
 public:
     struct Callbacks {
-        // Answers a placeholder; reserved names ([Page#], [TotalPages#]) never reach it.
+        // Answers a placeholder; the page tokens never reach it.
         std::function<QString(const QString& name)> value;
         std::function<void(ReportObject&)> beforePrint;
         std::function<UserDataSet*(const QString& name)> dataSet;
     };
 
-    LayoutEngine(const ReportTemplate& templ, const Callbacks& callbacks, PreparedReport& report);
+    LayoutEngine(ReportTemplate& templ, const Callbacks& callbacks, PreparedReport& report);
     void run(); // appends the template's pages
 
+    // A filled band instance: commands relative to its top-left corner.
+    struct Instance {
+        double heightMm = 0;
+        std::vector<DrawCmd> commands;
+        const CrossTabObject* crossTab = nullptr; // laid out below the instance when set
+    };
+
+    // The text of a memo with its placeholders answered left to right; sets pageTokens when it
+    // keeps [Page#] or [TotalPages#].
+    static QString expand(const QString& text, const std::function<QString(const QString&)>& value, bool& pageTokens);
+
 private:
-    struct Instance;
-    Instance fill(const Band& band);
-    void place(Instance& instance);
+    Instance fill(Band& band);
+    void place(Instance instance, const QString& bandName);
+    void append(Instance& instance, double topMm); // onto the last page, at topMm
     void newPage();
     void finishPage();
-    void runDataBand(size_t index);
-    void placeCrossTab(const CrossTabObject& crossTab, double bandOffsetMm);
-    void repeatHeaders();
+    void runDataBand(Band& band, const std::vector<Band*>& headers, const std::vector<Band*>& footers);
+    void placeCrossTab(const CrossTabObject& crossTab, double xMm);
+    QFont fontOf(const FontStyle& style) const;
 
-    const ReportTemplate& m_template;
+    ReportTemplate& m_template;
     const Callbacks& m_callbacks;
     PreparedReport& m_report;
     TextMeasurer m_measurer;
+    Band* m_pageHeader = nullptr;
+    Band* m_pageFooter = nullptr;
     double m_y = 0; // cursor on the current page, from the paper's top
     double m_bodyBottom = 0;
     bool m_pageHasBody = false;
-    bool m_pageOpen = false;
-    std::vector<const Band*> m_activeHeaders; // headers repeated on a new page
+    bool m_footerPending = false;
+    std::vector<Instance> m_runningHeaders; // placed again at the top of each new page
 };
 
 } // namespace rpt

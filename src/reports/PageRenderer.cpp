@@ -1,9 +1,129 @@
 #include "reports/PageRenderer.h"
 
+#include <QPaintDevice>
+#include <cmath>
+
 namespace rpt {
 
-void PageRenderer::render(QPainter&, int, const QRectF&) const { }
+namespace {
+    // Scales millimetres of the page to device coordinates of the target; fonts are sized by hand
+    // because point sizes apply before any world transform.
+    struct Mapping {
+        QPointF origin;
+        double scale = 1; // device pixels per millimetre
+        double fontFactor = 1; // point size multiplier on this device
 
-QImage PageRenderer::renderImage(int, double) const { return QImage(); }
+        double x(double mm) const { return origin.x() + mm * scale; }
+        double y(double mm) const { return origin.y() + mm * scale; }
+        QPointF point(QPointF mm) const { return QPointF(x(mm.x()), y(mm.y())); }
+        QRectF rect(const QRectF& mm) const { return QRectF(point(mm.topLeft()), mm.size() * scale); }
+    };
+
+    void drawFrame(QPainter& painter, const Mapping& map, const QRectF& rectMm, const FrameStyle& frame)
+    {
+        if (frame.sides == NoFrame || frame.widthMm <= 0)
+            return;
+        QPen pen(frame.color, std::max(frame.widthMm * map.scale, 0.5));
+        pen.setCapStyle(Qt::SquareCap);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        const QRectF r = map.rect(rectMm);
+        if (frame.sides == FrameAll) {
+            painter.drawRect(r);
+            return;
+        }
+        if (frame.sides & FrameLeft)
+            painter.drawLine(r.topLeft(), r.bottomLeft());
+        if (frame.sides & FrameTop)
+            painter.drawLine(r.topLeft(), r.topRight());
+        if (frame.sides & FrameRight)
+            painter.drawLine(r.topRight(), r.bottomRight());
+        if (frame.sides & FrameBottom)
+            painter.drawLine(r.bottomLeft(), r.bottomRight());
+    }
+
+    void drawText(QPainter& painter, const Mapping& map, const TextCmd& text, int pageIndex, int pageCount)
+    {
+        QFont font = text.font;
+        font.setPointSizeF(text.font.pointSizeF() * map.fontFactor);
+        painter.setFont(font);
+        painter.setPen(text.color);
+        const QRectF inner = text.rectMm.adjusted(text.paddingMm, text.paddingMm, -text.paddingMm, -text.paddingMm);
+        const double block = text.lineHeightMm * text.lines.size();
+        double top = inner.top();
+        if (text.alignment & Qt::AlignVCenter)
+            top += (inner.height() - block) / 2;
+        else if (text.alignment & Qt::AlignBottom)
+            top += inner.height() - block;
+        Qt::Alignment horizontal = text.alignment & (Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter);
+        if (!horizontal)
+            horizontal = Qt::AlignLeft;
+        for (qsizetype i = 0; i < text.lines.size(); ++i) {
+            const QString line
+                = text.pageTokens ? PreparedReport::substituteTokens(text.lines[i], pageIndex, pageCount) : text.lines[i];
+            if (line.isEmpty())
+                continue;
+            const QRectF lineRect(inner.left(), top + text.lineHeightMm * double(i), inner.width(), text.lineHeightMm);
+            painter.drawText(map.rect(lineRect), int(horizontal | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip, line);
+        }
+    }
+}
+
+void PageRenderer::render(QPainter& painter, int pageIndex, const QRectF& target) const
+{
+    if (pageIndex < 0 || pageIndex >= m_report.pageCount())
+        return;
+    const PreparedPage& page = m_report.page(pageIndex);
+    Mapping map;
+    map.scale = std::min(target.width() / page.paperMm.width(), target.height() / page.paperMm.height());
+    map.origin = target.topLeft();
+    const double deviceDpi = painter.device() ? painter.device()->logicalDpiY() : 96;
+    map.fontFactor = map.scale / (deviceDpi / 25.4);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setRenderHint(QPainter::LosslessImageRendering, true);
+    const int pageCount = m_report.pageCount();
+    for (const DrawCmd& command : page.commands) {
+        if (const auto* text = std::get_if<TextCmd>(&command)) {
+            drawText(painter, map, *text, pageIndex, pageCount);
+        } else if (const auto* box = std::get_if<BoxCmd>(&command)) {
+            if (box->fill.isValid())
+                painter.fillRect(map.rect(box->rectMm), box->fill);
+            drawFrame(painter, map, box->rectMm, box->frame);
+        } else if (const auto* line = std::get_if<LineCmd>(&command)) {
+            QPen pen(line->color, std::max(line->widthMm * map.scale, 0.5));
+            painter.setPen(pen);
+            painter.drawLine(map.point(line->lineMm.p1()), map.point(line->lineMm.p2()));
+        } else if (const auto* image = std::get_if<ImageCmd>(&command)) {
+            if (!image->image)
+                continue;
+            painter.save();
+            painter.setClipRect(map.rect(image->clipMm), Qt::IntersectClip);
+            painter.drawImage(map.rect(image->rectMm), image->image->image());
+            painter.restore();
+        }
+    }
+    painter.restore();
+}
+
+QImage PageRenderer::renderImage(int pageIndex, double dpi) const
+{
+    if (pageIndex < 0 || pageIndex >= m_report.pageCount())
+        return QImage();
+    const QSizeF paper = m_report.page(pageIndex).paperMm;
+    const double pixelsPerMm = dpi / 25.4;
+    QImage image(QSize(int(std::lround(paper.width() * pixelsPerMm)), int(std::lround(paper.height() * pixelsPerMm))),
+        QImage::Format_RGB32);
+    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    render(painter, pageIndex, QRectF(0, 0, image.width(), image.height()));
+    return image;
+}
 
 } // namespace rpt

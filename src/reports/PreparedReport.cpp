@@ -100,15 +100,17 @@ PreparedPage& PreparedReport::addPage(QSizeF paperMm)
 
 PreparedReport::Mark PreparedReport::mark() const
 {
-    return Mark { m_pages.size(), m_pages.empty() ? 0 : m_pages.back().commands.size(), m_warnings.size(),
-        lastPageCursorMm, lastPageBodyBottomMm };
+    return Mark { m_pages.size(), m_pages.empty() ? 0 : m_pages.back().commands.size(),
+        m_pages.empty() ? 0 : m_pages.back().bands.size(), m_warnings.size(), lastPageCursorMm, lastPageBodyBottomMm };
 }
 
 void PreparedReport::rollback(const Mark& mark)
 {
     m_pages.resize(mark.pages);
-    if (!m_pages.empty())
+    if (!m_pages.empty()) {
         m_pages.back().commands.resize(mark.lastPageCommands);
+        m_pages.back().bands.resize(mark.lastPageBands);
+    }
     m_warnings.resize(mark.warnings);
     lastPageCursorMm = mark.cursorMm;
     lastPageBodyBottomMm = mark.bodyBottomMm;

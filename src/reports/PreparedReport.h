@@ -72,9 +72,19 @@ struct ImageCmd {
 
 using DrawCmd = std::variant<TextCmd, BoxCmd, LineCmd, ImageCmd>;
 
+// Where one band instance landed: its commands are commands[firstCommand, endCommand). Exporters
+// that flow (RTF, ODT) rebuild table rows from these.
+struct PlacedBand {
+    double topMm = 0;
+    double heightMm = 0;
+    size_t firstCommand = 0;
+    size_t endCommand = 0;
+};
+
 struct PreparedPage {
     QSizeF paperMm { 210, 297 };
     std::vector<DrawCmd> commands; // in drawing order
+    std::vector<PlacedBand> bands; // in placing order (the page footer last)
 };
 
 class PreparedReport {
@@ -105,6 +115,7 @@ public:
     struct Mark {
         size_t pages = 0;
         size_t lastPageCommands = 0;
+        size_t lastPageBands = 0;
         qsizetype warnings = 0;
         double cursorMm = 0;
         double bodyBottomMm = 0;

@@ -16,6 +16,11 @@ ReportEngine::~ReportEngine() = default;
 
 void ReportEngine::loadTemplate(const QString& fileName) { m_template = TemplateLoader::load(fileName); }
 
+void ReportEngine::loadTemplateXml(const QByteArray& xml, const QString& fileName)
+{
+    m_template = TemplateLoader::parse(xml, fileName);
+}
+
 ReportObject* ReportEngine::findObject(const QString& name) const
 {
     return m_template ? m_template->find(name) : nullptr;

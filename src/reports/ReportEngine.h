@@ -39,6 +39,7 @@ public:
     // Replaces the current template; pointers to the old one's objects die. Throws ReportError
     // (file, line and column) when the file is missing or malformed; the old template then stays.
     void loadTemplate(const QString& fileName);
+    void loadTemplateXml(const QByteArray& xml, const QString& fileName); // fileName for messages only
     bool hasTemplate() const { return m_template != nullptr; }
     const ReportTemplate* reportTemplate() const { return m_template.get(); }
 
