@@ -1,5 +1,6 @@
 #include "ReportTestSupport.h"
 
+#include "reports/PreparedReport.h"
 #include "statistics/ComputeDriver.h"
 
 #include <QDir>
@@ -59,4 +60,38 @@ std::unique_ptr<MeasurementDocument> SubgroupDocument(Messenger& messenger, int 
 QString DeliveredTemplateFolder()
 {
     return QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/Data"));
+}
+
+std::vector<LaidOutText> LaidOutTexts(const rpt::PreparedReport& report)
+{
+    std::vector<LaidOutText> texts;
+    for (int p = 0; p < report.pageCount(); ++p) {
+        for (const rpt::DrawCmd& command : report.page(p).commands) {
+            if (const auto* text = std::get_if<rpt::TextCmd>(&command))
+                texts.push_back({ text->objectName, text->lines.join(QLatin1Char(' ')), text->color, p });
+        }
+    }
+    return texts;
+}
+
+QStringList TextsOf(const rpt::PreparedReport& report, const QString& object)
+{
+    QStringList texts;
+    for (const LaidOutText& text : LaidOutTexts(report)) {
+        if (text.Object == object)
+            texts.append(text.Text);
+    }
+    return texts;
+}
+
+int PictureCount(const rpt::PreparedReport& report, const QString& object)
+{
+    int count = 0;
+    for (const rpt::PreparedPage& page : report.pages()) {
+        for (const rpt::DrawCmd& command : page.commands) {
+            if (const auto* image = std::get_if<rpt::ImageCmd>(&command))
+                count += image->objectName == object ? 1 : 0;
+        }
+    }
+    return count;
 }

@@ -4,6 +4,7 @@
 #include "common/TestSupport.h"
 #include "document/MeasurementDocument.h"
 
+#include <QColor>
 #include <memory>
 
 // Computed documents for the report tests.
@@ -17,3 +18,20 @@ std::unique_ptr<MeasurementDocument> SubgroupDocument(
 
 // The folder of the templates delivered with the program.
 QString DeliveredTemplateFolder();
+
+namespace rpt {
+class PreparedReport;
+}
+
+// A memo as laid out: its template object, its text lines joined by blanks, its colour.
+struct LaidOutText {
+    QString Object;
+    QString Text;
+    QColor Colour;
+    int Page = 0;
+};
+std::vector<LaidOutText> LaidOutTexts(const rpt::PreparedReport& report);
+// The texts of one template object, in page order.
+QStringList TextsOf(const rpt::PreparedReport& report, const QString& object);
+// How many pictures of the object were laid out.
+int PictureCount(const rpt::PreparedReport& report, const QString& object);
