@@ -70,6 +70,12 @@ std::optional<Options> Parse(const QStringList& args, QString& why)
             options.file = arg;
             continue;
         }
+        static const QStringList valued { QStringLiteral("-o"), QStringLiteral("--html"), QStringLiteral("--rtf"),
+            QStringLiteral("--charts"), QStringLiteral("--range") };
+        if (!valued.contains(arg)) {
+            why = QStringLiteral("Невідомий параметр: ") + arg;
+            return std::nullopt;
+        }
         if (i + 1 >= args.size()) {
             why = QStringLiteral("Немає значення для ") + arg;
             return std::nullopt;
@@ -93,7 +99,7 @@ std::optional<Options> Parse(const QStringList& args, QString& why)
                 slots.insert(slot);
             }
             options.charts = slots;
-        } else if (arg == QLatin1String("--range")) {
+        } else { // --range
             static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,9})\\s*-\\s*(\\d{1,9})\\s*$"));
             const QRegularExpressionMatch match = pattern.match(value);
             if (!match.hasMatch()) {
@@ -101,9 +107,6 @@ std::optional<Options> Parse(const QStringList& args, QString& why)
                 return std::nullopt;
             }
             options.range = PointRange { match.captured(1).toInt(), match.captured(2).toInt() };
-        } else {
-            why = QStringLiteral("Невідомий параметр: ") + arg;
-            return std::nullopt;
         }
     }
     if (options.file.isEmpty() || options.pdf.isEmpty()) {
