@@ -22,7 +22,9 @@ int usage()
                            "  meridan-cli resave IN OUT\n"
                            "  meridan-cli analyse FILE [--json]\n"
                            "  meridan-cli chart FILE --slot S -o OUT.png [--scroll F] [--first A --last B] "
-                           "[--locale NAME]\n";
+                           "[--locale NAME]\n"
+                           "  meridan-cli report FILE -o OUT.pdf [--html OUT.html] [--rtf OUT.rtf] [--no-data] "
+                           "[--charts 0,2,...] [--range A-B] [--brief]\n";
     return 2;
 }
 
@@ -47,5 +49,7 @@ int main(int argc, char** argv)
         return RunAnalyse(args);
     if (command == QLatin1String("chart"))
         return RunChart(args);
+    if (command == QLatin1String("report"))
+        return RunReport(args);
     return usage();
 }

@@ -1,0 +1,260 @@
+#include "reports/ReportValues.h"
+
+#include "document/MeasurementDocument.h"
+#include "document/Numbers.h"
+#include "statistics/InfoClasses.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ReportValues {
+
+const QString& Filler()
+{
+    static const QString text(11, QLatin1Char('_'));
+    return text;
+}
+
+QString Cell(const QString& text)
+{
+    return text == MeasurementDocument::SeparatorLine() ? Filler() : text;
+}
+
+QString FillDate(const MeasurementDocument& doc)
+{
+    const QString text = TrimBlanks(doc.FillDate()).toString();
+    if (text.isEmpty() || text == QStringLiteral(".  ."))
+        return QString();
+    return doc.FillDate();
+}
+
+int GroupOfPoint(const MeasurementDocument& doc, int point)
+{
+    const std::vector<int>& groups = doc.PointGroup();
+    if (point < 1 || size_t(point) > groups.size())
+        return 0;
+    return groups[size_t(point - 1)];
+}
+
+int TableRow(const MeasurementDocument& doc, int point)
+{
+    return point + GroupOfPoint(doc, point);
+}
+
+QString GroupPointsText(const MeasurementDocument& doc, const TIndividualInfo& group, int count)
+{
+    return doc.LabelText(group.FirstRow) + QLatin1Char('-') + doc.LabelText(group.FirstRow + count - 1);
+}
+
+QString GroupSummaryText(const MeasurementDocument& doc, int group)
+{
+    const TIndividualInfo& info = doc.Groups().at(size_t(group));
+    return QStringLiteral("Загалом по групі точок ") + GroupPointsText(doc, info, info.GroupPointCount);
+}
+
+int PointsPerPictureFor(double pictureWidth, int leftMargin, int pointStep)
+{
+    const long steps = std::lround(pictureWidth - 2.0 * leftMargin) / std::max(1, pointStep);
+    return int(std::clamp<long>(steps, 1, 11));
+}
+
+int PictureCount(int first, int last, int perPicture)
+{
+    const int span = last - first;
+    return std::max(1, (span + perPicture - 1) / perPicture);
+}
+
+PictureRange PictureRangeOf(int first, int last, int perPicture, int r)
+{
+    const int f = first + r * perPicture;
+    return { f, std::min(first + (r + 1) * perPicture, last) };
+}
+
+QString PictureTitle(const QString& title, const PictureRange& range)
+{
+    if (range.First == range.Last)
+        return title + QStringLiteral(" (точка №") + QString::number(range.First) + QLatin1Char(')');
+    return title + QStringLiteral(" (точки №№") + QString::number(range.First) + QLatin1Char('-')
+        + QString::number(range.Last) + QLatin1Char(')');
+}
+
+GroupSpanOfRange GroupsOfChartRange(const MeasurementDocument& doc, int slot, int first, int last)
+{
+    GroupSpanOfRange span { 0, -1 };
+    bool foundFirst = false;
+    int64_t end = 0; // positions of the chart up to and including the group
+    const std::vector<TIndividualInfo>& groups = doc.Groups();
+    for (size_t g = 0; g < groups.size(); ++g) {
+        end += int64_t(groups[g].Series(slot).size());
+        if (!foundFirst && first <= end) {
+            span.FirstGroup = int(g);
+            foundFirst = true;
+        }
+        if (foundFirst && last <= end) {
+            span.LastGroup = int(g);
+            return span;
+        }
+    }
+    return { 0, -1 };
+}
+
+int LimitsRowCount(const MeasurementDocument& doc, int slot)
+{
+    return !doc.IndividualMode() && slot == SlotMedians ? 4 : 5;
+}
+
+namespace {
+
+struct CentreRow {
+    const char* Label;
+    TFixableValue TIndividualInfo::*Setting;
+};
+
+CentreRow CentreRowOf(const MeasurementDocument& doc, int slot)
+{
+    if (doc.IndividualMode()) {
+        if (slot == SlotDeviation)
+            return { "Середній ковзний розмах", &TIndividualInfo::RangeCentreSetting };
+        return { "Середнє значення", &TIndividualInfo::CentreSetting };
+    }
+    switch (slot) {
+    case SlotMedians:
+        return { "Середня медіана", &TIndividualInfo::MedianCentreSetting };
+    case SlotDeviation:
+        return { "Середнє стандартне відхилення", &TIndividualInfo::DeviationCentreSetting };
+    case SlotRelDeviation:
+        return { "Середнє відносне відхилення", &TIndividualInfo::RelDeviationCentreSetting };
+    case SlotRanges:
+        return { "Середній розмах", &TIndividualInfo::RangeCentreSetting };
+    case SlotRelRanges:
+        return { "Середній відносний розмах", &TIndividualInfo::RelRangeCentreSetting };
+    default:
+        return { "Середнє значення", &TIndividualInfo::CentreSetting };
+    }
+}
+
+const QString& FixedSuffix()
+{
+    static const QString text = QStringLiteral(" - зафіксовано");
+    return text;
+}
+
+} // namespace
+
+QString LimitsRowLabel(const MeasurementDocument& doc, int g, int slot, int i)
+{
+    const TIndividualInfo& group = doc.Groups().at(size_t(g));
+    switch (i) {
+    case 0:
+        return QStringLiteral("Верхня контрольна межа");
+    case 1:
+        return QStringLiteral("Центр");
+    case 2:
+        return QStringLiteral("Нижня контрольна межа");
+    case 3: {
+        const CentreRow row = CentreRowOf(doc, slot);
+        const QString label = QString::fromUtf8(row.Label);
+        return (group.*row.Setting).Fixed ? label + FixedSuffix() : label;
+    }
+    default:
+        return group.SigmaSetting.Fixed ? QStringLiteral("Відхилення") + FixedSuffix() : QStringLiteral("Відхилення");
+    }
+}
+
+QString LimitsRowValue(const MeasurementDocument& doc, int g, int slot, int i)
+{
+    const TIndividualInfo& group = doc.Groups().at(size_t(g));
+    const TControlLines& lines = group.Lines[size_t(slot)];
+    double value = 0.0;
+    switch (i) {
+    case 0:
+        value = lines.Upper;
+        break;
+    case 1:
+        value = lines.Centre;
+        break;
+    case 2:
+        value = lines.Lower;
+        break;
+    case 3:
+        value = (group.*CentreRowOf(doc, slot).Setting).Value;
+        break;
+    default:
+        value = group.SigmaSetting.Value;
+        break;
+    }
+    const QString unit = slot == SlotRelDeviation || slot == SlotRelRanges
+        ? QStringLiteral(" %")
+        : QLatin1Char(' ') + TrimBlanks(doc.Units()).toString();
+    return FormatFixed(value, doc.DisplayPrecision()) + unit;
+}
+
+namespace {
+
+QString SectionHeader(const MeasurementDocument& doc, int g, int slot, const QString& title, const char* what)
+{
+    const TIndividualInfo& group = doc.Groups().at(size_t(g));
+    const int count = int(group.Series(slot).size());
+    return title + QString::fromUtf8(what) + GroupPointsText(doc, group, count) + QLatin1Char(')');
+}
+
+} // namespace
+
+QString InfoHeaderText(const MeasurementDocument& doc, int g, int slot, const QString& title)
+{
+    return SectionHeader(doc, g, slot, title, " - основні показники (група точок ");
+}
+
+QString ResultHeaderText(const MeasurementDocument& doc, int g, int slot, const QString& title)
+{
+    return SectionHeader(doc, g, slot, title, " - результати аналізу (група точок ");
+}
+
+std::vector<CrossCell> SubgroupTableCells(const MeasurementDocument& doc, int first, int last)
+{
+    static const int blankWidths[] = { 2, 3, 5, 7, 6, 4 };
+    std::vector<CrossCell> cells;
+    const int firstRow = TableRow(doc, first);
+    const int lastRow = TableRow(doc, last);
+    int closingRow = lastRow + 1;
+    while (closingRow < doc.RowCount() - 1 && !doc.IsSeparatorRow(closingRow))
+        ++closingRow;
+    const int columns = doc.ValueColumnCount();
+    const int results = std::min(doc.ResultColumnCount(), int(std::size(blankWidths)));
+    cells.reserve(size_t(lastRow - firstRow + 2) * size_t(1 + columns + results));
+
+    const QString dateUpper = QStringLiteral(" ");
+    const QString dateLower = doc.LabelHeader(1);
+    const QString valueUpper = doc.ValueHeader();
+    QStringList valueLower;
+    for (int c = 0; c < columns; ++c)
+        valueLower.append(doc.ValueColumnHeader(c));
+    QStringList resultUpper;
+    QStringList resultLower;
+    for (int c = 0; c < results; ++c) {
+        resultUpper.append(QString(blankWidths[c], QLatin1Char(' ')));
+        resultLower.append(doc.ResultHeader(c));
+    }
+
+    int group = GroupOfPoint(doc, first);
+    auto addRow = [&](int row) {
+        QString header = doc.LabelText(row);
+        if (row == closingRow || doc.IsSeparatorRow(row)) {
+            const TIndividualInfo& info = doc.Groups().at(size_t(group));
+            header += QStringLiteral(" точок ") + GroupPointsText(doc, info, info.GroupPointCount);
+            if (row != closingRow)
+                ++group;
+        }
+        cells.push_back({ header, dateUpper, dateLower, Cell(doc.DateText(row)) });
+        for (int c = 0; c < columns; ++c)
+            cells.push_back({ header, valueUpper, valueLower[c], Cell(doc.ValueText(row, c).toString()) });
+        for (int c = 0; c < results; ++c)
+            cells.push_back({ header, resultUpper[c], resultLower[c], Cell(doc.ResultText(row, c)) });
+    };
+    for (int row = firstRow; row <= lastRow; ++row)
+        addRow(row);
+    addRow(closingRow);
+    return cells;
+}
+
+} // namespace ReportValues

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "analysis/AnalysisPresentation.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+class MeasurementDocument;
+class TIndividualInfo;
+
+// The texts the report templates print, read from a computed document. Nothing here changes the
+// document; the section bookkeeping (which group a summary row names) is the caller's.
+namespace ReportValues {
+
+// The short filler that stands for a separator line in a report cell, and closes the table.
+const QString& Filler();
+// A cell text as a report prints it: the separator line becomes the filler.
+QString Cell(const QString& text);
+
+// The fill-in date as the header prints it: empty when no date is entered.
+QString FillDate(const MeasurementDocument& doc);
+
+// The table row of point k (from 1): its number plus the separator rows above it.
+int TableRow(const MeasurementDocument& doc, int point);
+// The group holding point k (from 1).
+int GroupOfPoint(const MeasurementDocument& doc, int point);
+
+// "a-b": the number labels of a group's first point and of the point `count` rows on, less one.
+QString GroupPointsText(const MeasurementDocument& doc, const TIndividualInfo& group, int count);
+// "Загалом по групі точок a-b" of the individual-values data table.
+QString GroupSummaryText(const MeasurementDocument& doc, int group);
+
+// The chart section's picture layout: how many point steps one picture spans, from the picture
+// width in report pixels, the left margin and the point step (at least one, so a narrow picture
+// still shows one step rather than dividing by zero); the number of pictures of a range; and the
+// points picture r shows (neighbours share their boundary point).
+int PointsPerPictureFor(double pictureWidth, int leftMargin, int pointStep);
+int PictureCount(int first, int last, int perPicture);
+struct PictureRange {
+    int First = 0;
+    int Last = 0;
+};
+PictureRange PictureRangeOf(int first, int last, int perPicture, int r);
+// "<title> (точка №f)" or "<title> (точки №№f-l)".
+QString PictureTitle(const QString& title, const PictureRange& range);
+
+// The groups a chart range touches. Positions count the points the chart plots, so on the
+// moving-range chart (one value fewer per group than points) the last ranges still lead to the
+// last group. Empty when the range lies outside the chart.
+struct GroupSpanOfRange {
+    int FirstGroup = 0;
+    int LastGroup = -1;
+};
+GroupSpanOfRange GroupsOfChartRange(const MeasurementDocument& doc, int slot, int first, int last);
+
+// A chart's number of limits rows in a group-result section: 4 for the median chart, else 5.
+int LimitsRowCount(const MeasurementDocument& doc, int slot);
+// R1 and R2 of limits row i of group g on chart slot.
+QString LimitsRowLabel(const MeasurementDocument& doc, int g, int slot, int i);
+QString LimitsRowValue(const MeasurementDocument& doc, int g, int slot, int i);
+
+// "<title> - основні показники (група точок a-b)" and "<title> - результати аналізу (...)".
+QString InfoHeaderText(const MeasurementDocument& doc, int g, int slot, const QString& title);
+QString ResultHeaderText(const MeasurementDocument& doc, int g, int slot, const QString& title);
+
+// One cell of the subgroup data table's cross-tab.
+struct CrossCell {
+    QString Row;
+    QString ColumnUpper;
+    QString ColumnLower;
+    QString Value;
+};
+// The cells of the subgroup data table from point first to point last, in the order they are
+// added: row by row in table order, then the closing row; within a row the date, the values,
+// the statistics. `last` row's group summary closes the table.
+std::vector<CrossCell> SubgroupTableCells(const MeasurementDocument& doc, int first, int last);
+
+} // namespace ReportValues

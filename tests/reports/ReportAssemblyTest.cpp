@@ -1,0 +1,270 @@
+#include "ReportTestSupport.h"
+
+#include "paint/DrawingState.h"
+#include "reports/ReportAssembler.h"
+#include "reports/ReportEngine.h"
+#include "reports/ReportValues.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ReportAssemblyTest : public ::testing::Test {
+protected:
+    void SetUp() override { ChartDrawingState().Reset(); }
+    void TearDown() override { ChartDrawingState().Reset(); }
+
+    // Only the chart of slot, from first to last.
+    static ReportRequest ChartRequest(const MeasurementDocument& doc, int slot, int first, int last, bool detailed)
+    {
+        ReportRequest request = DefaultReportRequest(doc);
+        request.Charts[size_t(slot)]
+            = { true, QString::number(first), QString::number(last), detailed };
+        return request;
+    }
+    static ReportRequest DataRequest(const MeasurementDocument& doc, int first, int last)
+    {
+        ReportRequest request = DefaultReportRequest(doc);
+        request.Data = { true, QString::number(first), QString::number(last), false };
+        return request;
+    }
+    ReportAssembler::Outcome Assemble(MeasurementDocument& doc, const ReportRequest& request,
+        const QString& folder = DeliveredTemplateFolder())
+    {
+        ReportAssembler assembler(doc, engine, folder);
+        assembler.SetLaboratoryNames({ QStringLiteral("Лабораторія якості води"), QStringLiteral("ЛЯВ") });
+        const ReportAssembler::Outcome outcome = assembler.Assemble(request);
+        pointsPerPicture = assembler.PointsPerPicture();
+        context = assembler.Context();
+        return outcome;
+    }
+
+    RecordingMessenger messenger;
+    rpt::ReportEngine engine;
+    int pointsPerPicture = 0;
+    SectionContext context;
+};
+
+TEST_F(ReportAssemblyTest, PictureCountsAndTitles)
+{
+    auto doc = IndividualDocument(messenger, { 160 });
+    struct Row {
+        const char* name;
+        int first, last, pictures;
+        QString lastTitle;
+    } rows[] = {
+        { "one point", 5, 5, 1, QStringLiteral(" Карта індивідуальних значень  (точка №5)") },
+        { "1-12", 1, 12, 1, QStringLiteral(" Карта індивідуальних значень  (точки №№1-12)") },
+        { "1-13", 1, 13, 2, QStringLiteral(" Карта індивідуальних значень  (точки №№12-13)") },
+        { "156 points", 1, 156, 15, QStringLiteral(" Карта індивідуальних значень  (точки №№155-156)") },
+    };
+    for (const Row& row : rows) {
+        ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, row.first, row.last, false)),
+            ReportAssembler::Outcome::Done)
+            << row.name;
+        EXPECT_EQ(pointsPerPicture, 11) << row.name;
+        EXPECT_EQ(PictureCount(engine.prepared(), QStringLiteral("Picture1")), row.pictures) << row.name;
+        const QStringList titles = TextsOf(engine.prepared(), QStringLiteral("CardTitle"));
+        ASSERT_EQ(titles.size(), row.pictures) << row.name;
+        EXPECT_EQ(titles.last(), row.lastTitle) << row.name;
+    }
+    EXPECT_TRUE(messenger.messages.isEmpty());
+    // The chart section set the margin from the first value and the units, and it stays.
+    EXPECT_GT(ChartDrawingState().LeftMargin, 20);
+    EXPECT_NE(ChartDrawingState().LeftMargin, DrawingState().LeftMargin);
+}
+
+TEST_F(ReportAssemblyTest, OneResultSectionPerTouchedGroup)
+{
+    auto doc = IndividualDocument(messenger, { 10, 10, 10 });
+    ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 12, 18, false)), ReportAssembler::Outcome::Done);
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("InfoHeader")),
+        QStringList { QStringLiteral(" Карта індивідуальних значень  - основні показники (група точок 11-20)") });
+    EXPECT_EQ(context.SectionGroup, 1);
+
+    ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 1, 30, false)), ReportAssembler::Outcome::Done);
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("ResHeader")).size(), 3);
+    // Every moving range of the chart leads to every group; the last group's ranges end at point 29.
+    ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotDeviation, 1, 27, true)), ReportAssembler::Outcome::Done);
+    const QStringList headers = TextsOf(engine.prepared(), QStringLiteral("InfoHeader"));
+    ASSERT_EQ(headers.size(), 3);
+    EXPECT_EQ(headers.last(), QStringLiteral(" Карта ковзних розмахів  - основні показники (група точок 21-29)"));
+    // Limits rows, with the unit.
+    const QStringList labels = TextsOf(engine.prepared(), QStringLiteral("LimitName"));
+    ASSERT_EQ(labels.size(), 15);
+    EXPECT_EQ(labels[3], QStringLiteral("Середній ковзний розмах"));
+    EXPECT_TRUE(TextsOf(engine.prepared(), QStringLiteral("LimitValue"))[0].endsWith(QStringLiteral(" мг/л")));
+    // Detailed: both grids with their header rows.
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Det1Criterion")).size(), 3 * 7);
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Det2Criterion")).size(), 3 * 9);
+
+    ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotDeviation, 1, 27, false)), ReportAssembler::Outcome::Done);
+    EXPECT_TRUE(TextsOf(engine.prepared(), QStringLiteral("Det1Criterion")).isEmpty());
+    EXPECT_TRUE(TextsOf(engine.prepared(), QStringLiteral("Det2Criterion")).isEmpty());
+}
+
+TEST_F(ReportAssemblyTest, IndividualTableRowsAndSummaries)
+{
+    auto doc = IndividualDocument(messenger, { 10, 10 });
+    ASSERT_EQ(Assemble(*doc, DataRequest(*doc, 1, 20)), ReportAssembler::Outcome::Done);
+    QStringList numbers = TextsOf(engine.prepared(), QStringLiteral("Number"));
+    ASSERT_EQ(numbers.size(), 22);
+    EXPECT_EQ(numbers[0], QStringLiteral("1"));
+    EXPECT_EQ(numbers[10], QStringLiteral("Загалом по групі точок 1-10"));
+    EXPECT_EQ(numbers[11], QStringLiteral("11"));
+    EXPECT_EQ(numbers[21], QStringLiteral("Загалом по групі точок 11-20"));
+    const QStringList values = TextsOf(engine.prepared(), QStringLiteral("Value"));
+    EXPECT_TRUE(values[10].startsWith(QStringLiteral("Середнє по групі: ")));
+    EXPECT_TRUE(values[21].startsWith(QStringLiteral("Середнє по групі: ")));
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Date"))[21], ReportValues::Filler());
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Date"))[10], ReportValues::Filler());
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("MovingRange")).last(), ReportValues::Filler());
+    EXPECT_EQ(context.SectionGroup, 2);
+
+    // Ending in the middle of a group: the last row sums up that whole group.
+    ASSERT_EQ(Assemble(*doc, DataRequest(*doc, 3, 15)), ReportAssembler::Outcome::Done);
+    numbers = TextsOf(engine.prepared(), QStringLiteral("Number"));
+    ASSERT_EQ(numbers.size(), 15);
+    EXPECT_EQ(numbers[0], QStringLiteral("3"));
+    EXPECT_EQ(numbers[8], QStringLiteral("Загалом по групі точок 1-10"));
+    EXPECT_EQ(numbers.last(), QStringLiteral("Загалом по групі точок 11-20"));
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Value")).last(), values[21]);
+
+    // Starting in the second group: its first summary names the second group.
+    ASSERT_EQ(Assemble(*doc, DataRequest(*doc, 12, 14)), ReportAssembler::Outcome::Done);
+    numbers = TextsOf(engine.prepared(), QStringLiteral("Number"));
+    EXPECT_EQ(numbers, QStringList({ QStringLiteral("12"), QStringLiteral("13"), QStringLiteral("14"),
+                           QStringLiteral("Загалом по групі точок 11-20") }));
+}
+
+TEST_F(ReportAssemblyTest, SubgroupCrossTab)
+{
+    auto doc = SubgroupDocument(messenger, 3, { 4, 3 });
+    ASSERT_EQ(Assemble(*doc, DataRequest(*doc, 1, 7)), ReportAssembler::Outcome::Done);
+    const QStringList cells = TextsOf(engine.prepared(), QStringLiteral("Cross1"));
+    EXPECT_TRUE(cells.contains(QStringLiteral("Загалом по групі точок 1-4")));
+    EXPECT_TRUE(cells.contains(QStringLiteral("Загалом по групі точок 5-7")));
+    EXPECT_TRUE(cells.contains(QStringLiteral("X3")));
+    EXPECT_TRUE(cells.contains(QStringLiteral("Дата")));
+    EXPECT_LT(cells.indexOf(QStringLiteral("Загалом по групі точок 1-4")),
+        cells.indexOf(QStringLiteral("Загалом по групі точок 5-7")));
+    EXPECT_FALSE(cells.contains(MeasurementDocument::SeparatorLine()));
+}
+
+TEST_F(ReportAssemblyTest, VerdictColoursAndSentences)
+{
+    auto doc = IndividualDocument(messenger, { 12, 12 });
+    TSlotHits& first = doc->Groups()[0].Hits[SlotCentre];
+    first.Westgard = { { 2, 4, 4 } }; // critical
+    first.Iso = { { 5, 3, 5 } }; // warning only
+    doc->Groups()[1].Hits[SlotCentre] = {};
+    ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 1, 24, true)), ReportAssembler::Outcome::Done);
+    std::vector<LaidOutText> westgard;
+    std::vector<LaidOutText> iso;
+    for (const LaidOutText& text : LaidOutTexts(engine.prepared())) {
+        if (text.Object == QStringLiteral("Recom1"))
+            westgard.push_back(text);
+        if (text.Object == QStringLiteral("Recom2"))
+            iso.push_back(text);
+    }
+    ASSERT_EQ(westgard.size(), 2u);
+    ASSERT_EQ(iso.size(), 2u);
+    EXPECT_EQ(westgard[0].Text, QStringLiteral("Сигнал про критичну невідповідність! Застосуйте коригувальні дії!"));
+    EXPECT_EQ(westgard[0].Colour, QColor(255, 0, 0));
+    EXPECT_EQ(iso[0].Colour, QColor(0, 128, 0));
+    EXPECT_TRUE(iso[0].Text.startsWith(QStringLiteral("Карта відповідає попереджуючим критеріям.")));
+    EXPECT_EQ(westgard[1].Text,
+        QStringLiteral("Випробування знаходяться у статистично керованому стані. Можна продовжувати роботу."));
+    EXPECT_EQ(westgard[1].Colour, QColor(0, 128, 0));
+    const QStringList criteria = TextsOf(engine.prepared(), QStringLiteral("Crit1"));
+    EXPECT_EQ(criteria[1], QStringLiteral("Не виконуються умови жодного критерію"));
+    EXPECT_TRUE(criteria[0].startsWith(QStringLiteral("Для групи виконуються умови таких критеріїв: ")));
+    // The detail row of the hit lists its point.
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Det1Points"))[2].trimmed(), QStringLiteral("4"));
+}
+
+TEST_F(ReportAssemblyTest, HeaderFields)
+{
+    auto doc = IndividualDocument(messenger, { 10 });
+    doc->SetHeaderPresent(HeaderField::Operator, false);
+    doc->SetHeaderPresent(HeaderField::Instrument, true);
+    doc->SetHeaderText(HeaderField::Instrument, QStringLiteral("Спектрофотометр"));
+    doc->SetFillDate(QStringLiteral("  .  .    "));
+    doc->SetAdditionalInfoPresent(true);
+    doc->SetAdditionalInfo({ QStringLiteral("перший рядок"), QStringLiteral("другий рядок") });
+    ASSERT_EQ(Assemble(*doc, DefaultReportRequest(*doc)), ReportAssembler::Outcome::Done);
+    const rpt::PreparedReport& report = engine.prepared();
+    EXPECT_TRUE(TextsOf(report, QStringLiteral("OperatorLabel")).isEmpty());
+    EXPECT_EQ(TextsOf(report, QStringLiteral("Device")), QStringList { QStringLiteral("Спектрофотометр") });
+    // Empty memos leave nothing on the page.
+    EXPECT_TRUE(TextsOf(report, QStringLiteral("SDate")).join(QString()).isEmpty());
+    EXPECT_EQ(TextsOf(report, QStringLiteral("InfoHeading")), QStringList { QStringLiteral("Додаткова інформація:") });
+    EXPECT_EQ(TextsOf(report, QStringLiteral("InfoLine")),
+        QStringList({ QStringLiteral("перший рядок"), QStringLiteral("другий рядок") }));
+    EXPECT_EQ(TextsOf(report, QStringLiteral("LabFull")), QStringList { QStringLiteral("Лабораторія якості води") });
+    EXPECT_EQ(TextsOf(report, QStringLiteral("PageNo")), QStringList { QStringLiteral("Сторінка [Page#] з [TotalPages#]") });
+}
+
+TEST_F(ReportAssemblyTest, SecondAssemblyReplacesTheFirst)
+{
+    auto doc = IndividualDocument(messenger, { 30 });
+    const ReportRequest request = ChartRequest(*doc, SlotCentre, 1, 30, false);
+    ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
+    const int pages = engine.prepared().pageCount();
+    ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
+    EXPECT_EQ(engine.prepared().pageCount(), pages);
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("LabFull")).size(), pages);
+}
+
+TEST_F(ReportAssemblyTest, FailuresShowTheGeneralMessage)
+{
+    auto doc = IndividualDocument(messenger, { 10, 10 });
+    // A template that lacks an object the program addresses.
+    QTemporaryDir dir;
+    for (const QString& name : ReportTemplateNames())
+        QFile::copy(QDir(DeliveredTemplateFolder()).filePath(name), QDir(dir.path()).filePath(name));
+    QFile card(QDir(dir.path()).filePath(QStringLiteral("result.fr3")));
+    ASSERT_TRUE(card.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(card.readAll()).replace(QStringLiteral("\"ResHeader\""), QStringLiteral("\"Other\""));
+    card.close();
+    ASSERT_TRUE(card.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    card.write(text.toUtf8());
+    card.close();
+    EXPECT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 1, 20, false), dir.path()), ReportAssembler::Outcome::Failed);
+    EXPECT_EQ(messenger.messages, QStringList { ReportAssembler::FailureMessage() });
+    EXPECT_TRUE(engine.prepared().isEmpty());
+
+    // A chart drawing that gives up: its own message, then the general one.
+    messenger.messages.clear();
+    EXPECT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 15, 40, false)), ReportAssembler::Outcome::Failed);
+    ASSERT_EQ(messenger.messages.size(), 2);
+    EXPECT_EQ(messenger.messages.last(), ReportAssembler::FailureMessage());
+    EXPECT_TRUE(engine.prepared().isEmpty());
+    EXPECT_FALSE(doc->Changed());
+}
+
+TEST_F(ReportAssemblyTest, CancelLeavesNothing)
+{
+    auto doc = IndividualDocument(messenger, { 200 });
+    ReportRequest request = ChartRequest(*doc, SlotCentre, 1, 200, true);
+    request.Data = { true, QStringLiteral("1"), QStringLiteral("200"), false };
+    ReportAssembler assembler(*doc, engine, DeliveredTemplateFolder());
+    qint64 seen = 0;
+    qint64 whole = 0;
+    const auto outcome = assembler.Assemble(request, [&](qint64 done, qint64 total) {
+        seen = done;
+        whole = total;
+        return done < 50;
+    });
+    EXPECT_EQ(outcome, ReportAssembler::Outcome::Cancelled);
+    EXPECT_EQ(seen, 50);
+    EXPECT_GT(whole, 200);
+    EXPECT_TRUE(messenger.messages.isEmpty());
+    EXPECT_TRUE(engine.prepared().isEmpty());
+    EXPECT_FALSE(doc->Changed());
+}
+
+} // namespace

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "common/DocumentBuilder.h"
+#include "common/TestSupport.h"
+#include "document/MeasurementDocument.h"
+
+#include <QColor>
+#include <memory>
+
+// Computed documents for the report tests.
+
+// Individual values: groups of the given sizes, values cycling gently around 10.
+std::unique_ptr<MeasurementDocument> IndividualDocument(Messenger& messenger, const std::vector<int>& groupSizes);
+
+// Subgroups of `size` values: groups of the given numbers of subgroups.
+std::unique_ptr<MeasurementDocument> SubgroupDocument(
+    Messenger& messenger, int size, const std::vector<int>& groupSizes);
+
+// The folder of the templates delivered with the program.
+QString DeliveredTemplateFolder();
+
+namespace rpt {
+class PreparedReport;
+}
+
+// A memo as laid out: its template object, its text lines joined by blanks, its colour.
+struct LaidOutText {
+    QString Object;
+    QString Text;
+    QColor Colour;
+    int Page = 0;
+};
+std::vector<LaidOutText> LaidOutTexts(const rpt::PreparedReport& report);
+// The texts of one template object, in page order.
+QStringList TextsOf(const rpt::PreparedReport& report, const QString& object);
+// How many pictures of the object were laid out.
+int PictureCount(const rpt::PreparedReport& report, const QString& object);

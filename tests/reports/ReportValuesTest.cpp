@@ -1,0 +1,180 @@
+#include "ReportTestSupport.h"
+
+#include "document/Numbers.h"
+#include "reports/CompactImage.h"
+#include "reports/ReportRequest.h"
+#include "reports/ReportValues.h"
+
+#include <QTemporaryDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace ReportValues;
+
+TEST(ReportValues, PictureCountsAndRanges)
+{
+    EXPECT_EQ(PointsPerPictureFor(718, 65, 50), 11);
+    EXPECT_EQ(PointsPerPictureFor(2000, 65, 50), 11); // never more than 11
+    EXPECT_EQ(PointsPerPictureFor(100, 65, 50), 1); // too narrow: still one step
+    struct Row {
+        const char* name;
+        int first, last, count;
+        PictureRange lastPicture;
+    } rows[] = {
+        { "one point", 5, 5, 1, { 5, 5 } },
+        { "1-12", 1, 12, 1, { 1, 12 } },
+        { "1-13", 1, 13, 2, { 12, 13 } },
+        { "156 points", 1, 156, 15, { 155, 156 } },
+        { "offset", 20, 42, 2, { 31, 42 } },
+    };
+    for (const Row& row : rows) {
+        const int count = PictureCount(row.first, row.last, 11);
+        EXPECT_EQ(count, row.count) << row.name;
+        const PictureRange last = PictureRangeOf(row.first, row.last, 11, count - 1);
+        EXPECT_EQ(last.First, row.lastPicture.First) << row.name;
+        EXPECT_EQ(last.Last, row.lastPicture.Last) << row.name;
+    }
+    EXPECT_EQ(PictureRangeOf(1, 13, 11, 0).Last, 12);
+    EXPECT_EQ(PictureTitle(QStringLiteral(" Карта середніх "), { 3, 3 }), QStringLiteral(" Карта середніх  (точка №3)"));
+    EXPECT_EQ(PictureTitle(QStringLiteral("К"), { 1, 12 }), QStringLiteral("К (точки №№1-12)"));
+}
+
+TEST(ReportValues, LimitsRows)
+{
+    RecordingMessenger messenger;
+    auto doc = IndividualDocument(messenger, { 10, 10 });
+    TIndividualInfo& group = doc->Groups()[1];
+    EXPECT_EQ(LimitsRowCount(*doc, SlotCentre), 5);
+    EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 0), QStringLiteral("Верхня контрольна межа"));
+    EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 3), QStringLiteral("Середнє значення"));
+    EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotDeviation, 3), QStringLiteral("Середній ковзний розмах"));
+    group.CentreSetting = { true, 12.5 };
+    group.SigmaSetting.Fixed = true;
+    EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 3), QStringLiteral("Середнє значення - зафіксовано"));
+    EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 4), QStringLiteral("Відхилення - зафіксовано"));
+    EXPECT_EQ(LimitsRowValue(*doc, 1, SlotCentre, 3), FormatFixed(12.5, doc->DisplayPrecision()) + QStringLiteral(" мг/л"));
+    EXPECT_TRUE(LimitsRowValue(*doc, 1, SlotCentre, 0).endsWith(QStringLiteral(" мг/л")));
+
+    auto subgroups = SubgroupDocument(messenger, 4, { 6 });
+    EXPECT_EQ(LimitsRowCount(*subgroups, SlotMedians), 4);
+    EXPECT_EQ(LimitsRowLabel(*subgroups, 0, SlotRelRanges, 3), QStringLiteral("Середній відносний розмах"));
+    EXPECT_TRUE(LimitsRowValue(*subgroups, 0, SlotRelDeviation, 1).endsWith(QStringLiteral(" %")));
+    EXPECT_TRUE(LimitsRowValue(*subgroups, 0, SlotRanges, 1).endsWith(QStringLiteral(" мм")));
+}
+
+TEST(ReportValues, GroupsOfChartRanges)
+{
+    RecordingMessenger messenger;
+    // Five groups of three points: 15 points, 10 moving ranges.
+    auto doc = IndividualDocument(messenger, { 3, 3, 3, 3, 3 });
+    GroupSpanOfRange all = GroupsOfChartRange(*doc, SlotCentre, 1, 15);
+    EXPECT_EQ(all.FirstGroup, 0);
+    EXPECT_EQ(all.LastGroup, 4);
+    GroupSpanOfRange inside = GroupsOfChartRange(*doc, SlotCentre, 4, 6);
+    EXPECT_EQ(inside.FirstGroup, 1);
+    EXPECT_EQ(inside.LastGroup, 1);
+    // Every moving range of the chart leads to every group, the last one included.
+    GroupSpanOfRange ranges = GroupsOfChartRange(*doc, SlotDeviation, 1, 10);
+    EXPECT_EQ(ranges.FirstGroup, 0);
+    EXPECT_EQ(ranges.LastGroup, 4);
+    EXPECT_EQ(InfoHeaderText(*doc, 1, SlotDeviation, QStringLiteral("К")),
+        QStringLiteral("К - основні показники (група точок 4-5)"));
+    EXPECT_EQ(ResultHeaderText(*doc, 1, SlotCentre, QStringLiteral("К")),
+        QStringLiteral("К - результати аналізу (група точок 4-6)"));
+}
+
+TEST(ReportValues, SubgroupCrossTabCells)
+{
+    RecordingMessenger messenger;
+    auto doc = SubgroupDocument(messenger, 3, { 4, 3 });
+    // Points 2..6: rows 2-4 of the first group, the separator, points 5 and 6; then the closing
+    // separator below point 6 is the end of the second group (point 7 is not printed).
+    const std::vector<CrossCell> cells = SubgroupTableCells(*doc, 2, 6);
+    const int perRow = 1 + 3 + 6;
+    ASSERT_EQ(cells.size(), size_t(7 * perRow));
+    QStringList rows;
+    for (size_t i = 0; i < cells.size(); i += perRow)
+        rows.append(cells[i].Row);
+    EXPECT_EQ(rows,
+        QStringList({ QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+            QStringLiteral("Загалом по групі точок 1-4"), QStringLiteral("5"), QStringLiteral("6"),
+            QStringLiteral("Загалом по групі точок 5-7") }));
+    // Within a row: the date, the values, then the statistics under distinct blank headers.
+    EXPECT_EQ(cells[0].ColumnUpper, QStringLiteral(" "));
+    EXPECT_EQ(cells[0].ColumnLower, QStringLiteral("Дата"));
+    EXPECT_EQ(cells[1].ColumnUpper, doc->ValueHeader());
+    EXPECT_EQ(cells[1].ColumnLower, QStringLiteral("X1"));
+    EXPECT_EQ(cells[3].ColumnLower, QStringLiteral("X3"));
+    QStringList uppers;
+    for (int c = 4; c < perRow; ++c)
+        uppers.append(cells[size_t(c)].ColumnUpper);
+    EXPECT_EQ(uppers, QStringList({ QStringLiteral("  "), QStringLiteral("   "), QStringLiteral("     "),
+                          QStringLiteral("       "), QStringLiteral("      "), QStringLiteral("    ") }));
+    EXPECT_EQ(cells[4].ColumnLower, doc->ResultHeader(0));
+    // The separator row's value cells show the filler, never the long separator line.
+    for (int c = 0; c < perRow; ++c)
+        EXPECT_NE(cells[size_t(3 * perRow + c)].Value, MeasurementDocument::SeparatorLine());
+    EXPECT_EQ(cells[size_t(3 * perRow + 1)].Value, Filler());
+}
+
+TEST(ReportRequestCheck, RangesAndTemplates)
+{
+    RecordingMessenger messenger;
+    auto doc = IndividualDocument(messenger, { 10, 10 });
+    EXPECT_EQ(RangeEndLimit(*doc, -1), 20);
+    EXPECT_EQ(RangeEndLimit(*doc, SlotDeviation), 18);
+    ReportRequest request = DefaultReportRequest(*doc);
+    EXPECT_EQ(request.Captions[SlotCentre], QStringLiteral(" Карта індивідуальних значень "));
+    EXPECT_EQ(request.Charts[SlotDeviation].LastText, QStringLiteral("18"));
+    EXPECT_FALSE(CheckRanges(*doc, request));
+
+    const QString rangeMessage = QStringLiteral(" Карта ковзних розмахів  - некоректно задано діапазон точок!");
+    request.Charts[SlotDeviation] = { true, QStringLiteral("5"), QStringLiteral("4"), false };
+    EXPECT_EQ(CheckRanges(*doc, request).value_or(QString()), rangeMessage);
+    request.Charts[SlotDeviation] = { true, QStringLiteral("1"), QStringLiteral("19"), false }; // beyond the list
+    EXPECT_EQ(CheckRanges(*doc, request).value_or(QString()), rangeMessage);
+    request.Charts[SlotDeviation] = { true, QStringLiteral("0"), QStringLiteral("5"), false };
+    EXPECT_EQ(CheckRanges(*doc, request).value_or(QString()), rangeMessage);
+    request.Charts[SlotDeviation] = { true, QStringLiteral("1"), QStringLiteral("п'ять"), false };
+    EXPECT_EQ(CheckRanges(*doc, request).value_or(QString()), QStringLiteral("Некоректно задане число!"));
+    // The data table is checked first.
+    request.Data = { true, QStringLiteral("7"), QStringLiteral("3"), false };
+    EXPECT_EQ(CheckRanges(*doc, request).value_or(QString()),
+        QStringLiteral("  Таблиця даних  - некоректно задано діапазон точок!"));
+    // An unchecked box takes no part.
+    request.Data.Checked = false;
+    request.Charts[SlotDeviation].Checked = false;
+    EXPECT_FALSE(CheckRanges(*doc, request));
+
+    // A folder that lacks group.fr3 blocks every report, naming the file.
+    QTemporaryDir dir;
+    for (const QString& name : ReportTemplateNames()) {
+        if (name != QStringLiteral("group.fr3")) {
+            QFile file(ReportTemplatePath(dir.path(), name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+    }
+    EXPECT_EQ(MissingTemplateMessage(dir.path()).value_or(QString()),
+        QStringLiteral("Не знайдено файл \"") + ReportTemplatePath(dir.path(), QStringLiteral("group.fr3"))
+            + QStringLiteral("\"! Неможливо побудувати звіт!"));
+    EXPECT_FALSE(MissingTemplateMessage(DeliveredTemplateFolder()));
+}
+
+TEST(CompactImage, SamePixelsInLessMemory)
+{
+    QImage chart(120, 40, QImage::Format_RGB32);
+    chart.fill(Qt::white);
+    for (int x = 0; x < 120; ++x)
+        chart.setPixel(x, x % 40, qRgb(x * 2, 255 - x, 7)); // 120 colours and white
+    const QImage compact = CompactImage(chart);
+    EXPECT_EQ(compact.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(compact.convertToFormat(QImage::Format_RGB32), chart);
+
+    QImage rich(300, 2, QImage::Format_RGB32);
+    for (int x = 0; x < 300; ++x) {
+        rich.setPixel(x, 0, qRgb(x % 256, x / 256, 0));
+        rich.setPixel(x, 1, qRgb(0, 0, 0));
+    }
+    EXPECT_EQ(CompactImage(rich), rich); // too many colours: as drawn
+    EXPECT_EQ(CompactImage(rich).format(), QImage::Format_RGB32);
+}
