@@ -8,3 +8,4 @@ int RunInfo(const QStringList& args);
 int RunResave(const QStringList& args);
 int RunAnalyse(const QStringList& args);
 int RunChart(const QStringList& args);
+int RunExamples(const QStringList& args); // the example documents the program offers

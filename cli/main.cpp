@@ -22,7 +22,8 @@ int usage()
                            "  meridan-cli resave IN OUT\n"
                            "  meridan-cli analyse FILE [--json]\n"
                            "  meridan-cli chart FILE --slot S -o OUT.png [--scroll F] [--first A --last B] "
-                           "[--locale NAME]\n";
+                           "[--locale NAME]\n"
+                           "  meridan-cli examples\n";
     return 2;
 }
 
@@ -47,5 +48,7 @@ int main(int argc, char** argv)
         return RunAnalyse(args);
     if (command == QLatin1String("chart"))
         return RunChart(args);
+    if (command == QLatin1String("examples"))
+        return RunExamples(args);
     return usage();
 }
