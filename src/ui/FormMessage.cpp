@@ -41,6 +41,7 @@ void TMessageForm::Prepare(const HintRecord& record)
         desktop = screen->availableGeometry();
     const HintPlacement placement = PlaceHint(record, desktop, ButtonOK->size());
     resize(placement.Client);
+    BackGround->setGeometry(rect());
     move(placement.Frame.topLeft());
     ButtonOK->move(placement.Button);
     MessageText->setText(DisplayText(record.Text));
