@@ -28,7 +28,10 @@ QStringList SplitLines(const QByteArray& bytes)
     return lines;
 }
 
-bool IsKeyLine(const QString& line) { return line.startsWith(u'#'); }
+bool IsKeyLine(const QString& line)
+{
+    return line.startsWith(u'#');
+}
 
 // Reads the four numbers from line index on; false when one is missing or not a whole number.
 bool ReadGeometry(const QStringList& lines, qsizetype index, HintRecord& record)
@@ -130,8 +133,8 @@ HintPlacement PlaceHint(const HintRecord& record, const QRect& desktop, QSize bu
 
     HintPlacement placement;
     if (record.Left < 0 || record.Top < 0) {
-        placement.Frame = QRect(desktop.x() + (desktop.width() - width) / 2, desktop.y() + (desktop.height() - height) / 2,
-            width, height);
+        placement.Frame = QRect(
+            desktop.x() + (desktop.width() - width) / 2, desktop.y() + (desktop.height() - height) / 2, width, height);
     } else {
         const int left = std::clamp(record.Left, desktop.left(), std::max(desktop.left(), desktop.right() + 1 - width));
         const int top = std::clamp(record.Top, desktop.top(), std::max(desktop.top(), desktop.bottom() + 1 - height));

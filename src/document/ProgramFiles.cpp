@@ -19,7 +19,10 @@ QString DataFolderFor(const QString& programFolder)
     return program.absolutePath();
 }
 
-QString ProgramDataFolder() { return DataFolderFor(QCoreApplication::applicationDirPath()); }
+QString ProgramDataFolder()
+{
+    return DataFolderFor(QCoreApplication::applicationDirPath());
+}
 
 std::optional<QStringList> ReadTextLines(const QString& path)
 {

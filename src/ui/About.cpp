@@ -32,7 +32,8 @@ TAboutBox::TAboutBox(QWidget* parent)
     RichEdit1->setGeometry(168, 8, 273, 153);
     RichEdit1->setReadOnly(true);
     RichEdit1->setFrameStyle(QFrame::NoFrame);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont font(QStringLiteral("Times New Roman"));
     font.setPixelSize(16);
     font.setBold(true);
@@ -52,8 +53,8 @@ TAboutBox::TAboutBox(QWidget* parent)
 
 QStringList TAboutBox::AboutLines()
 {
-    return { QStringLiteral("Мерідан"), QStringLiteral("Версія ") + QStringLiteral(MERIDAN_VERSION), QString(),
-        QStringLiteral("Внутрішньолабораторний контроль якості вимірювань за контрольними картами Шухарта: "
-                       "правила Вестгарда та критерії ДСТУ ISO 8258."),
-        QString(), QStringLiteral("Розробники програми «Мерідан»") };
+    return { QStringLiteral("Мерідан"), QStringLiteral("Версія ") + QStringLiteral(MERIDAN_VERSION),
+        QStringLiteral("Контрольні карти Шухарта"), QStringLiteral("для внутрішньолабораторного"),
+        QStringLiteral("контролю якості вимірювань:"), QStringLiteral("Вестгард і ДСТУ ISO 8258."),
+        QStringLiteral("Розробники програми «Мерідан»") };
 }

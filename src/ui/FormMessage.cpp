@@ -60,7 +60,8 @@ void TMessageForm::UserMessage(const HintRecord& record)
 void TMessageForm::EndApplication()
 {
     // Queued, so it also ends a program whose event loop has not started yet.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
 }
 
 void TMessageForm::keyPressEvent(QKeyEvent* event)

@@ -106,7 +106,10 @@ void Hints::ShowExampleHintLater(const QString& key)
     mTimer->start();
 }
 
-bool Hints::HintPending() const { return mTimer->isActive(); }
+bool Hints::HintPending() const
+{
+    return mTimer->isActive();
+}
 
 void Hints::mTimerTimer()
 {
@@ -117,7 +120,10 @@ void Hints::mTimerTimer()
         ShowExampleHint(m_pendingHintKey);
 }
 
-bool Hints::RepeatLastHint() { return ShowHint(m_lastHintKey, m_lastHintFile); }
+bool Hints::RepeatLastHint()
+{
+    return ShowHint(m_lastHintKey, m_lastHintFile);
+}
 
 bool Hints::ToggleHints()
 {
@@ -154,9 +160,8 @@ bool Hints::RunExample(int index, const std::function<bool(const QString&)>& loa
     const QString path = ExamplePath(index);
     if (path.isEmpty()) {
         if (m_messenger) {
-            m_messenger->ShowMessage(QStringLiteral("Прикладу %1 немає у списку прикладів \"%2\".")
-                                         .arg(index + 1)
-                                         .arg(ExampleListFileName));
+            m_messenger->ShowMessage(
+                QStringLiteral("Прикладу %1 немає у списку прикладів \"%2\".").arg(index + 1).arg(ExampleListFileName));
         }
         return false;
     }

@@ -5,7 +5,10 @@
 
 namespace {
 
-QString PicturePath(const QString& name) { return QStringLiteral(":/pictures/") + name + QStringLiteral(".svg"); }
+QString PicturePath(const QString& name)
+{
+    return QStringLiteral(":/pictures/") + name + QStringLiteral(".svg");
+}
 
 } // namespace
 

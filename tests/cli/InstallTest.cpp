@@ -48,7 +48,8 @@ TEST(Install, EveryDeliveredFileIsInstalledAndFound)
     environment.insert(QStringLiteral("DESTDIR"), destdir.path());
     install.setProcessEnvironment(environment);
     install.start(QStringLiteral(MERIDAN_CMAKE),
-        { QStringLiteral("--install"), QStringLiteral(MERIDAN_BUILD_DIR), QStringLiteral("--prefix"), QStringLiteral("/usr") });
+        { QStringLiteral("--install"), QStringLiteral(MERIDAN_BUILD_DIR), QStringLiteral("--prefix"),
+            QStringLiteral("/usr") });
     ASSERT_TRUE(install.waitForFinished(120000));
     ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
 

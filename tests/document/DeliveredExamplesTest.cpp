@@ -17,7 +17,10 @@
 
 namespace {
 
-QString DataPath(const QString& name) { return QStringLiteral(MERIDAN_SOURCE_DIR "/data/") + name; }
+QString DataPath(const QString& name)
+{
+    return QStringLiteral(MERIDAN_SOURCE_DIR "/data/") + name;
+}
 
 // Analysts here type decimal commas.
 std::vector<QStringList> WithCommas(std::vector<QStringList> rows)
@@ -107,8 +110,7 @@ void BuildAntifreeze(MeasurementDocument& doc)
 // the declared 20 %, the limits follow the measured spread.
 void BuildSourCream(MeasurementDocument& doc)
 {
-    const std::vector<QStringList> rows
-        = WithCommas(ReadReferenceCsv(QStringLiteral("syn10_sub_k3_m25_outlier.csv")));
+    const std::vector<QStringList> rows = WithCommas(ReadReferenceCsv(QStringLiteral("syn10_sub_k3_m25_outlier.csv")));
     ASSERT_EQ(rows.size(), 25u);
     BuildDocument(doc, 3, { rows });
     SetDates(doc, QDate(2025, 4, 1), 1);
@@ -121,8 +123,9 @@ void BuildSourCream(MeasurementDocument& doc)
     SetHeader(doc, HeaderField::MeasurementMethod, QStringLiteral("Кислотний метод Гербера"));
     SetHeader(doc, HeaderField::Instrument, QStringLiteral("Жиромір, центрифуга"));
     doc.SetAdditionalInfoPresent(true);
-    doc.SetAdditionalInfo({ QStringLiteral("Навчальний набір: змодельовані дані, партія 9 - з підвищеним вмістом жиру."),
-        QStringLiteral("Центральну лінію карти середніх зафіксовано на заявлених 20 %.") });
+    doc.SetAdditionalInfo(
+        { QStringLiteral("Навчальний набір: змодельовані дані, партія 9 - з підвищеним вмістом жиру."),
+            QStringLiteral("Центральну лінію карти середніх зафіксовано на заявлених 20 %.") });
     doc.SetUnits(QStringLiteral("%"));
     doc.RecomputeDisplayPrecision();
     TIndividualInfo& group = doc.Groups()[0];

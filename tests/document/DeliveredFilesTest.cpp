@@ -29,7 +29,8 @@ QByteArray ReadBytes(const QString& path)
 
 TEST(DeliveredFiles, TextFilesAreWindows1251WithCrLf)
 {
-    const QStringList names = QDir(DataFolder).entryList({ QStringLiteral("*.txt"), QStringLiteral("*.mrd") }, QDir::Files);
+    const QStringList names
+        = QDir(DataFolder).entryList({ QStringLiteral("*.txt"), QStringLiteral("*.mrd") }, QDir::Files);
     ASSERT_GE(names.size(), 11);
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
@@ -103,7 +104,8 @@ TEST(ProgramFiles, ExampleListAndDataFolder)
     list.write("one\r\n\r\nsub\\two\r\n/abs/three\r\n");
     list.close();
     EXPECT_EQ(*ReadExampleList(folder),
-        (QStringList { folder + QStringLiteral("/one"), folder + QStringLiteral("/sub/two"), QStringLiteral("/abs/three") }));
+        (QStringList {
+            folder + QStringLiteral("/one"), folder + QStringLiteral("/sub/two"), QStringLiteral("/abs/three") }));
     EXPECT_EQ(DataFolderFor(folder), folder);
 
     // An installed program finds the files in ../share/meridan.

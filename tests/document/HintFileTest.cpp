@@ -1,5 +1,5 @@
-#include "common/TestSupport.h"
 #include "document/HintFile.h"
+#include "common/TestSupport.h"
 
 #include <QStringEncoder>
 
@@ -68,9 +68,9 @@ TEST(HintFile, FirstRecordWinsAndOtherLinesAreSkipped)
 TEST(HintFile, BrokenRecordsNeverCrash)
 {
     // No "%" before the end of the file: not shown.
-    EXPECT_EQ(FindHint(Lines({ QStringLiteral("#K"), QStringLiteral("текст"), QStringLiteral("ще") }),
-                  QStringLiteral("K"))
-                  .Status,
+    EXPECT_EQ(
+        FindHint(Lines({ QStringLiteral("#K"), QStringLiteral("текст"), QStringLiteral("ще") }), QStringLiteral("K"))
+            .Status,
         HintStatus::Unterminated);
     EXPECT_EQ(FindHint(Lines({ QStringLiteral("#K") }), QStringLiteral("K")).Status, HintStatus::Unterminated);
 
@@ -79,8 +79,9 @@ TEST(HintFile, BrokenRecordsNeverCrash)
     const HintRecord centred { QStringLiteral("текст"), -1, -1, 348, 109, true };
     for (const QString& numbers : { QStringLiteral("10 20 300"), QStringLiteral("10 20 3,5 100"),
              QStringLiteral("a b c d"), QStringLiteral("99999999999 1 1 1") }) {
-        const HintLookup hint = FindHint(Lines({ QStringLiteral("#K"), QStringLiteral("текст"), QStringLiteral("%"), numbers }),
-            QStringLiteral("K"));
+        const HintLookup hint
+            = FindHint(Lines({ QStringLiteral("#K"), QStringLiteral("текст"), QStringLiteral("%"), numbers }),
+                QStringLiteral("K"));
         ASSERT_EQ(hint.Status, HintStatus::Found) << numbers.toStdString();
         EXPECT_EQ(hint.Record, centred) << numbers.toStdString();
     }
@@ -90,7 +91,8 @@ TEST(HintFile, BrokenRecordsNeverCrash)
     EXPECT_EQ(next.Record, centred);
 
     EXPECT_EQ(FindHint(QByteArray(), QStringLiteral("K")).Status, HintStatus::KeyMissing);
-    EXPECT_EQ(ReadHint(QStringLiteral("/nonexistent/demo_err.txt"), QStringLiteral("K")).Status, HintStatus::CannotOpen);
+    EXPECT_EQ(
+        ReadHint(QStringLiteral("/nonexistent/demo_err.txt"), QStringLiteral("K")).Status, HintStatus::CannotOpen);
 }
 
 TEST(HintFile, Placement)
@@ -120,7 +122,8 @@ TEST(HintFile, Placement)
     const HintPlacement tiny = PlaceHint(HintRecord { QString(), 10, 10, 1, 1, false }, desktop, button);
     EXPECT_GE(tiny.Client.width(), button.width());
     EXPECT_GE(tiny.Button.y(), 0);
-    EXPECT_TRUE(desktop.contains(PlaceHint(HintRecord { QString(), 1000, 700, 300, 100, false }, desktop, button).Frame));
+    EXPECT_TRUE(
+        desktop.contains(PlaceHint(HintRecord { QString(), 1000, 700, 300, 100, false }, desktop, button).Frame));
 }
 
 TEST(HintFile, DisplayTextBreaksAtLfCr)

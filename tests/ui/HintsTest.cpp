@@ -1,6 +1,6 @@
+#include "ui/Hints.h"
 #include "common/TestSupport.h"
 #include "document/ProgramFiles.h"
-#include "ui/Hints.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,14 +40,18 @@ void WriteFile(const QString& path, const QString& text)
     file.write(encoder(crlf));
 }
 
-QString Record(const QString& key, const QString& text) { return u'#' + key + u'\n' + text + QStringLiteral("\n%\n-1 -1 300 100\n"); }
+QString Record(const QString& key, const QString& text)
+{
+    return u'#' + key + u'\n' + text + QStringLiteral("\n%\n-1 -1 300 100\n");
+}
 
 // A data folder with a general hint file and three examples, each with its own hints.
 struct HintFixture {
     HintFixture()
     {
         WriteFile(folder.filePath(GeneralHintFileName),
-            Record(QStringLiteral("Help"), QStringLiteral("довідка")) + Record(QStringLiteral("Зміни"), QStringLiteral("зміни"))
+            Record(QStringLiteral("Help"), QStringLiteral("довідка"))
+                + Record(QStringLiteral("Зміни"), QStringLiteral("зміни"))
                 + Record(QStringLiteral("Виводити повідомлення"), QStringLiteral("вимкнено"))
                 + Record(QStringLiteral("Редагування"), QStringLiteral("редагування")));
         for (int i = 1; i <= 3; ++i) {
@@ -80,7 +84,8 @@ TEST(Hints, ShowHintAndRepeatLastHint)
     // A key the file lacks shows nothing and leaves F1 on the previous hint.
     EXPECT_FALSE(f.hints.ShowHint(QStringLiteral("Немає такого")));
     EXPECT_TRUE(f.hints.RepeatLastHint());
-    EXPECT_EQ(f.view.Texts(), (QStringList { QStringLiteral("довідка"), QStringLiteral("зміни"), QStringLiteral("зміни") }));
+    EXPECT_EQ(
+        f.view.Texts(), (QStringList { QStringLiteral("довідка"), QStringLiteral("зміни"), QStringLiteral("зміни") }));
     EXPECT_TRUE(f.messenger.messages.isEmpty());
 
     // F1 after an example's hint repeats it from the same file, even after the example changed.
