@@ -520,7 +520,7 @@ void TMainForm::showHeaderFields()
 
 void TMainForm::updateGroupBoxVisibility()
 {
-    m_groupBox->setVisible(m_pages->isVisible() && ActiveChartSlot() >= 0);
+    m_groupBox->setVisible(m_pages->isVisibleTo(this) && ActiveChartSlot() >= 0);
 }
 
 int TMainForm::ActiveChartSlot() const
@@ -642,7 +642,7 @@ void TMainForm::gridTopRowChanged(DataGridView* grid, int topRow)
 {
     if (m_gridsMoving)
         return;
-    if (m_scrollBar2->isVisible() && m_scrollBar2->isEnabled()) {
+    if (!m_scrollBar2->isHidden() && m_scrollBar2->isEnabled()) {
         const QScopedValueRollback<bool> guard(m_scrollBarMoving, true);
         m_scrollBar2->setValue(
             GridScrolling::PositionForTopRow(grid->GridRowCount(), grid->VisibleRows(), topRow, grid == m_grid1));
@@ -864,7 +864,6 @@ void TMainForm::DrawChartPage(int slot)
     if (!m_document->IsComputed() || !SlotInUse(*m_document, slot))
         return;
     ChartPageView* view = m_chartViews[size_t(slot)];
-    m_document->ChartExtent()[size_t(slot)] = PageChartExtent(*m_document);
     view->UpdateScrollRange();
     view->Redraw();
 }
