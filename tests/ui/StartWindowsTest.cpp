@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -176,4 +177,31 @@ TEST(MainFormExamples, ExampleCommandLoadsTheLineAndGuides)
     mhints->trigger();
     EXPECT_TRUE(hints.HintsEnabled());
     EXPECT_EQ(view.keys.size(), before + 1);
+}
+
+TEST(MainFormExamples, AnExampleGuidesThroughComputeAndTabs)
+{
+    RecordingMessenger messenger;
+    TMainForm window(&messenger);
+    RecordingHintView view;
+    Hints& hints = window.hints();
+    hints.SetView(&view);
+    hints.SetFolder(DataFolder);
+    ASSERT_TRUE(hints.LoadExampleList());
+    ASSERT_TRUE(window.OpenExample(3)); // the sour cream, subgroups of 3
+    window.Compute();
+    ASSERT_TRUE(window.Document().IsComputed());
+    ASSERT_GE(view.keys.size(), 2);
+    EXPECT_TRUE(view.keys.last().startsWith(QStringLiteral("Обчислення виконано!")));
+
+    auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    ASSERT_NE(pages, nullptr);
+    const qsizetype before = view.keys.size();
+    pages->setCurrentIndex(TMainForm::ChartTabOffset);
+    QTRY_COMPARE(view.keys.size(), before + 1);
+    EXPECT_TRUE(view.keys.last().startsWith(QStringLiteral("Карта середніх. Центр зафіксовано")));
+    // F1 shows it again.
+    window.hints().RepeatLastHint();
+    EXPECT_EQ(view.keys.last(), view.keys[before]);
+    window.Document().ClearChanged();
 }
