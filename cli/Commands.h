@@ -9,3 +9,4 @@ int RunResave(const QStringList& args);
 int RunAnalyse(const QStringList& args);
 int RunChart(const QStringList& args);
 int RunReport(const QStringList& args);
+int RunExamples(const QStringList& args); // the example documents the program offers

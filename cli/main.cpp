@@ -24,7 +24,8 @@ int usage()
                            "  meridan-cli chart FILE --slot S -o OUT.png [--scroll F] [--first A --last B] "
                            "[--locale NAME]\n"
                            "  meridan-cli report FILE -o OUT.pdf [--html OUT.html] [--rtf OUT.rtf] [--no-data] "
-                           "[--charts 0,2,...] [--range A-B] [--brief]\n";
+                           "[--charts 0,2,...] [--range A-B] [--brief]\n"
+                           "  meridan-cli examples\n";
     return 2;
 }
 
@@ -51,5 +52,7 @@ int main(int argc, char** argv)
         return RunChart(args);
     if (command == QLatin1String("report"))
         return RunReport(args);
+    if (command == QLatin1String("examples"))
+        return RunExamples(args);
     return usage();
 }

@@ -419,7 +419,7 @@ void GroupHandlingBox::RadioGroup1Click(int itemIndex)
 {
     if (!handlersActive())
         return;
-    m_hints.ShowHint(QStringLiteral("Відхилення"));
+    m_hints.ShowExampleHint(QStringLiteral("Відхилення"));
     refreshAfterEdit(::RadioGroup1Click(m_document, m_slot, itemIndex));
 }
 

@@ -3,12 +3,15 @@
 #include "document/DocumentFile.h"
 #include "document/GridScrolling.h"
 #include "document/NewDocument.h"
+#include "document/ProgramFiles.h"
 #include "document/TableGridModel.h"
 #include "paint/ChartPage.h"
 #include "statistics/ComputeDriver.h"
+#include "ui/About.h"
 #include "ui/BusyCursor.h"
 #include "ui/ChartPageView.h"
 #include "ui/DataGridView.h"
+#include "ui/FormChoise.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
 #include "ui/MessageBoxMessenger.h"
@@ -99,9 +102,18 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_hints = new Hints(this);
     setObjectName(QStringLiteral("MainForm"));
 
-    m_programFolder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    // The folder of the delivered files: beside the program, or share/meridan when installed.
+    m_programFolder = DataFolderFor(QCoreApplication::applicationDirPath()) + QLatin1Char('/');
+    m_hints->SetFolder(m_programFolder);
     m_laboratory = ReadLaboratoryNames(LaboratoryDefaultsFile(m_programFolder));
     m_newDialog = new TfmTempNew(this);
+    m_aboutBox = new TAboutBox(this);
+    m_choiseForm = new TChoiseForm(m_hints, this);
+    m_chooseExample = [this] { return m_choiseForm->Choose(); };
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            m_helpDue = true;
+    });
     m_chooseNewKind = [this] { return m_newDialog->Execute(); };
     m_chooseOpenFile = [this] {
         QFileDialog dialog(this, QStringLiteral("Завантажити"), m_programFolder,
@@ -778,18 +790,33 @@ void TMainForm::ExamplesClick()
 {
     if (!MaySafelyDiscard())
         return;
-    // The example chooser and loading hook in here.
+    const int entry = m_chooseExample();
+    if (entry >= 0)
+        OpenExample(entry);
+}
+
+bool TMainForm::OpenExample(int entry)
+{
+    // Only an example's own load shows its opening hint: a document of the analyst's is not the
+    // example the hint describes.
+    const bool ok = m_hints->RunExample(entry, [this](const QString& path) { return OpenDocument(path); });
+    if (ok) {
+        updateGroupBoxVisibility();
+        m_hints->ShowExampleHint(QStringLiteral("Початок"));
+    }
+    return ok;
 }
 
 void TMainForm::MHintsClick()
 {
-    // The hint command hooks in here.
+    // The action has already flipped its check mark; the hint shows only while hints were on.
+    m_hints->ShowHint(QStringLiteral("Виводити повідомлення"));
     m_hints->SetHintsEnabled(m_hintsSwitch->isChecked());
 }
 
 void TMainForm::AboutClick()
 {
-    // The About window hooks in here.
+    m_aboutBox->exec();
 }
 
 void TMainForm::N1Click()
@@ -934,6 +961,16 @@ void TMainForm::showEvent(QShowEvent* event)
         QRect frame = frameGeometry();
         frame.moveCenter(available.center());
         move(frame.topLeft());
+    }
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Not again when one of the program's own windows (a hint included) closes over this one.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_helpDue) {
+        m_helpDue = false;
+        m_hints->ShowHint(QStringLiteral("Help"));
     }
 }
 

@@ -13,6 +13,8 @@ class ChartPageView;
 class DataGridView;
 class GroupHandlingBox;
 class Hints;
+class TAboutBox;
+class TChoiseForm;
 class HeaderBandModel;
 class QAction;
 class QCheckBox;
@@ -68,6 +70,11 @@ public:
     void SetNewKindChooser(std::function<int()> chooser) { m_chooseNewKind = std::move(chooser); }
     void SetOpenFileChooser(std::function<QString()> chooser) { m_chooseOpenFile = std::move(chooser); }
     void SetSaveFileChooser(std::function<QString()> chooser) { m_chooseSaveFile = std::move(chooser); }
+    // The example chooser's answer: the entry chosen, -1 when cancelled.
+    void SetExampleChooser(std::function<int()> chooser) { m_chooseExample = std::move(chooser); }
+    // The example command once an entry is chosen: loads line entry of the example list; the
+    // example's "Початок" hint follows a successful load.
+    bool OpenExample(int entry);
 
     // Chart pages, for the commands of other windows and for tests.
     ChartPageView* ChartView(int slot) const { return m_chartViews[size_t(slot)]; }
@@ -96,6 +103,7 @@ public Q_SLOTS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -126,6 +134,11 @@ private:
 
     void pageControl1Change(int index);
     void unitsChange(const QString& text);
+
+    TAboutBox* m_aboutBox = nullptr;
+    TChoiseForm* m_choiseForm = nullptr;
+    std::function<int()> m_chooseExample;
+    bool m_helpDue = true; // "Help" on the first activation and on each return from another program
 
     std::unique_ptr<Messenger> m_ownMessenger;
     Messenger* m_messenger;

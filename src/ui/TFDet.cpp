@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
+#include <utility>
 
 // The rows of one details grid: row 0 of the presentation is the header, the rest the criteria.
 class DetailsGridModel : public QAbstractTableModel {
@@ -152,8 +153,11 @@ void TFDet::ShowDetails(CriteriaFamily family, const QString& pageCaption, int p
 
 bool TFDet::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate && !m_hintKey.isEmpty())
-        m_hints.ShowHint(m_hintKey);
+    // Once per showing, from the current example's hint file: not again when the hint closes over it.
+    if (event->type() == QEvent::Show)
+        m_hintDue = true;
+    if (event->type() == QEvent::WindowActivate && std::exchange(m_hintDue, false) && !m_hintKey.isEmpty())
+        m_hints.ShowExampleHint(m_hintKey);
     return QDialog::event(event);
 }
 

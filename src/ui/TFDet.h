@@ -42,4 +42,5 @@ private:
     QTableView* m_isoGrid = nullptr;
     QPushButton* m_closeButton = nullptr; // Button1
     QString m_hintKey;
+    bool m_hintDue = false; // the hint once per showing
 };
