@@ -8,3 +8,5 @@ int RunInfo(const QStringList& args);
 int RunResave(const QStringList& args);
 int RunAnalyse(const QStringList& args);
 int RunChart(const QStringList& args);
+int RunImport(const QStringList& args);
+int RunExport(const QStringList& args);

@@ -22,7 +22,10 @@ int usage()
                            "  meridan-cli resave IN OUT\n"
                            "  meridan-cli analyse FILE [--json]\n"
                            "  meridan-cli chart FILE --slot S -o OUT.png [--scroll F] [--first A --last B] "
-                           "[--locale NAME]\n";
+                           "[--locale NAME]\n"
+                           "  meridan-cli import IN -o OUT.mrd [--sheet NAME|N] [--values C1[-C2]] [--date-column C] "
+                           "[--group-column C] [--header] [--delimiter D] [--decimal-comma] [--encoding utf-8|cp1251]\n"
+                           "  meridan-cli export FILE -o OUT.csv|OUT.xlsx\n";
     return 2;
 }
 
@@ -47,5 +50,9 @@ int main(int argc, char** argv)
         return RunAnalyse(args);
     if (command == QLatin1String("chart"))
         return RunChart(args);
+    if (command == QLatin1String("import"))
+        return RunImport(args);
+    if (command == QLatin1String("export"))
+        return RunExport(args);
     return usage();
 }
