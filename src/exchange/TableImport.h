@@ -1,7 +1,7 @@
 #pragma once
 
-#include "exchange/DelimitedText.h"
-#include "exchange/SourceTable.h"
+#include "document/DelimitedText.h"
+#include "document/SourceTable.h"
 
 #include <QString>
 #include <QStringList>

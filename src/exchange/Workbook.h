@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/SourceTable.h"
+#include "document/SourceTable.h"
 
 #include <QString>
 #include <QStringList>

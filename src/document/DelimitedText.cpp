@@ -1,4 +1,4 @@
-#include "exchange/DelimitedText.h"
+#include "document/DelimitedText.h"
 
 #include "document/Numbers.h"
 
@@ -73,7 +73,7 @@ QString DecodeText(const QByteArray& bytes, std::optional<TextEncoding> forced, 
     return text;
 }
 
-SourceTable ParseDelimited(QStringView text, QChar delimiter, int maxRows)
+SourceTable ParseDelimited(QStringView text, QChar delimiter, int maxRows, bool keepBlankRows)
 {
     SourceTable table;
     const QChar* const begin = text.data();
@@ -136,7 +136,7 @@ SourceTable ParseDelimited(QStringView text, QChar delimiter, int maxRows)
             }
             break;
         }
-        table.FinishRow();
+        table.FinishRow(keepBlankRows);
         if (p < end) {
             if (*p == u'\r' && p + 1 < end && p[1] == u'\n')
                 ++p;

@@ -1,4 +1,4 @@
-#include "exchange/SourceTable.h"
+#include "document/SourceTable.h"
 
 #include "document/Numbers.h"
 
@@ -17,12 +17,16 @@ void SourceTable::AddCell(QStringView text)
     m_cells.set(cell, text);
 }
 
-void SourceTable::FinishRow()
+void SourceTable::FinishRow(bool keepBlank)
 {
     if (m_rowStart.empty())
         return;
     const int row = RowCount() - 1;
     const int cells = CellCount(row);
+    if (keepBlank) {
+        m_columns = std::max(m_columns, cells);
+        return;
+    }
     for (int c = 0; c < cells; ++c) {
         if (!TrimBlanks(Cell(row, c)).isEmpty()) {
             m_columns = std::max(m_columns, cells);

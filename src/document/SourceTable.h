@@ -26,8 +26,8 @@ public:
 
     void StartRow(int line);
     void AddCell(QStringView text);
-    // Ends the row begun last; a row of blank cells only carries nothing and is dropped.
-    void FinishRow();
+    // Ends the row begun last; a row of blank cells only carries nothing and is dropped unless kept.
+    void FinishRow(bool keepBlank = false);
 
     // A quoted field that was never closed swallowed the rest of the file from this line on; 0: none.
     int UnclosedQuoteLine = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/SourceTable.h"
+#include "document/SourceTable.h"
 
 #include <QByteArray>
 #include <QChar>
@@ -36,8 +36,9 @@ QChar DetectDelimiter(QStringView text);
 
 // RFC 4180 fields: a field that starts with a quote runs to the closing quote, "" inside stands
 // for one quote, and separators and line breaks inside are kept. Records end at CR LF, LF or CR.
-// Blank records are skipped; rows keep their first line number. At most maxRows rows (-1: all).
-SourceTable ParseDelimited(QStringView text, QChar delimiter, int maxRows = -1);
+// Blank records are skipped unless keepBlankRows; rows keep their first line number. At most
+// maxRows rows (-1: all).
+SourceTable ParseDelimited(QStringView text, QChar delimiter, int maxRows = -1, bool keepBlankRows = false);
 
 // Comma when more cells read as numbers with a decimal comma than with a decimal point; never
 // when the comma separates the fields.
