@@ -2,6 +2,9 @@
 // Ukrainian locale (comma as decimal separator) and a fixed font.
 #include <QFont>
 #include <QGuiApplication>
+#ifdef MERIDAN_WIDGET_TESTS
+#include <QApplication>
+#endif
 #include <QLocale>
 #include <gtest/gtest.h>
 
@@ -11,7 +14,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_FONT_DPI", "96");
     QLocale::setDefault(QLocale(QLocale::Ukrainian, QLocale::Ukraine));
+#ifdef MERIDAN_WIDGET_TESTS
+    QApplication app(argc, argv); // widget tests need the widgets' application
+#else
     QGuiApplication app(argc, argv);
+#endif
     QGuiApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
