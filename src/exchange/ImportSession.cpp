@@ -80,7 +80,9 @@ void ImportSession::replan()
 
 void ImportSession::SetSheet(int index)
 {
-    m_options.Sheet = QString::number(index + 1);
+    if (index < 0 || index >= m_source.Sheets.size())
+        return;
+    m_options.Sheet = m_source.Sheets[index]; // by name, since a sheet may be called "2"
     reload();
     guessColumns();
     replan();
