@@ -10,3 +10,5 @@ int RunAnalyse(const QStringList& args);
 int RunChart(const QStringList& args);
 int RunReport(const QStringList& args);
 int RunExamples(const QStringList& args); // the example documents the program offers
+int RunImport(const QStringList& args);
+int RunExport(const QStringList& args);

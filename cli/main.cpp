@@ -25,7 +25,11 @@ int usage()
                            "[--locale NAME]\n"
                            "  meridan-cli report FILE -o OUT.pdf [--html OUT.html] [--rtf OUT.rtf] [--no-data] "
                            "[--charts 0,2,...] [--range A-B] [--brief]\n"
-                           "  meridan-cli examples\n";
+                           "  meridan-cli examples\n"
+
+                           "  meridan-cli import IN -o OUT.mrd [--sheet NAME|N] [--values C1[-C2]] [--date-column C] "
+                           "[--group-column C] [--header] [--delimiter D] [--decimal-comma] [--encoding utf-8|cp1251]\n"
+                           "  meridan-cli export FILE -o OUT.csv|OUT.xlsx\n";
     return 2;
 }
 
@@ -54,5 +58,9 @@ int main(int argc, char** argv)
         return RunReport(args);
     if (command == QLatin1String("examples"))
         return RunExamples(args);
+    if (command == QLatin1String("import"))
+        return RunImport(args);
+    if (command == QLatin1String("export"))
+        return RunExport(args);
     return usage();
 }

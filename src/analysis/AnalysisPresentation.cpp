@@ -96,7 +96,8 @@ AnalysisVerdict Verdict(CriteriaFamily family, const ErrorArray& hits)
     return verdict;
 }
 
-std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits)
+// The details rows, with the hits' dates when there are dates to show.
+static std::vector<DetailsRow> detailsRows(CriteriaFamily family, const ErrorArray& hits, const QStringList* pointDates)
 {
     const int count = CriteriaCount(family);
     std::vector<QString> points(static_cast<std::size_t>(count) + 1);
@@ -107,6 +108,11 @@ std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray&
         text += QLatin1Char(' ') + QString::number(hit.FirstPoint);
         if (hit.FirstPoint < hit.LastPoint)
             text += QLatin1Char('-') + QString::number(hit.LastPoint);
+        if (pointDates) {
+            const QString dates = HitDatesText(hit, *pointDates);
+            if (!dates.isEmpty())
+                text += QStringLiteral(" (") + dates + QLatin1Char(')');
+        }
         text += QStringLiteral(" ,");
     }
 
@@ -125,6 +131,30 @@ std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray&
     return rows;
 }
 
+std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits)
+{
+    return detailsRows(family, hits, nullptr);
+}
+
+std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates)
+{
+    return detailsRows(family, hits, &pointDates);
+}
+
+QString HitDatesText(const TCriterionHit& hit, const QStringList& pointDates)
+{
+    auto dateOf = [&](int point) {
+        return point >= 1 && point <= pointDates.size() ? pointDates[point - 1].trimmed() : QString();
+    };
+    const QString first = dateOf(hit.FirstPoint);
+    const QString last = dateOf(hit.LastPoint);
+    if (first.isEmpty() && last.isEmpty())
+        return {};
+    if (hit.FirstPoint == hit.LastPoint || first == last)
+        return first.isEmpty() ? last : first;
+    return first + QStringLiteral(" – ") + last;
+}
+
 AnalysisDisplay PresentAnalysis(CriteriaFamily family, const ErrorArray& hits)
 {
     AnalysisDisplay display;
@@ -132,6 +162,13 @@ AnalysisDisplay PresentAnalysis(CriteriaFamily family, const ErrorArray& hits)
     display.Sentence = CriteriaSentence(hits);
     display.Verdict = Verdict(family, hits);
     display.Details = DetailsGridRows(family, hits);
+    return display;
+}
+
+AnalysisDisplay PresentAnalysis(CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates)
+{
+    AnalysisDisplay display = PresentAnalysis(family, hits);
+    display.Details = DetailsGridRows(family, hits, pointDates);
     return display;
 }
 

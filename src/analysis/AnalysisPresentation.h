@@ -3,6 +3,7 @@
 #include "analysis/CriterionHit.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -60,6 +61,16 @@ struct DetailsRow {
 // or reads "Не відповідає критерію". Hits of criteria the family does not have are ignored.
 std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits);
 
+// The same with the dates of each hit's first and last point beside its numbers, so the analyst
+// finds the day of the run in the laboratory journal: " 3 (05.01.2024) , 7-9 (09.01.2024 – 11.01.2024) ".
+// pointDates[n - 1] is the date of point n (the document's PointDates); a hit whose points have
+// no date shows its numbers only.
+std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates);
+
+// "05.01.2024", or "05.01.2024 – 07.01.2024" when the first and last point differ in date; empty
+// when neither has one.
+QString HitDatesText(const TCriterionHit& hit, const QStringList& pointDates);
+
 inline std::vector<DetailsRow> WestgardDetailsRows(const ErrorArray& hits)
 {
     return DetailsGridRows(CriteriaFamily::Westgard, hits);
@@ -78,6 +89,8 @@ struct AnalysisDisplay {
 };
 
 AnalysisDisplay PresentAnalysis(CriteriaFamily family, const ErrorArray& hits);
+// With the dates of the hits in the details (see DetailsGridRows).
+AnalysisDisplay PresentAnalysis(CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates);
 
 // Fixed captions of the group box part that shows one analysis.
 QString AnalysisBoxCaption(CriteriaFamily family); // GroupBox1 / GroupBox2

@@ -364,8 +364,8 @@ void GroupHandlingBox::fillResults()
     if (selected < 0 || size_t(selected) >= m_document.Groups().size())
         return;
     const TSlotHits& hits = m_document.Groups()[size_t(selected)].Hits[size_t(m_slot)];
-    const AnalysisDisplay westgard = PresentAnalysis(CriteriaFamily::Westgard, hits.Westgard);
-    const AnalysisDisplay iso = PresentAnalysis(CriteriaFamily::Iso, hits.Iso);
+    const AnalysisDisplay westgard = PresentAnalysis(CriteriaFamily::Westgard, hits.Westgard, m_document.PointDates());
+    const AnalysisDisplay iso = PresentAnalysis(CriteriaFamily::Iso, hits.Iso, m_document.PointDates());
     m_details->SetResults(westgard.Details, iso.Details);
     m_label1->setText(westgard.Sentence);
     setVerdict(m_label15, westgard.Verdict);

@@ -4,7 +4,9 @@
 #include "document/GridScrolling.h"
 #include "document/NewDocument.h"
 #include "document/ProgramFiles.h"
+#include "document/TableClipboard.h"
 #include "document/TableGridModel.h"
+#include "exchange/TableExport.h"
 #include "paint/ChartPage.h"
 #include "statistics/ComputeDriver.h"
 #include "ui/About.h"
@@ -14,15 +16,18 @@
 #include "ui/FormChoise.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
+#include "ui/ImportDialog.h"
 #include "ui/MessageBoxMessenger.h"
 #include "ui/TfmTempNew.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -204,6 +209,9 @@ void TMainForm::buildMenus()
     m_save = item(m_fileMenu, "MSave", QStringLiteral("Зберегти"), QKeySequence(Qt::CTRL | Qt::Key_S));
     m_saveAs = item(m_fileMenu, "MSaveAs", QStringLiteral("Зберегти як..."));
     m_fileMenu->addSeparator();
+    m_importData = item(m_fileMenu, "ImportData", QStringLiteral("Імпорт даних..."));
+    m_exportTable = item(m_fileMenu, "ExportTable", QStringLiteral("Експорт таблиці..."));
+    m_fileMenu->addSeparator();
     m_printReport = item(m_fileMenu, "N7", QStringLiteral("Роздрукувати звіт"), QKeySequence(Qt::CTRL | Qt::Key_P));
     m_fileMenu->addSeparator();
     m_exit = item(m_fileMenu, "MExit", QStringLiteral("Вихід"));
@@ -250,6 +258,8 @@ void TMainForm::buildMenus()
     connect(m_load, &QAction::triggered, this, &TMainForm::MLoadClick);
     connect(m_save, &QAction::triggered, this, &TMainForm::MSaveClick);
     connect(m_saveAs, &QAction::triggered, this, &TMainForm::MSaveAsClick);
+    connect(m_importData, &QAction::triggered, this, &TMainForm::ImportClick);
+    connect(m_exportTable, &QAction::triggered, this, &TMainForm::ExportClick);
     connect(m_printReport, &QAction::triggered, this, &TMainForm::PrintReportClick);
     connect(m_exit, &QAction::triggered, this, &TMainForm::MExitClick);
     connect(m_examples, &QAction::triggered, this, &TMainForm::ExamplesClick);
@@ -370,6 +380,22 @@ void TMainForm::buildDataPage(QWidget* page)
     }
     for (DataGridView* grid : { m_grid3, m_grid1, m_grid4 })
         connect(grid, &DataGridView::topRowChanged, this, [this, grid](int row) { gridTopRowChanged(grid, row); });
+    // Ctrl+C and Ctrl+V as in a spreadsheet; an open cell editor keeps them for its own text.
+    for (DataGridView* grid : { m_grid3, m_grid1, m_grid4 }) {
+        auto* copy = new QAction(grid);
+        copy->setShortcut(QKeySequence::Copy);
+        copy->setShortcutContext(Qt::WidgetShortcut);
+        connect(copy, &QAction::triggered, this, [this, grid] { CopyGridSelection(grid); });
+        grid->addAction(copy);
+        if (grid == m_grid4)
+            continue;
+        auto* paste = new QAction(grid);
+        paste->setShortcut(QKeySequence::Paste);
+        paste->setShortcutContext(Qt::WidgetShortcut);
+        connect(paste, &QAction::triggered, this,
+            [this, grid] { PasteIntoGrid(grid, QGuiApplication::clipboard()->text()); });
+        grid->addAction(paste);
+    }
     // The value grid scrolls sideways on its own; the header band follows it only in its width.
 
     m_scrollBar2 = new QScrollBar(Qt::Vertical, m_dataPanel);
@@ -447,6 +473,7 @@ void TMainForm::showViewState()
     const bool documentCommands = doc.DocumentCommandsEnabled();
     m_save->setEnabled(documentCommands);
     m_saveAs->setEnabled(documentCommands);
+    m_exportTable->setEnabled(documentCommands);
     m_chartsMenu->menuAction()->setEnabled(documentCommands);
     m_compute->setEnabled(documentCommands);
     m_printReport->setEnabled(doc.PrintReportEnabled());
@@ -774,6 +801,78 @@ bool TMainForm::MaySafelyDiscard()
         break;
     }
     return false;
+}
+
+void TMainForm::ImportClick()
+{
+    const QString fileName = m_chooseImportFile
+        ? m_chooseImportFile()
+        : QFileDialog::getOpenFileName(this, QStringLiteral("Імпорт даних"), QString(), ImportFileFilter());
+    if (fileName.isEmpty())
+        return;
+    endGridEditing();
+    if (RunImportDialog(this, fileName, *m_document, *m_messenger, [this] { return MaySafelyDiscard(); }))
+        DocumentReplaced();
+}
+
+void TMainForm::ExportClick()
+{
+    if (!m_document->HasDocument())
+        return;
+    QString fileName;
+    if (m_chooseExportFile) {
+        fileName = m_chooseExportFile();
+    } else {
+        QString filter;
+        fileName = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Експорт таблиці"), QString(), ExportFileFilter(), &filter);
+        if (!fileName.isEmpty() && QFileInfo(fileName).suffix().isEmpty())
+            fileName += filter.contains(QLatin1String("xlsx")) ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
+    }
+    if (!fileName.isEmpty())
+        ExportTableTo(fileName);
+}
+
+bool TMainForm::ExportTableTo(const QString& fileName)
+{
+    endGridEditing();
+    if (!m_document->IsComputed() && m_document->PointCount() > 0)
+        Compute(); // a refused compute says why; the table then goes out without statistics
+    const BusyCursor busy;
+    return ExportTable(*m_document, fileName);
+}
+
+void TMainForm::CopyGridSelection(DataGridView* grid)
+{
+    QModelIndexList cells = grid->selectionModel()->selectedIndexes();
+    if (cells.isEmpty() && grid->currentIndex().isValid())
+        cells.append(grid->currentIndex());
+    if (cells.isEmpty())
+        return;
+    int top = cells.front().row(), bottom = top, left = cells.front().column(), right = left;
+    for (const QModelIndex& cell : cells) {
+        top = std::min(top, cell.row());
+        bottom = std::max(bottom, cell.row());
+        left = std::min(left, cell.column());
+        right = std::max(right, cell.column());
+    }
+    const int offset = grid == m_grid3 ? TableColumns::Label
+        : grid == m_grid1              ? TableColumns::FirstValue
+                                       : TableColumns::FirstResult(*m_document);
+    QGuiApplication::clipboard()->setText(CopyCells(*m_document, top + 1, bottom + 1, offset + left, offset + right));
+}
+
+bool TMainForm::PasteIntoGrid(DataGridView* grid, const QString& text)
+{
+    if (!m_document->HasDocument() || grid == m_grid4)
+        return false;
+    const QModelIndex current = grid->currentIndex();
+    const int row = current.isValid() ? current.row() + 1 : 1;
+    const int column = (grid == m_grid3 ? TableColumns::Label : TableColumns::FirstValue)
+        + (current.isValid() ? current.column() : 0);
+    endGridEditing();
+    const BusyCursor busy;
+    return PasteCells(*m_document, row, column, text);
 }
 
 void TMainForm::PrintReportClick()

@@ -75,6 +75,14 @@ public:
     // The example command once an entry is chosen: loads line entry of the example list; the
     // example's "Початок" hint follows a successful load.
     bool OpenExample(int entry);
+    void SetImportFileChooser(std::function<QString()> chooser) { m_chooseImportFile = std::move(chooser); }
+    void SetExportFileChooser(std::function<QString()> chooser) { m_chooseExportFile = std::move(chooser); }
+
+    // Data in and out: the table written as CSV or XLSX (computed first, for the statistics
+    // columns); the selected cells of a data grid to the clipboard; a block pasted from the current cell.
+    bool ExportTableTo(const QString& fileName);
+    void CopyGridSelection(DataGridView* grid);
+    bool PasteIntoGrid(DataGridView* grid, const QString& text);
 
     // Chart pages, for the commands of other windows and for tests.
     ChartPageView* ChartView(int slot) const { return m_chartViews[size_t(slot)]; }
@@ -99,6 +107,8 @@ public Q_SLOTS:
     void AboutClick(); // N3: filled by the About window
     void ChartChoiceClick(int item); // N11 .. N61
     void N13Click();
+    void ImportClick(); // "Імпорт даних..."
+    void ExportClick(); // "Експорт таблиці..."
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -193,6 +203,10 @@ private:
     QAction* m_load = nullptr; // MLoad
     QAction* m_save = nullptr; // MSave
     QAction* m_saveAs = nullptr; // MSaveAs
+    QAction* m_importData = nullptr; // "Імпорт даних..."
+    QAction* m_exportTable = nullptr; // "Експорт таблиці..."
+    std::function<QString()> m_chooseImportFile; // empty: the open dialog
+    std::function<QString()> m_chooseExportFile; // empty: the save dialog
     QAction* m_printReport = nullptr; // N7
     QAction* m_exit = nullptr; // MExit
     QAction* m_examples = nullptr; // N2

@@ -146,3 +146,20 @@ TEST(AnalysisPresentation, DetailsWindowLayoutPerFamily)
 }
 
 } // namespace
+
+TEST(AnalysisPresentation, DetailsShowTheDatesOfEachHit)
+{
+    const QStringList dates { "01.02.2024", "02.02.2024", "", "04.02.2024", "04.02.2024" };
+    const ErrorArray hits { { 1, 2, 2 }, { 1, 1, 4 }, { 2, 3, 3 }, { 3, 4, 5 }, { 3, 9, 9 } };
+    const std::vector<DetailsRow> rows = DetailsGridRows(CriteriaFamily::Westgard, hits, dates);
+    EXPECT_EQ(rows[1].Points, " 2 (02.02.2024) , 1-4 (01.02.2024 – 04.02.2024) ");
+    EXPECT_EQ(rows[2].Points, " 3 "); // a point without a date
+    EXPECT_EQ(rows[3].Points, " 4-5 (04.02.2024) , 9 "); // one day; a point past the dates
+    EXPECT_EQ(rows[4].Points, "Не відповідає критерію");
+    // Without dates the grid reads as it always has.
+    EXPECT_EQ(DetailsGridRows(CriteriaFamily::Westgard, hits, {})[1].Points,
+        DetailsGridRows(CriteriaFamily::Westgard, hits)[1].Points);
+    EXPECT_EQ(PresentAnalysis(CriteriaFamily::Iso, { { 1, 1, 2 } }, dates).Details[1].Points,
+        " 1-2 (01.02.2024 – 02.02.2024) ");
+    EXPECT_EQ(HitDatesText({ 1, 0, 0 }, dates), "");
+}

@@ -1,0 +1,195 @@
+#include "document/TableClipboard.h"
+
+#include "document/DelimitedText.h"
+#include "document/MeasurementDocument.h"
+#include "document/Messenger.h"
+#include "document/Numbers.h"
+
+#include <QLocale>
+#include <algorithm>
+
+namespace {
+
+void appendClipboardCell(QString& out, QStringView text)
+{
+    const bool quote = text.contains(u'\t') || text.contains(u'\n') || text.contains(u'\r') || text.contains(u'"');
+    if (!quote) {
+        out += text;
+        return;
+    }
+    out += u'"';
+    for (const QChar c : text) {
+        if (c == u'"')
+            out += u'"';
+        out += c;
+    }
+    out += u'"';
+}
+
+QString copiedValue(QStringView text, QChar point)
+{
+    if (!ParseNumber(text))
+        return text.toString();
+    QString number = TrimBlanks(text).toString();
+    for (QChar& c : number) {
+        if (c == u',' || c == u'.')
+            c = point;
+    }
+    return number;
+}
+
+// A block row that repeats a separator row of the grids: separator lines and blanks only.
+bool separatorBlockRow(const SourceTable& block, int row)
+{
+    bool line = false;
+    for (int c = 0; c < block.CellCount(row); ++c) {
+        const QStringView cell = TrimBlanks(block.Cell(row, c));
+        if (cell == MeasurementDocument::SeparatorLine())
+            line = true;
+        else if (!cell.isEmpty() && !cell.startsWith(u"Розділювач №"))
+            return false;
+    }
+    return line;
+}
+
+} // namespace
+
+int TableColumns::FirstResult(const MeasurementDocument& doc) { return FirstValue + doc.ValueColumnCount(); }
+int TableColumns::Count(const MeasurementDocument& doc) { return FirstResult(doc) + doc.ResultColumnCount(); }
+
+QString CopyCells(const MeasurementDocument& doc, int firstRow, int lastRow, int firstColumn, int lastColumn)
+{
+    firstRow = std::max(firstRow, 1);
+    lastRow = std::min(lastRow, doc.RowCount() - 1);
+    firstColumn = std::max(firstColumn, 0);
+    lastColumn = std::min(lastColumn, TableColumns::Count(doc) - 1);
+    const QChar point = QLocale().decimalPoint().front();
+    const int firstResult = TableColumns::FirstResult(doc);
+    QString out;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        for (int column = firstColumn; column <= lastColumn; ++column) {
+            if (column > firstColumn)
+                out += u'\t';
+            if (column == TableColumns::Label)
+                appendClipboardCell(out, doc.LabelText(row));
+            else if (column == TableColumns::Date)
+                appendClipboardCell(out, doc.DateText(row));
+            else if (column < firstResult)
+                appendClipboardCell(out, copiedValue(doc.ValueText(row, column - TableColumns::FirstValue), point));
+            else
+                appendClipboardCell(out, doc.ResultText(row, column - firstResult));
+        }
+        out += u'\n';
+    }
+    return out;
+}
+
+void AppendPointsForPaste(MeasurementDocument& doc, int n)
+{
+    if (n <= 0)
+        return;
+    doc.InvalidateResults();
+    // Lay the table out anew one size larger and put the texts back.
+    const int rows = doc.TableRowCount();
+    const int columns = doc.ValueColumnCount();
+    std::vector<QString> dates;
+    std::vector<QString> values;
+    dates.reserve(size_t(rows));
+    values.reserve(size_t(rows) * size_t(columns));
+    for (int row = 1; row <= rows; ++row) {
+        dates.push_back(doc.DateText(row));
+        for (int c = 0; c < columns; ++c)
+            values.push_back(doc.ValueText(row, c).toString());
+    }
+    std::vector<bool> flags = doc.SeparatorFlags();
+    flags.insert(flags.end() - 1, size_t(n), false);
+    const int groups = std::max(1, doc.GroupCount());
+    doc.SetPointCount(doc.PointCount() + n);
+    doc.SetSeparatorFlags(std::move(flags));
+    doc.StoreGroupCount(groups);
+    doc.SetMode(doc.IndividualMode());
+    doc.SetGroupCount(groups);
+    for (int row = 1; row <= rows; ++row) {
+        doc.SetDateText(row, dates[size_t(row - 1)]);
+        for (int c = 0; c < columns; ++c)
+            doc.SetValueText(row, c, values[size_t(row - 1) * size_t(columns) + size_t(c)]);
+    }
+    doc.MarkChanged();
+}
+
+bool PasteCells(MeasurementDocument& doc, int row, int column, const QString& text)
+{
+    QStringView trimmed(text);
+    while (!trimmed.isEmpty() && (trimmed.back() == u'\n' || trimmed.back() == u'\r'))
+        trimmed.chop(1);
+    if (trimmed.isEmpty())
+        return false;
+    const QChar delimiter = trimmed.contains(u'\t') ? QChar(u'\t') : trimmed.contains(u';') ? QChar(u';') : QChar(u'\t');
+    const SourceTable block = ParseDelimited(trimmed, delimiter, -1, true);
+
+    column = std::max(column, int(TableColumns::Date));
+    const int lastValue = TableColumns::FirstResult(doc) - 1;
+    const int room = lastValue - column + 1;
+    if (column > lastValue || block.ColumnCount() > room) {
+        doc.messenger().ShowMessage(
+            QStringLiteral("Блок із буфера обміну має стовпців: %1, а від вибраної клітинки до останнього стовпця "
+                           "значень їх лише %2. Нічого не вставлено.")
+                .arg(block.ColumnCount())
+                .arg(std::max(room, 0)));
+        return false;
+    }
+
+    std::vector<int> blockRows;
+    blockRows.reserve(size_t(block.RowCount()));
+    for (int r = 0; r < block.RowCount(); ++r) {
+        if (!separatorBlockRow(block, r))
+            blockRows.push_back(r);
+    }
+    if (blockRows.empty())
+        return false;
+
+    // The point rows from `row` on, in the editing state's rows (the closing row is no point).
+    const int tableRows = doc.TableRowCount();
+    const std::vector<bool>& flags = doc.SeparatorFlags();
+    row = std::max(row, 1);
+    int available = 0;
+    for (int r = row; r <= tableRows; ++r)
+        available += !flags[size_t(r - 1)];
+    int pasted = int(blockRows.size());
+    if (pasted > available) {
+        const int missing = pasted - available;
+        const bool append = doc.messenger().AskYesNo(
+            QStringLiteral("Блок із буфера обміну має рядків: %1, а від вибраного рядка до кінця таблиці точок лише "
+                           "%2. Додати %3 нових точок у кінець таблиці?\n(Ні — вставити лише ті рядки, що "
+                           "вміщуються.)")
+                .arg(pasted)
+                .arg(available)
+                .arg(missing));
+        if (append)
+            AppendPointsForPaste(doc, missing);
+        else
+            pasted = available;
+    }
+    if (pasted == 0)
+        return false;
+
+    doc.InvalidateResults();
+    int target = row;
+    for (int i = 0; i < pasted; ++i) {
+        while (doc.SeparatorFlags()[size_t(target - 1)])
+            ++target;
+        const int source = blockRows[size_t(i)];
+        for (int c = 0; c < block.ColumnCount(); ++c) {
+            const int to = column + c;
+            const QString cell = TrimBlanks(block.Cell(source, c)).toString();
+            if (to == TableColumns::Date)
+                doc.SetDateText(target, cell);
+            else
+                doc.SetValueText(target, to - TableColumns::FirstValue, cell);
+        }
+        ++target;
+    }
+    doc.MarkChanged();
+    Q_EMIT doc.cellsChanged();
+    return true;
+}
