@@ -3,6 +3,7 @@
 
 #include "document/DocumentFile.h"
 #include "document/MeasurementDocument.h"
+#include "document/ProgramFiles.h"
 #include "paint/ChartPage.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
@@ -163,13 +164,13 @@ int RunReport(const QStringList& args)
         return Usage(why);
     if (const std::optional<QString> message = CheckRanges(doc, request))
         return Failure(*message);
-    const QString templates = ReportTemplateFolder(QCoreApplication::applicationDirPath());
+    const QString templates = ReportTemplateFolder(ProgramDataFolder());
     if (const std::optional<QString> message = MissingTemplateMessage(templates))
         return Failure(*message);
 
     rpt::ReportEngine engine;
     ReportAssembler assembler(doc, engine, templates);
-    assembler.SetLaboratoryNames(ReadLaboratoryNames(templates));
+    assembler.SetLaboratoryNames(ReadLaboratoryNames(LaboratoryDefaultsFile(ProgramDataFolder())));
     if (assembler.Assemble(request) != ReportAssembler::Outcome::Done)
         return 1; // the messenger has said why
 
