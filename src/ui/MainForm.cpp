@@ -687,7 +687,11 @@ void TMainForm::NewDocument(int kind)
     if (kind != 1 && kind != 2)
         return;
     endGridEditing();
+    for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+        model->BeginBulkChange();
     CreateNewDocument(*m_document, kind == 1);
+    for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+        model->EndBulkChange();
     DocumentReplaced();
 }
 
@@ -706,7 +710,11 @@ bool TMainForm::OpenDocument(const QString& fileName)
     bool ok = false;
     {
         const BusyCursor busy;
+        for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+            model->BeginBulkChange();
         ok = LoadDocument(*m_document, fileName);
+        for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+            model->EndBulkChange();
     }
     if (m_document->HasDocument())
         DocumentReplaced();

@@ -405,3 +405,40 @@ TEST(MainForm, NewDocumentIsAnEmptyTableOfItsKind)
     EXPECT_TRUE(Find<QTabWidget>(window, "PageControl1")->isVisibleTo(&window));
     EXPECT_EQ(Find<QTabWidget>(window, "PageControl1")->currentIndex(), TMainForm::HeaderTab);
 }
+
+TEST(MainForm, CellEditorCommitsIntoTheDocument)
+{
+    RecordingMessenger messenger;
+    TMainForm window(&messenger);
+    BuildDocument(window.Document(), 0, Groups({ 5, 5 }));
+    window.DocumentReplaced();
+    window.show();
+    Find<QTabWidget>(window, "PageControl1")->setCurrentIndex(TMainForm::DataTab);
+    window.Compute();
+    ASSERT_TRUE(window.Document().IsComputed());
+    auto* grid = Find<DataGridView>(window, "StringGrid3");
+    const QModelIndex date = grid->model()->index(1, 1);
+    grid->setCurrentIndex(date);
+    grid->edit(date);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(date));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("07.07.2027"));
+    grid->EndEditing(); // as Enter would: the edit drops the results while the editor closes
+    EXPECT_EQ(window.Document().DateText(2), QStringLiteral("07.07.2027"));
+    EXPECT_FALSE(window.Document().IsComputed());
+    EXPECT_EQ(grid->indexWidget(date), nullptr);
+
+    // F5 ends an open edit before it computes.
+    const QModelIndex value = Find<DataGridView>(window, "StringGrid1")->model()->index(2, 0);
+    auto* values = Find<DataGridView>(window, "StringGrid1");
+    values->setCurrentIndex(value);
+    values->edit(value);
+    auto* valueEditor = qobject_cast<QLineEdit*>(values->indexWidget(value));
+    ASSERT_NE(valueEditor, nullptr);
+    valueEditor->setText(QStringLiteral("11,5"));
+    window.Compute();
+    EXPECT_TRUE(window.Document().IsComputed());
+    EXPECT_EQ(window.Document().ValueText(3, 0).toString(), QStringLiteral("11,5"));
+    EXPECT_EQ(window.Document().PointDates().value(1), QStringLiteral("07.07.2027"));
+    window.Document().ClearChanged();
+}
