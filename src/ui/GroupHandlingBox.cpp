@@ -168,6 +168,13 @@ void GroupHandlingBox::resizeEvent(QResizeEvent* event)
     arrange();
 }
 
+void GroupHandlingBox::changeEvent(QEvent* event)
+{
+    QGroupBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        arrange(); // the captions' widths changed
+}
+
 void GroupHandlingBox::arrange()
 {
     int captionWidth = m_sigmaCheckBox->sizeHint().width();

@@ -57,6 +57,7 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override; // the columns follow the size the window gives
+    void changeEvent(QEvent* event) override;
 
 private:
     void arrange();
