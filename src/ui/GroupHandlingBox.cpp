@@ -172,7 +172,7 @@ void GroupHandlingBox::changeEvent(QEvent* event)
 {
     QGroupBox::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        arrange(); // the captions' widths changed
+        QTimer::singleShot(0, this, &GroupHandlingBox::arrange); // once the children have the new font too
 }
 
 void GroupHandlingBox::arrange()
