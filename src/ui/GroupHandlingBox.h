@@ -56,8 +56,12 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override; // the columns follow the size the window gives
+    void changeEvent(QEvent* event) override;
 
 private:
+    void arrange();
+    int unitWidth() const; // of the unit labels, for the document's units
     bool handlersActive() const;
     void fillGroupList();
     void fillSettings();
@@ -74,6 +78,7 @@ private:
     bool m_filling = false; // the program fills the box: handlers stay quiet
     bool m_submitting = false; // a message box of a submitted edit takes the focus
     QStringList m_shownGroups; // what ComboBox1 holds
+    int m_unitWidth = 0;
 
     QLabel* m_groupLabel = nullptr;
     QComboBox* m_comboBox1 = nullptr;

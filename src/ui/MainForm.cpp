@@ -12,6 +12,7 @@
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
 #include "ui/MessageBoxMessenger.h"
+#include "ui/ScreenCentre.h"
 #include "ui/TfmTempNew.h"
 
 #include <QApplication>
@@ -27,7 +28,6 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
@@ -937,12 +937,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous() && screen()) {
-        const QRect available = screen()->availableGeometry();
-        QRect frame = frameGeometry();
-        frame.moveCenter(available.center());
-        move(frame.topLeft());
-    }
+    if (!event->spontaneous())
+        CentreOnScreen(*this);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

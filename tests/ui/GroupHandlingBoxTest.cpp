@@ -127,7 +127,7 @@ TEST(GroupHandlingBox, SubgroupPagesShowTheirSettingsAndControls)
         EXPECT_EQ(radio->isVisible(), c.radio);
         if (c.sigma) {
             EXPECT_EQ(sigmaEdit2->y(), c.sigmaEdit ? 108 : 96);
-            EXPECT_EQ(label5->y() - sigmaEdit2->y(), 3);
+            EXPECT_EQ(label5->geometry().center().y(), sigmaEdit2->geometry().center().y());
             EXPECT_EQ(sigmaEdit->text(), FormatFixed(g.SigmaSetting.Value, f.doc.DisplayPrecision()));
             EXPECT_EQ(sigmaEdit2->text(), FormatFixed(SigmaPercent(g), f.doc.DisplayPrecision()));
             EXPECT_EQ(label4->text(), mm);
@@ -204,6 +204,10 @@ TEST(GroupHandlingBox, IndividualValuesShowBothSlotsWithTheDeviation)
     EXPECT_EQ(f.Child<QLineEdit>("MiddleEdit")->text(), FormatFixed(11, 1));
     EXPECT_FALSE(f.Child<QGroupBox>("RadioGroup1")->isVisible());
     EXPECT_EQ(f.Child<QComboBox>("ComboBox1")->count(), 2);
+    // The units follow the header field at once.
+    f.doc.SetUnits(QStringLiteral(" мг/дм3 "));
+    EXPECT_EQ(f.Child<QLabel>("Label3")->text(), QStringLiteral("мг/дм3"));
+    EXPECT_EQ(f.Child<QLabel>("Label4")->text(), QStringLiteral("мг/дм3"));
     SaveSnapshot(*f.box, QStringLiteral("GroupHandlingBox-individual"));
 }
 
@@ -382,4 +386,24 @@ TEST(GroupHandlingBox, DetailsButtonsOpenTheDetailsWindow)
     EXPECT_FALSE(seen.westgardShown);
     EXPECT_TRUE(seen.isoShown);
     EXPECT_EQ(seen.hintKey, QStringLiteral("Детальніше 2 на вкладці 2"));
+}
+
+TEST(GroupHandlingBox, AValueTypedOnOnePageIsTakenWhenThePageChanges)
+{
+    BoxFixture f;
+    LoadComputedExample(f.doc);
+    f.Show();
+    f.box->ShowSlot(2);
+    f.Child<QCheckBox>("MiddleCheckBox")->click();
+    auto* middleEdit = f.Child<QLineEdit>("MiddleEdit");
+    middleEdit->setFocus();
+    middleEdit->selectAll();
+    QTest::keyClicks(middleEdit, QStringLiteral("0,02"));
+    QSignalSpy spy(f.box, &GroupHandlingBox::linesChanged);
+    f.box->ShowSlot(0); // the window shows another chart page; the edit kept the focus
+    EXPECT_EQ(f.doc.Groups()[0].DeviationCentreSetting.Value, 0.02);
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.front().at(0).toInt(), 2);
+    EXPECT_EQ(f.box->Slot(), 0);
+    EXPECT_EQ(middleEdit->text(), FormatFixed(f.doc.Groups()[0].CentreSetting.Value, f.doc.DisplayPrecision()));
 }

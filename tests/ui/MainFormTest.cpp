@@ -442,3 +442,34 @@ TEST(MainForm, CellEditorCommitsIntoTheDocument)
     EXPECT_EQ(window.Document().PointDates().value(1), QStringLiteral("07.07.2027"));
     window.Document().ClearChanged();
 }
+
+TEST(MainForm, GroupBoxEditRedrawsTheCharts)
+{
+    RecordingMessenger messenger;
+    TMainForm window(&messenger);
+    ASSERT_TRUE(window.OpenDocument(Example));
+    window.show();
+    window.Compute();
+    auto* pages = Find<QTabWidget>(window, "PageControl1");
+    pages->setCurrentIndex(TMainForm::ChartTabOffset + SlotCentre);
+    ASSERT_EQ(window.GroupBox()->Slot(), int(SlotCentre));
+    const QImage before = window.ChartView(SlotCentre)->Image().copy();
+    const QImage deviationBefore = window.ChartView(SlotDeviation)->Image().copy();
+
+    Find<QCheckBox>(window, "MiddleCheckBox")->click();
+    auto* middle = Find<QLineEdit>(window, "MiddleEdit");
+    middle->selectAll();
+    QTest::keyClicks(middle, QStringLiteral("74,01"));
+    QTest::keyClick(middle, Qt::Key_Return);
+    EXPECT_NE(window.ChartView(SlotCentre)->Image(), before);
+    EXPECT_EQ(window.Document().Groups()[0].Lines[SlotCentre].Centre, 74.01);
+
+    // A units change redraws the set with the new unit text.
+    pages->setCurrentIndex(TMainForm::HeaderTab);
+    auto* units = Find<QLineEdit>(window, "Edit1");
+    units->selectAll();
+    Type(units, QStringLiteral("мкм"));
+    EXPECT_NE(window.ChartView(SlotDeviation)->Image(), deviationBefore);
+    EXPECT_TRUE(window.Document().IsComputed());
+    window.Document().ClearChanged();
+}

@@ -1,8 +1,8 @@
 // The main window on large documents: open until the table shows, F5 until the chart pages are
 // drawn, one step of the table scroll bar and of a chart scroll bar.
 //
-//   bench_main_window                       the benchmarks (offscreen unless a platform is set)
-//   bench_main_window --open-compute FILE   opens FILE, computes and quits: run it under
+//   bench_ui_main_window                       the benchmarks (offscreen unless a platform is set)
+//   bench_ui_main_window --open-compute FILE   opens FILE, computes and quits: run it under
 //                                           /usr/bin/time -v for the window's peak memory
 #include "document/DocumentFile.h"
 #include "document/MeasurementDocument.h"
