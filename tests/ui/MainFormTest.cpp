@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QProcess>
 #include <QScrollBar>
@@ -472,4 +473,42 @@ TEST(MainForm, GroupBoxEditRedrawsTheCharts)
     EXPECT_NE(window.ChartView(SlotDeviation)->Image(), deviationBefore);
     EXPECT_TRUE(window.Document().IsComputed());
     window.Document().ClearChanged();
+}
+
+TEST(MainForm, ColumnResizingAndAbandonedDrags)
+{
+    RecordingMessenger messenger;
+    TMainForm window(&messenger);
+    BuildDocument(window.Document(), 3, Groups({ 30 }, 3));
+    window.DocumentReplaced();
+    window.show();
+    Find<QTabWidget>(window, "PageControl1")->setCurrentIndex(TMainForm::DataTab);
+    auto* labels = Find<DataGridView>(window, "StringGrid3");
+    auto* values = Find<DataGridView>(window, "StringGrid1");
+    EXPECT_EQ(labels->height(), 12 * 24 + 16);
+    EXPECT_EQ(values->height(), labels->height());
+
+    // Wider columns than the grid: room for the horizontal scroll bar.
+    values->horizontalHeader()->resizeSection(0, 300);
+    EXPECT_EQ(values->height(), labels->height() + 16);
+    values->horizontalHeader()->resizeSection(0, 40);
+    EXPECT_EQ(values->height(), labels->height());
+
+    // A drag that leaves the grid is over: coming back moves nothing.
+    QWidget* viewport = values->viewport();
+    const auto send = [viewport](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    };
+    const QPoint first = values->visualRect(values->model()->index(0, 0)).center();
+    const QPoint third = values->visualRect(values->model()->index(2, 0)).center();
+    send(QEvent::MouseButtonPress, first, Qt::LeftButton);
+    EXPECT_EQ(values->currentIndex().row(), 0);
+    send(QEvent::MouseMove, QPoint(first.x(), -3), Qt::LeftButton);
+    send(QEvent::MouseMove, third, Qt::LeftButton);
+    EXPECT_EQ(values->currentIndex().row(), 0);
+    send(QEvent::MouseButtonRelease, third, Qt::NoButton);
+    send(QEvent::MouseButtonPress, third, Qt::LeftButton); // the next press works as ever
+    send(QEvent::MouseButtonRelease, third, Qt::NoButton);
+    EXPECT_EQ(values->currentIndex().row(), 2);
 }
