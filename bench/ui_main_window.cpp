@@ -26,8 +26,7 @@ constexpr int groupCount = 10;
 // A document file of `points` points (individual values when subgroupSize is 0) in ten groups.
 QString WriteDocument(int points, int subgroupSize)
 {
-    const QString path = QDir::temp().filePath(
-        QStringLiteral("meridan-bench-%1-%2.mrd").arg(points).arg(subgroupSize));
+    const QString path = QDir::temp().filePath(QStringLiteral("meridan-bench-%1-%2.mrd").arg(points).arg(subgroupSize));
     if (QFile::exists(path))
         return path;
     SilentMessenger messenger;

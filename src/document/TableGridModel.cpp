@@ -174,9 +174,8 @@ HeaderBandModel::HeaderBandModel(MeasurementDocument& document, QObject* parent)
     : QAbstractTableModel(parent)
     , m_document(document)
 {
-    connect(&m_document, &MeasurementDocument::headersChanged, this, [this] {
-        Q_EMIT dataChanged(index(0, 0), index(0, 2), { Qt::DisplayRole });
-    });
+    connect(&m_document, &MeasurementDocument::headersChanged, this,
+        [this] { Q_EMIT dataChanged(index(0, 0), index(0, 2), { Qt::DisplayRole }); });
 }
 
 int HeaderBandModel::rowCount(const QModelIndex& parent) const

@@ -39,8 +39,8 @@ constexpr int HeaderTextLimit = 78;
 constexpr int UnitsLimit = 10;
 constexpr int DataPanelWidth = 777;
 
-const char* const tabNames[8] = { "TabSheet6", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet7", "TabSheet8",
-    "TabSheet4", "TabSheet5" };
+const char* const tabNames[8]
+    = { "TabSheet6", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet7", "TabSheet8", "TabSheet4", "TabSheet5" };
 const char* const choiceNames[ChartChoiceCount] = { "N11", "N21", "N31", "N41", "N51", "N61", "N13" };
 
 struct HeaderFieldControls {
@@ -104,8 +104,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_newDialog = new TfmTempNew(this);
     m_chooseNewKind = [this] { return m_newDialog->Execute(); };
     m_chooseOpenFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("Завантажити"), m_programFolder,
-            QStringLiteral("Meridan files (*.mrd)"));
+        QFileDialog dialog(
+            this, QStringLiteral("Завантажити"), m_programFolder, QStringLiteral("Meridan files (*.mrd)"));
         dialog.setObjectName(QStringLiteral("OpenDialog1"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -113,8 +113,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     m_chooseSaveFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("Зберегти як"), m_programFolder,
-            QStringLiteral("Meridan files (*.mrd)"));
+        QFileDialog dialog(
+            this, QStringLiteral("Зберегти як"), m_programFolder, QStringLiteral("Meridan files (*.mrd)"));
         dialog.setObjectName(QStringLiteral("SaveDialog1"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("mrd"));
@@ -302,8 +302,7 @@ void TMainForm::buildHeaderPage(QWidget* page)
     grid->setRowStretch(row - 1, 1);
 
     connect(m_fillDate, &QLineEdit::textEdited, this, [this](const QString& text) { m_document->SetFillDate(text); });
-    connect(m_tableName, &QLineEdit::textEdited, this,
-        [this](const QString& text) { m_document->SetTableName(text); });
+    connect(m_tableName, &QLineEdit::textEdited, this, [this](const QString& text) { m_document->SetTableName(text); });
     connect(m_units, &QLineEdit::textEdited, this, &TMainForm::unitsChange);
     connect(m_additionalCheck, &QCheckBox::clicked, this, [this](bool checked) {
         m_document->SetAdditionalInfoPresent(checked);
@@ -353,8 +352,8 @@ void TMainForm::buildDataPage(QWidget* page)
     m_grid3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (DataGridView* grid : { m_grid1, m_grid4 }) {
         grid->SetAbandonDrags(true);
-        connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this, grid] { applyGridHeightRule(grid); });
+        connect(
+            grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this, grid] { applyGridHeightRule(grid); });
     }
     for (DataGridView* grid : { m_grid3, m_grid1, m_grid4 })
         connect(grid, &DataGridView::topRowChanged, this, [this, grid](int row) { gridTopRowChanged(grid, row); });
@@ -791,7 +790,8 @@ void TMainForm::ExamplesClick()
 
 void TMainForm::MHintsClick()
 {
-    // The hint command hooks in here.
+    // The item has already toggled its check mark; the hint shows only while hints were on.
+    m_hints->ShowHint(QStringLiteral("Виводити повідомлення"));
     m_hints->SetHintsEnabled(m_hintsSwitch->isChecked());
 }
 

@@ -9,13 +9,13 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -378,9 +378,9 @@ TEST(MainForm, ChartPageMatchesTheCommandLineChart)
     QTemporaryDir folder;
     const QString png = folder.filePath(QStringLiteral("chart.png"));
     QProcess cli;
-    cli.start(QStringLiteral(MERIDAN_CLI), { QStringLiteral("chart"), Example, QStringLiteral("--slot"),
-                                               QStringLiteral("2"), QStringLiteral("-o"), png,
-                                               QStringLiteral("--locale"), QLocale().name() });
+    cli.start(QStringLiteral(MERIDAN_CLI),
+        { QStringLiteral("chart"), Example, QStringLiteral("--slot"), QStringLiteral("2"), QStringLiteral("-o"), png,
+            QStringLiteral("--locale"), QLocale().name() });
     ASSERT_TRUE(cli.waitForFinished(30000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     const QImage expected = QImage(png).convertToFormat(QImage::Format_RGB32);
