@@ -61,6 +61,7 @@ protected:
 
 private:
     void arrange();
+    void arrangeAnalyses();
     int unitWidth() const; // of the unit labels, for the document's units
     bool handlersActive() const;
     void fillGroupList();
@@ -79,6 +80,7 @@ private:
     bool m_submitting = false; // a message box of a submitted edit takes the focus
     QStringList m_shownGroups; // what ComboBox1 holds
     int m_unitWidth = 0;
+    int m_analysisLeft = 0;
 
     QLabel* m_groupLabel = nullptr;
     QComboBox* m_comboBox1 = nullptr;

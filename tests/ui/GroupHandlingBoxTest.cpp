@@ -407,3 +407,40 @@ TEST(GroupHandlingBox, AValueTypedOnOnePageIsTakenWhenThePageChanges)
     EXPECT_EQ(f.box->Slot(), 0);
     EXPECT_EQ(middleEdit->text(), FormatFixed(f.doc.Groups()[0].CentreSetting.Value, f.doc.DisplayPrecision()));
 }
+
+// Nothing is cut off or overlaps, in the tests' font and in a larger one: every control lies
+// inside the box, the settings column stays left of the analyses, and every caption fits.
+TEST(GroupHandlingBox, LayoutFitsTheWindowsSpace)
+{
+    BoxFixture f;
+    LoadComputedExample(f.doc);
+    f.Show();
+    ASSERT_EQ(f.box->size(), QSize(776, 181));
+    for (int points : { 8, 9 }) {
+        SCOPED_TRACE(points);
+        QFont font = f.box->font();
+        font.setPointSize(points);
+        f.box->setFont(font);
+        QCoreApplication::processEvents();
+        for (int slot = 0; slot < ChartSlotCount; ++slot) {
+            f.box->ShowSlot(slot);
+            const QRect analyses
+                = f.Child<QGroupBox>("GroupBox1")->geometry().united(f.Child<QGroupBox>("GroupBox2")->geometry());
+            EXPECT_TRUE(f.box->rect().contains(analyses));
+            SaveSnapshot(*f.box, QStringLiteral("GroupHandlingBox-%1pt-slot%2").arg(points).arg(slot));
+            for (QWidget* child : f.box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (child->isHidden() || child->isWindow())
+                    continue;
+                SCOPED_TRACE(child->objectName().toStdString());
+                EXPECT_TRUE(f.box->rect().contains(child->geometry()));
+                if (child->objectName() != QLatin1String("GroupBox1")
+                    && child->objectName() != QLatin1String("GroupBox2")) {
+                    EXPECT_FALSE(child->geometry().intersects(analyses));
+                }
+                if (auto* check = qobject_cast<QCheckBox*>(child)) {
+                    EXPECT_GE(check->width(), check->sizeHint().width());
+                }
+            }
+        }
+    }
+}
