@@ -151,6 +151,12 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
         if (m_slot >= 0)
             ShowSlot(m_slot);
     });
+    // Results dropped (an edit of the table, or a compute that failed part-way): nothing to edit,
+    // and the list shows the groups the compute walked.
+    connect(&m_document, &MeasurementDocument::viewStateChanged, this, [this] {
+        if (!m_filling && !m_document.IsComputed())
+            Clear();
+    });
     connect(&m_document, &MeasurementDocument::criteriaCaptionsCleared, this, [this] {
         m_label1->clear();
         m_label26->clear();
@@ -283,7 +289,7 @@ void GroupHandlingBox::ShowSlot(int slot)
     }
     m_slot = slot;
     m_filling = true;
-    fillGroupList();
+    fillGroupList(m_document.SelectedGroup()[size_t(m_slot)]);
     fillSettings();
     fillResults();
     m_filling = false;
@@ -293,8 +299,7 @@ void GroupHandlingBox::Clear()
 {
     m_filling = true;
     m_slot = -1;
-    m_comboBox1->clear();
-    m_shownGroups.clear();
+    fillGroupList(-1);
     for (QLineEdit* edit : { m_middleEdit, m_sigmaEdit, m_sigmaEdit2 }) {
         edit->clear();
         setReadOnlyLook(edit, true);
@@ -311,7 +316,7 @@ void GroupHandlingBox::Clear()
     m_filling = false;
 }
 
-void GroupHandlingBox::fillGroupList()
+void GroupHandlingBox::fillGroupList(int selected)
 {
     const QStringList& groups = m_document.GroupList();
     if (groups != m_shownGroups) {
@@ -319,7 +324,6 @@ void GroupHandlingBox::fillGroupList()
         m_comboBox1->addItems(groups);
         m_shownGroups = groups;
     }
-    const int selected = m_document.SelectedGroup()[size_t(m_slot)];
     m_comboBox1->setCurrentIndex(selected < m_comboBox1->count() ? selected : -1);
 }
 

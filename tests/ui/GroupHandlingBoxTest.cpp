@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisPresentation.h"
 #include "document/Numbers.h"
+#include "statistics/ComputeDriver.h"
 #include "statistics/GroupSettings.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
@@ -315,7 +316,7 @@ TEST(GroupHandlingBox, HandlersStayQuietWithoutResults)
     f.box->ShowSlot(0);
     f.box->Clear();
     EXPECT_EQ(f.box->Slot(), -1);
-    EXPECT_EQ(f.Child<QComboBox>("ComboBox1")->count(), 0);
+    EXPECT_EQ(f.Child<QComboBox>("ComboBox1")->currentIndex(), -1);
     EXPECT_TRUE(f.Child<QLabel>("Label15")->text().isEmpty());
     QSignalSpy spy(f.box, &GroupHandlingBox::linesChanged);
     f.Child<QCheckBox>("MiddleCheckBox")->click();
@@ -443,4 +444,24 @@ TEST(GroupHandlingBox, LayoutFitsTheWindowsSpace)
             }
         }
     }
+}
+
+TEST(GroupHandlingBox, AFailedComputeLeavesTheWalkedGroupsInTheList)
+{
+    BoxFixture f;
+    BuildComputed(f.doc, 0, { { { "10" }, { "12" }, { "11" } }, { { "20" }, { "21" }, { "22" } } });
+    f.Show();
+    f.box->ShowSlot(0);
+    ASSERT_EQ(f.Child<QComboBox>("ComboBox1")->count(), 2);
+
+    MeasurementDocument& doc = f.doc;
+    doc.EditValueText(5, 0, u"x"); // row 5: the first point of the second group; results drop at once
+    EXPECT_EQ(f.box->Slot(), -1);
+    EXPECT_FALSE(RunComputeCommand(doc));
+    EXPECT_EQ(f.messenger.messages, QStringList { QStringLiteral("Некоректні дані! Неможливо провести обчислення") });
+    auto* combo = f.Child<QComboBox>("ComboBox1");
+    ASSERT_EQ(combo->count(), 2); // the failing group included
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("4-6"));
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_TRUE(f.Child<QLabel>("Label15")->text().isEmpty());
 }
