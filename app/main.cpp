@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <memory>
 
 // meridan [FILE]: the splash, then the main window; with FILE the main window opens it at once.
 int main(int argc, char** argv)
@@ -26,19 +27,27 @@ int main(int argc, char** argv)
     // and example chooser), the hint window.
     MessageBoxMessenger splashMessenger;
     TFirstForm splash(ProgramDataFolder(), &splashMessenger);
-    TMainForm window;
     TMessageForm messageForm;
-    Hints& hints = window.hints();
-    hints.SetMessenger(&window.messenger());
-    hints.SetView(&messageForm);
-    hints.LoadExampleList();
+    const auto makeWindow = [&messageForm] {
+        auto window = std::make_unique<TMainForm>();
+        Hints& hints = window->hints();
+        hints.SetMessenger(&window->messenger());
+        hints.SetView(&messageForm);
+        hints.LoadExampleList();
+        return window;
+    };
+    std::unique_ptr<TMainForm> window = makeWindow();
 
-    QObject::connect(&splash, &TFirstForm::Finished, &window, [&window] { window.show(); });
+    QObject::connect(&splash, &TFirstForm::Finished, window.get(), [&window] { window->show(); });
     if (fileName.isEmpty()) {
         splash.show();
     } else {
-        window.show();
-        window.OpenDocument(fileName);
+        window->show();
+        if (!window->OpenDocument(fileName)) {
+            // The load message has been shown; what a damaged file left behind is not kept: a fresh window.
+            window = makeWindow();
+            window->show();
+        }
     }
     return app.exec();
 }

@@ -38,7 +38,6 @@ constexpr int Sigma2TopAlone = 96; // SigmaEdit2 in the place of SigmaEdit
 constexpr int AnalysisTop = 6;
 constexpr int AnalysisGap = 3;
 constexpr int ButtonWidth = 84;
-constexpr int ButtonHeight = 23;
 
 const QString NoGroupChosen = QStringLiteral("Вкажіть групу точок зі списку, будь-ласка!");
 
@@ -74,18 +73,21 @@ QGroupBox* makeAnalysisBox(CriteriaFamily family, const QString& name, QLabel*& 
     return box;
 }
 
-// The list sentence beside the details button, the verdict under both across the frame.
+// The details button sits on the frame's top edge right of the caption, so the list sentence and
+// the verdict under it both get the whole width of the frame.
 void arrangeAnalysisBox(
     QGroupBox* box, QLabel* list, QLabel* verdict, QPushButton* button, int left, int top, int width, int height)
 {
     box->setGeometry(left, top, width, height);
-    const int lineHeight = list->fontMetrics().lineSpacing();
+    const QFontMetrics metrics = list->fontMetrics();
     const int buttonWidth = std::max(ButtonWidth, button->sizeHint().width());
-    const int firstTop = list->fontMetrics().height() + 4; // under the caption
-    button->setGeometry(width - buttonWidth - 6, firstTop, buttonWidth, ButtonHeight);
-    list->setGeometry(8, firstTop, width - buttonWidth - 22, 2 * lineHeight);
-    const int verdictTop = firstTop + std::max(ButtonHeight, 2 * lineHeight) + 2;
-    verdict->setGeometry(8, verdictTop, width - 16, std::max(lineHeight, height - verdictTop - 2));
+    const int buttonHeight = metrics.height() + 6;
+    button->setGeometry(width - buttonWidth - 8, 0, buttonWidth, buttonHeight);
+    const int listTop = buttonHeight + 1;
+    const int listHeight = std::max(metrics.lineSpacing(), list->heightForWidth(width - 16));
+    list->setGeometry(8, listTop, width - 16, listHeight);
+    const int verdictTop = listTop + listHeight + 2;
+    verdict->setGeometry(8, verdictTop, width - 16, std::max(metrics.lineSpacing(), height - verdictTop - 2));
 }
 
 } // namespace
@@ -149,6 +151,12 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
         if (m_slot >= 0)
             ShowSlot(m_slot);
     });
+    // Results dropped (an edit of the table, or a compute that failed part-way): nothing to edit,
+    // and the list shows the groups the compute walked.
+    connect(&m_document, &MeasurementDocument::viewStateChanged, this, [this] {
+        if (!m_filling && !m_document.IsComputed())
+            Clear();
+    });
     connect(&m_document, &MeasurementDocument::criteriaCaptionsCleared, this, [this] {
         m_label1->clear();
         m_label26->clear();
@@ -166,6 +174,13 @@ void GroupHandlingBox::resizeEvent(QResizeEvent* event)
 {
     QGroupBox::resizeEvent(event);
     arrange();
+}
+
+void GroupHandlingBox::changeEvent(QEvent* event)
+{
+    QGroupBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        QTimer::singleShot(0, this, &GroupHandlingBox::arrange); // once the children have the new font too
 }
 
 void GroupHandlingBox::arrange()
@@ -204,12 +219,17 @@ void GroupHandlingBox::arrange()
     const int radioTop = Sigma2TopBelowSigma + EditHeight + 4;
     m_radioGroup1->setGeometry(8, radioTop, columnRight - 8, std::max(40, height() - radioTop - 4));
 
-    const int analysisLeft = columnRight + 10;
-    const int analysisWidth = std::max(200, width() - analysisLeft - 6);
+    m_analysisLeft = columnRight + 10;
+    arrangeAnalyses();
+}
+
+void GroupHandlingBox::arrangeAnalyses()
+{
+    const int analysisWidth = std::max(200, width() - m_analysisLeft - 6);
     const int analysisHeight = std::max(60, (height() - AnalysisTop - 4 - AnalysisGap) / 2);
     arrangeAnalysisBox(
-        m_groupBox1, m_label1, m_label15, m_details1, analysisLeft, AnalysisTop, analysisWidth, analysisHeight);
-    arrangeAnalysisBox(m_groupBox2, m_label26, m_label28, m_details1a, analysisLeft,
+        m_groupBox1, m_label1, m_label15, m_details1, m_analysisLeft, AnalysisTop, analysisWidth, analysisHeight);
+    arrangeAnalysisBox(m_groupBox2, m_label26, m_label28, m_details1a, m_analysisLeft,
         AnalysisTop + analysisHeight + AnalysisGap, analysisWidth, analysisHeight);
 }
 
@@ -269,7 +289,7 @@ void GroupHandlingBox::ShowSlot(int slot)
     }
     m_slot = slot;
     m_filling = true;
-    fillGroupList();
+    fillGroupList(m_document.SelectedGroup()[size_t(m_slot)]);
     fillSettings();
     fillResults();
     m_filling = false;
@@ -279,8 +299,7 @@ void GroupHandlingBox::Clear()
 {
     m_filling = true;
     m_slot = -1;
-    m_comboBox1->clear();
-    m_shownGroups.clear();
+    fillGroupList(-1);
     for (QLineEdit* edit : { m_middleEdit, m_sigmaEdit, m_sigmaEdit2 }) {
         edit->clear();
         setReadOnlyLook(edit, true);
@@ -297,7 +316,7 @@ void GroupHandlingBox::Clear()
     m_filling = false;
 }
 
-void GroupHandlingBox::fillGroupList()
+void GroupHandlingBox::fillGroupList(int selected)
 {
     const QStringList& groups = m_document.GroupList();
     if (groups != m_shownGroups) {
@@ -305,7 +324,6 @@ void GroupHandlingBox::fillGroupList()
         m_comboBox1->addItems(groups);
         m_shownGroups = groups;
     }
-    const int selected = m_document.SelectedGroup()[size_t(m_slot)];
     m_comboBox1->setCurrentIndex(selected < m_comboBox1->count() ? selected : -1);
 }
 
@@ -371,6 +389,7 @@ void GroupHandlingBox::fillResults()
     setVerdict(m_label15, westgard.Verdict);
     m_label26->setText(iso.Sentence);
     setVerdict(m_label28, iso.Verdict);
+    arrangeAnalyses(); // a list of one line leaves the verdict more room
 }
 
 void GroupHandlingBox::refreshAfterEdit(bool accepted)

@@ -18,6 +18,7 @@
 #include "ui/Hints.h"
 #include "ui/ImportDialog.h"
 #include "ui/MessageBoxMessenger.h"
+#include "ui/ScreenCentre.h"
 #include "ui/TfmTempNew.h"
 
 #include <QApplication>
@@ -35,7 +36,6 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
@@ -47,8 +47,8 @@ constexpr int HeaderTextLimit = 78;
 constexpr int UnitsLimit = 10;
 constexpr int DataPanelWidth = 777;
 
-const char* const tabNames[8] = { "TabSheet6", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet7", "TabSheet8",
-    "TabSheet4", "TabSheet5" };
+const char* const tabNames[8]
+    = { "TabSheet6", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet7", "TabSheet8", "TabSheet4", "TabSheet5" };
 const char* const choiceNames[ChartChoiceCount] = { "N11", "N21", "N31", "N41", "N51", "N61", "N13" };
 
 struct HeaderFieldControls {
@@ -121,8 +121,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     });
     m_chooseNewKind = [this] { return m_newDialog->Execute(); };
     m_chooseOpenFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("Завантажити"), m_programFolder,
-            QStringLiteral("Meridan files (*.mrd)"));
+        QFileDialog dialog(
+            this, QStringLiteral("Завантажити"), m_programFolder, QStringLiteral("Meridan files (*.mrd)"));
         dialog.setObjectName(QStringLiteral("OpenDialog1"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -130,8 +130,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     m_chooseSaveFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("Зберегти як"), m_programFolder,
-            QStringLiteral("Meridan files (*.mrd)"));
+        QFileDialog dialog(
+            this, QStringLiteral("Зберегти як"), m_programFolder, QStringLiteral("Meridan files (*.mrd)"));
         dialog.setObjectName(QStringLiteral("SaveDialog1"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("mrd"));
@@ -324,8 +324,7 @@ void TMainForm::buildHeaderPage(QWidget* page)
     grid->setRowStretch(row - 1, 1);
 
     connect(m_fillDate, &QLineEdit::textEdited, this, [this](const QString& text) { m_document->SetFillDate(text); });
-    connect(m_tableName, &QLineEdit::textEdited, this,
-        [this](const QString& text) { m_document->SetTableName(text); });
+    connect(m_tableName, &QLineEdit::textEdited, this, [this](const QString& text) { m_document->SetTableName(text); });
     connect(m_units, &QLineEdit::textEdited, this, &TMainForm::unitsChange);
     connect(m_additionalCheck, &QCheckBox::clicked, this, [this](bool checked) {
         m_document->SetAdditionalInfoPresent(checked);
@@ -375,8 +374,8 @@ void TMainForm::buildDataPage(QWidget* page)
     m_grid3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (DataGridView* grid : { m_grid1, m_grid4 }) {
         grid->SetAbandonDrags(true);
-        connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this, grid] { applyGridHeightRule(grid); });
+        connect(
+            grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this, grid] { applyGridHeightRule(grid); });
     }
     for (DataGridView* grid : { m_grid3, m_grid1, m_grid4 })
         connect(grid, &DataGridView::topRowChanged, this, [this, grid](int row) { gridTopRowChanged(grid, row); });
@@ -726,7 +725,11 @@ void TMainForm::NewDocument(int kind)
     if (kind != 1 && kind != 2)
         return;
     endGridEditing();
+    for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+        model->BeginBulkChange();
     CreateNewDocument(*m_document, kind == 1);
+    for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+        model->EndBulkChange();
     DocumentReplaced();
 }
 
@@ -745,7 +748,11 @@ bool TMainForm::OpenDocument(const QString& fileName)
     bool ok = false;
     {
         const BusyCursor busy;
+        for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+            model->BeginBulkChange();
         ok = LoadDocument(*m_document, fileName);
+        for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+            model->EndBulkChange();
     }
     if (m_document->HasDocument())
         DocumentReplaced();
@@ -1055,12 +1062,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous() && screen()) {
-        const QRect available = screen()->availableGeometry();
-        QRect frame = frameGeometry();
-        frame.moveCenter(available.center());
-        move(frame.topLeft());
-    }
+    if (!event->spontaneous())
+        CentreOnScreen(*this);
 }
 
 void TMainForm::changeEvent(QEvent* event)
