@@ -1,13 +1,15 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "ui/MainForm.h"
 
+#include <QApplication>
+
+// meridan [FILE]: the main window, with FILE opened when given.
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Мерідан"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Мерідан"));
-    window.resize(792, 529);
+    TMainForm window;
     window.show();
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        window.OpenDocument(arguments.at(1));
     return app.exec();
 }

@@ -2,6 +2,7 @@
 #include "ConsoleMessenger.h"
 
 #include "document/DocumentFile.h"
+#include "document/LaboratoryNames.h"
 #include "document/MeasurementDocument.h"
 #include "paint/ChartPage.h"
 #include "reports/ReportAssembler.h"
@@ -169,7 +170,7 @@ int RunReport(const QStringList& args)
 
     rpt::ReportEngine engine;
     ReportAssembler assembler(doc, engine, templates);
-    assembler.SetLaboratoryNames(ReadLaboratoryNames(templates));
+    assembler.SetLaboratoryNames(ReadLaboratoryNames(LaboratoryDefaultsFile(QCoreApplication::applicationDirPath())));
     if (assembler.Assemble(request) != ReportAssembler::Outcome::Done)
         return 1; // the messenger has said why
 

@@ -37,9 +37,15 @@ constexpr std::array<std::array<int, 2>, 8> DiscSpans { { { -2, 1 }, { -3, 2 }, 
 
 QFont ChartCanvas::ChartFont()
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
+    // A narrow face: a ten-character date stays inside the 50-pixel point step at 8 points, so
+    // the dates over neighbouring points never overwrite each other. Debian: fonts-liberation.
+    QFont font(QStringLiteral("Liberation Sans Narrow"));
     font.setPointSize(8);
-    font.setStyleStrategy(QFont::NoAntialias);
+    // Grey-scale smoothing keeps the narrow digits apart; no sub-pixel colours and no hinting, so the
+    // pixels do not depend on the display's font settings: the screen page and the command-line
+    // picture stay identical.
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
 
@@ -88,7 +94,7 @@ QPainter& ChartCanvas::painter()
     if (!m_painter) {
         m_painter = std::make_unique<QPainter>(&m_image);
         m_painter->setRenderHint(QPainter::Antialiasing, false);
-        m_painter->setRenderHint(QPainter::TextAntialiasing, false);
+        m_painter->setRenderHint(QPainter::TextAntialiasing, true);
         m_painter->setFont(m_font);
         m_painter->setPen(QColor(Qt::black));
         m_painter->setClipRect(QRect(

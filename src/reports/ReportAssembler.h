@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisPresentation.h"
+#include "document/LaboratoryNames.h"
 #include "reports/ReportRequest.h"
 
 #include <QImage>

@@ -5,10 +5,7 @@
 #include "paint/ChartPage.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QStringDecoder>
 
 const QStringList& ReportTemplateNames()
 {
@@ -25,21 +22,6 @@ QString ReportTemplateFolder(const QString& programFolder)
 QString ReportTemplatePath(const QString& templateFolder, const QString& name)
 {
     return QDir::toNativeSeparators(templateFolder + QLatin1Char('/') + name);
-}
-
-LaboratoryNames ReadLaboratoryNames(const QString& templateFolder)
-{
-    LaboratoryNames names { QStringLiteral("Випробувальна лабораторія"), QString() };
-    QFile file(QDir(templateFolder).filePath(QStringLiteral("laboratory.txt")));
-    if (!file.open(QIODevice::ReadOnly))
-        return names;
-    QStringDecoder decoder("windows-1251");
-    const QString text = decoder(file.read(64 * 1024)); // two names, not a book
-    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\\r\\n|\\n|\\r")));
-    if (!lines.value(0).trimmed().isEmpty())
-        names.FullName = lines.value(0).trimmed();
-    names.ShortName = lines.value(1).trimmed();
-    return names;
 }
 
 std::optional<QString> MissingTemplateMessage(const QString& templateFolder)

@@ -32,15 +32,6 @@ const QStringList& ReportTemplateNames();
 QString ReportTemplateFolder(const QString& programFolder);
 QString ReportTemplatePath(const QString& templateFolder, const QString& name);
 
-// The laboratory's two names the page header prints, set by the installation in the template
-// folder's "laboratory.txt" (Windows-1251: the full name, then the short name); a missing file or
-// line leaves a general name.
-struct LaboratoryNames {
-    QString FullName;
-    QString ShortName;
-};
-LaboratoryNames ReadLaboratoryNames(const QString& templateFolder);
-
 // The message for the first missing template, or nothing when all five exist.
 std::optional<QString> MissingTemplateMessage(const QString& templateFolder);
 

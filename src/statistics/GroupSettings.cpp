@@ -22,8 +22,11 @@ TIndividualInfo* selectedGroup(MeasurementDocument& doc, int slot)
     return &doc.Groups()[size_t(index)];
 }
 
+// An accepted edit is stored with the document, so it marks it changed and the unsaved-changes
+// question protects it.
 void refresh(MeasurementDocument& doc, TIndividualInfo& group)
 {
+    doc.MarkChanged();
     if (doc.IsComputed())
         group.RecomputeForDisplay(doc);
 }

@@ -8,7 +8,8 @@ class MeasurementDocument;
 
 // The model side of the group box: the window forwards the analyst's clicks and typed texts for
 // the current chart slot; each edit applies to the slot's selected group (SelectedGroup), and an
-// accepted edit recomputes that group's lines and criteria when the document is computed.
+// accepted edit marks the document changed and recomputes that group's lines and criteria when
+// the document is computed.
 // Every edit returns whether it was accepted; a refused edit changes nothing.
 
 // The setting that MiddleCheckBox and MiddleEdit show on a slot; nullptr where the mode has none.

@@ -2,14 +2,11 @@
 // Ukrainian locale (comma as decimal separator) and a fixed font.
 #include <QFont>
 #include <QGuiApplication>
+#ifdef MERIDAN_WIDGET_TESTS
+#include <QApplication>
+#endif
 #include <QLocale>
 #include <gtest/gtest.h>
-#ifdef MERIDAN_TEST_WIDGETS
-#include <QApplication>
-using TestApplication = QApplication;
-#else
-using TestApplication = QGuiApplication;
-#endif
 
 int main(int argc, char** argv)
 {
@@ -17,7 +14,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_FONT_DPI", "96");
     QLocale::setDefault(QLocale(QLocale::Ukrainian, QLocale::Ukraine));
-    TestApplication app(argc, argv);
+#ifdef MERIDAN_WIDGET_TESTS
+    QApplication app(argc, argv); // widget tests need the widgets' application
+#else
+    QGuiApplication app(argc, argv);
+#endif
     QGuiApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

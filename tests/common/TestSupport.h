@@ -18,10 +18,19 @@ public:
             return false;
         return answers.takeFirst();
     }
+    // Answered from choices; No when that queue is empty.
+    Answer AskYesNoCancel(const QString& question) override
+    {
+        questions.append(question);
+        if (choices.isEmpty())
+            return Answer::No;
+        return choices.takeFirst();
+    }
 
     QStringList messages;
     QStringList questions;
     QList<bool> answers;
+    QList<Answer> choices;
 };
 
 // Relative comparison for computed values checked against published figures.

@@ -132,3 +132,20 @@ TEST(GroupSettings, EditsApplyToTheSelectedGroupOfTheSlot)
     doc.SelectedGroup()[SlotCentre] = 5;
     EXPECT_FALSE(MiddleCheckBoxClick(doc, SlotCentre, false));
 }
+
+TEST(GroupSettings, AcceptedEditsMarkTheDocumentChanged)
+{
+    RecordingMessenger messenger;
+    MeasurementDocument doc(messenger);
+    ComputedIndividual(doc);
+    doc.ClearChanged();
+    EXPECT_FALSE(MiddleEditSubmit(doc, SlotCentre, QStringLiteral("20"))); // automatic: refused
+    EXPECT_FALSE(doc.Changed());
+    EXPECT_TRUE(SigmaCheckBoxClick(doc, SlotCentre, false));
+    EXPECT_TRUE(doc.Changed());
+    doc.ClearChanged();
+    EXPECT_FALSE(SigmaEditSubmit(doc, SlotCentre, QStringLiteral("-1")));
+    EXPECT_FALSE(doc.Changed());
+    EXPECT_TRUE(SigmaEditSubmit(doc, SlotCentre, QStringLiteral("2")));
+    EXPECT_TRUE(doc.Changed());
+}

@@ -1,0 +1,182 @@
+#include "document/TableGridModel.h"
+
+#include "document/MeasurementDocument.h"
+
+TableGridModel::TableGridModel(MeasurementDocument& document, Part part, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_document(document)
+    , m_part(part)
+{
+    m_rows = rowCount();
+    m_columns = columnCount();
+    connect(&m_document, &MeasurementDocument::tableReset, this, &TableGridModel::resetFromDocument);
+    connect(&m_document, &MeasurementDocument::cellsChanged, this, &TableGridModel::refreshCells);
+    connect(&m_document, &MeasurementDocument::headersChanged, this, &TableGridModel::refreshHeaders);
+}
+
+int TableGridModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || !m_document.HasDocument())
+        return 0;
+    return m_document.RowCount() - 1;
+}
+
+int TableGridModel::columnCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    switch (m_part) {
+    case Part::Labels:
+        return 2;
+    case Part::Values:
+        return m_document.ValueColumnCount();
+    case Part::Results:
+        return m_document.ResultColumnCount();
+    }
+    return 0;
+}
+
+QVariant TableGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return QVariant();
+    const int row = GridRow(index);
+    switch (m_part) {
+    case Part::Labels:
+        return index.column() == 0 ? m_document.LabelText(row) : m_document.DateText(row);
+    case Part::Values:
+        return m_document.ValueText(row, index.column()).toString();
+    case Part::Results:
+        return m_document.ResultText(row, index.column());
+    }
+    return QVariant();
+}
+
+QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    switch (m_part) {
+    case Part::Labels:
+        return m_document.LabelHeader(section);
+    case Part::Values:
+        return m_document.ValueColumnHeader(section);
+    case Part::Results:
+        return m_document.ResultHeader(section);
+    }
+    return QVariant();
+}
+
+bool TableGridModel::IsEditable(int gridRow, int column) const
+{
+    if (gridRow < 1 || gridRow >= m_document.RowCount() || m_document.IsSeparatorRow(gridRow))
+        return false;
+    switch (m_part) {
+    case Part::Labels:
+        return column == 1;
+    case Part::Values:
+        return column >= 0 && column < m_document.ValueColumnCount();
+    case Part::Results:
+        return false;
+    }
+    return false;
+}
+
+Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    const int row = GridRow(index);
+    if (!m_document.IsSeparatorRow(row))
+        result |= Qt::ItemIsSelectable;
+    if (IsEditable(row, index.column()))
+        result |= Qt::ItemIsEditable;
+    return result;
+}
+
+bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid())
+        return false;
+    const int row = GridRow(index);
+    if (!IsEditable(row, index.column()))
+        return false;
+    const QString text = value.toString();
+    if (text == data(index, Qt::EditRole).toString())
+        return true; // leaving a cell unchanged is no edit
+    const bool computed = m_document.IsComputed();
+    if (m_part == Part::Labels)
+        m_document.EditDateText(row, text);
+    else
+        m_document.EditValueText(row, index.column(), text);
+    // Dropping the results resets the model; otherwise only this cell changed.
+    if (!computed)
+        Q_EMIT dataChanged(index, index, { Qt::DisplayRole, Qt::EditRole });
+    return true;
+}
+
+void TableGridModel::resetFromDocument()
+{
+    beginResetModel();
+    m_rows = rowCount();
+    m_columns = columnCount();
+    endResetModel();
+}
+
+void TableGridModel::refreshCells()
+{
+    if (rowCount() != m_rows || columnCount() != m_columns) {
+        resetFromDocument();
+        return;
+    }
+    if (m_rows > 0 && m_columns > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1), { Qt::DisplayRole, Qt::EditRole });
+}
+
+void TableGridModel::refreshHeaders()
+{
+    if (columnCount() != m_columns) {
+        resetFromDocument();
+        return;
+    }
+    if (m_columns > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_columns - 1);
+}
+
+HeaderBandModel::HeaderBandModel(MeasurementDocument& document, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_document(document)
+{
+    connect(&m_document, &MeasurementDocument::headersChanged, this, [this] {
+        Q_EMIT dataChanged(index(0, 0), index(0, 2), { Qt::DisplayRole });
+    });
+}
+
+int HeaderBandModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 1;
+}
+
+int HeaderBandModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant HeaderBandModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::DisplayRole && index.column() == 1)
+        return m_document.ValueHeader();
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return QVariant();
+}
+
+Qt::ItemFlags HeaderBandModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+class MeasurementDocument;
+
+// One of the three side-by-side grids of the data table as an item model over the document. Model
+// row r is grid row r + 1: the grid's fixed row 0 is the view's horizontal header. Nothing is kept
+// per row, so a table of a million rows costs the model nothing.
+class TableGridModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum class Part {
+        Labels, // StringGrid3: the number column and the dates
+        Values, // StringGrid1: the value columns
+        Results, // StringGrid4: the computed columns
+    };
+
+    TableGridModel(MeasurementDocument& document, Part part, QObject* parent = nullptr);
+
+    Part GridPart() const { return m_part; }
+    static int GridRow(const QModelIndex& index) { return index.row() + 1; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // An edit of a date or value cell of a point row: the document drops its results and marks
+    // itself changed.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    bool IsEditable(int gridRow, int column) const;
+
+private:
+    void resetFromDocument();
+    void refreshCells();
+    void refreshHeaders();
+
+    MeasurementDocument& m_document;
+    Part m_part;
+    int m_rows = 0;
+    int m_columns = 0;
+};
+
+// StringGrid2: the one-row header band above the three grids in subgroup mode. Column 1 carries the
+// value header; columns 0 and 2 stay empty.
+class HeaderBandModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit HeaderBandModel(MeasurementDocument& document, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    MeasurementDocument& m_document;
+};

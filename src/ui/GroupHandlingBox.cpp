@@ -1,0 +1,452 @@
+#include "ui/GroupHandlingBox.h"
+
+#include "document/MeasurementDocument.h"
+#include "document/Messenger.h"
+#include "document/Numbers.h"
+#include "statistics/GroupSettings.h"
+#include "ui/Hints.h"
+#include "ui/TFDet.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+// Geometry of the box, in its own coordinates.
+constexpr int BoxWidth = 784;
+constexpr int BoxHeight = 192;
+constexpr int EditLeft = 360;
+constexpr int EditWidth = 90;
+constexpr int EditHeight = 21;
+constexpr int UnitLeft = EditLeft + EditWidth + 4;
+constexpr int UnitWidth = 40;
+constexpr int MiddleTop = 44;
+constexpr int SigmaTop = 80;
+constexpr int Sigma2TopBelowSigma = 108;
+constexpr int Sigma2TopAlone = 96;
+constexpr int AnalysisLeft = 500;
+constexpr int AnalysisWidth = BoxWidth - AnalysisLeft - 6;
+constexpr int AnalysisHeight = 86;
+
+const QString NoGroupChosen = QStringLiteral("Вкажіть групу точок зі списку, будь-ласка!");
+
+QLabel* makeLabel(const QString& name, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLineEdit* makeEdit(const QString& name, int left, int top, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(left, top, EditWidth, EditHeight);
+    edit->setAutoFillBackground(true);
+    return edit;
+}
+
+// One analysis: the frame with its criteria sentence, coloured verdict and details button.
+QGroupBox* makeAnalysisBox(CriteriaFamily family, const QString& name, int top, QLabel*& list, const QString& listName,
+    QLabel*& verdict, const QString& verdictName, QPushButton*& button, const QString& buttonName, QWidget* parent)
+{
+    auto* box = new QGroupBox(AnalysisBoxCaption(family), parent);
+    box->setObjectName(name);
+    box->setGeometry(AnalysisLeft, top, AnalysisWidth, AnalysisHeight);
+    list = makeLabel(listName, box);
+    list->setGeometry(8, 16, AnalysisWidth - 16, 28);
+    list->setWordWrap(true);
+    list->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    verdict = makeLabel(verdictName, box);
+    verdict->setGeometry(8, 44, AnalysisWidth - 100, 40);
+    verdict->setWordWrap(true);
+    verdict->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    button = new QPushButton(DetailsButtonCaption, box);
+    button->setObjectName(buttonName);
+    button->setGeometry(AnalysisWidth - 88, AnalysisHeight - 31, 80, 23);
+    return box;
+}
+
+} // namespace
+
+GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, QWidget* parent)
+    : QGroupBox(QStringLiteral(" Результати аналізу та обчислення контрольних меж для груп  "), parent)
+    , m_document(document)
+    , m_hints(hints)
+{
+    setObjectName(QStringLiteral("GroupHandlingBox"));
+    setFixedSize(BoxWidth, BoxHeight);
+
+    m_groupLabel = makeLabel(QStringLiteral("GroupLabel"), this);
+    m_groupLabel->setText(QStringLiteral("Група, що складається з точок із номерами:"));
+    m_groupLabel->setGeometry(8, 20, 300, 17);
+    m_comboBox1 = new QComboBox(this);
+    m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    m_comboBox1->setGeometry(EditLeft - 50, 17, EditWidth + 50, EditHeight);
+    m_comboBox1->setMaxVisibleItems(20);
+
+    m_middleCheckBox = new QCheckBox(this);
+    m_middleCheckBox->setObjectName(QStringLiteral("MiddleCheckBox"));
+    m_middleCheckBox->setGeometry(8, MiddleTop + 2, EditLeft - 12, 17);
+    m_middleEdit = makeEdit(QStringLiteral("MiddleEdit"), EditLeft, MiddleTop, this);
+    m_label3 = makeLabel(QStringLiteral("Label3"), this);
+    m_label3->setGeometry(UnitLeft, MiddleTop + 3, UnitWidth, 15);
+
+    m_sigmaCheckBox = new QCheckBox(QStringLiteral("Автоматично обчислювати відхилення:"), this);
+    m_sigmaCheckBox->setObjectName(QStringLiteral("SigmaCheckBox"));
+    m_sigmaCheckBox->setGeometry(8, SigmaTop + 2, EditLeft - 12, 17);
+    m_sigmaEdit = makeEdit(QStringLiteral("SigmaEdit"), EditLeft, SigmaTop, this);
+    m_label4 = makeLabel(QStringLiteral("Label4"), this);
+    m_label4->setGeometry(UnitLeft, SigmaTop + 3, UnitWidth, 15);
+    m_sigmaEdit2 = makeEdit(QStringLiteral("SigmaEdit2"), EditLeft, Sigma2TopBelowSigma, this);
+    m_label5 = makeLabel(QStringLiteral("Label5"), this);
+    m_label5->setText(QStringLiteral("%"));
+    m_label5->setGeometry(UnitLeft, Sigma2TopBelowSigma + 3, UnitWidth, 15);
+
+    m_radioGroup1 = new QGroupBox(QStringLiteral(" Відхилення обчислювати на основі "), this);
+    m_radioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    m_radioGroup1->setGeometry(8, 138, 340, 44);
+    auto* items = new QHBoxLayout(m_radioGroup1);
+    items->setContentsMargins(8, 2, 8, 4);
+    const QString captions[2] = { QStringLiteral("Вибіркового відхилення"), QStringLiteral("Вибіркового розмаху") };
+    for (int i = 0; i < 2; ++i) {
+        m_radioItems[i] = new QRadioButton(captions[i], m_radioGroup1);
+        m_radioItems[i]->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
+        items->addWidget(m_radioItems[i], 1);
+        connect(m_radioItems[i], &QRadioButton::clicked, this, [this, i] { RadioGroup1Click(i); });
+    }
+
+    m_groupBox1 = makeAnalysisBox(CriteriaFamily::Westgard, QStringLiteral("GroupBox1"), 8, m_label1,
+        QStringLiteral("Label1"), m_label15, QStringLiteral("Label15"), m_details1, QStringLiteral("Details1"), this);
+    m_groupBox2 = makeAnalysisBox(CriteriaFamily::Iso, QStringLiteral("GroupBox2"), 8 + AnalysisHeight + 4,
+        m_label26, QStringLiteral("Label26"), m_label28, QStringLiteral("Label28"), m_details1a,
+        QStringLiteral("Details1a"), this);
+
+    m_details = new TFDet(hints, this);
+
+    connect(m_comboBox1, &QComboBox::activated, this, &GroupHandlingBox::ComboBox1Select);
+    connect(m_middleCheckBox, &QCheckBox::clicked, this, &GroupHandlingBox::MiddleCheckBoxClick);
+    connect(m_sigmaCheckBox, &QCheckBox::clicked, this, &GroupHandlingBox::SigmaCheckBoxClick);
+    connect(m_details1, &QPushButton::clicked, this, &GroupHandlingBox::Details1Click);
+    connect(m_details1a, &QPushButton::clicked, this, &GroupHandlingBox::Details1aClick);
+    for (QWidget* watched : { static_cast<QWidget*>(m_comboBox1), static_cast<QWidget*>(m_middleEdit),
+             static_cast<QWidget*>(m_sigmaEdit), static_cast<QWidget*>(m_sigmaEdit2) })
+        watched->installEventFilter(this);
+
+    Clear();
+}
+
+GroupHandlingBox::~GroupHandlingBox() = default;
+
+QColor GroupHandlingBox::ReadOnlyColour()
+{
+    return QColor(200, 200, 200); // the classic scroll-bar grey
+}
+
+QColor GroupHandlingBox::EditableColour()
+{
+    return QColor(Qt::white);
+}
+
+void GroupHandlingBox::setReadOnlyLook(QLineEdit* edit, bool readOnly)
+{
+    edit->setReadOnly(readOnly);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, readOnly ? ReadOnlyColour() : EditableColour());
+    edit->setPalette(palette);
+}
+
+void GroupHandlingBox::setVerdict(QLabel* label, const AnalysisVerdict& verdict)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(verdict.Colour.Red, verdict.Colour.Green, verdict.Colour.Blue));
+    label->setPalette(palette);
+    label->setText(verdict.Text);
+}
+
+bool GroupHandlingBox::handlersActive() const
+{
+    if (m_filling || m_slot < 0 || !m_document.IsComputed())
+        return false;
+    const int group = m_document.SelectedGroup()[size_t(m_slot)];
+    return group >= 0 && size_t(group) < m_document.Groups().size();
+}
+
+void GroupHandlingBox::ShowSlot(int slot)
+{
+    if (slot < 0 || slot >= ChartSlotCount || !m_document.IsComputed() || m_document.Groups().empty()) {
+        Clear();
+        return;
+    }
+    m_slot = slot;
+    m_filling = true;
+    fillGroupList();
+    fillSettings();
+    fillResults();
+    m_filling = false;
+}
+
+void GroupHandlingBox::Clear()
+{
+    m_filling = true;
+    m_slot = -1;
+    m_comboBox1->clear();
+    m_shownGroups.clear();
+    for (QLineEdit* edit : { m_middleEdit, m_sigmaEdit, m_sigmaEdit2 }) {
+        edit->clear();
+        setReadOnlyLook(edit, true);
+    }
+    m_middleCheckBox->setText(MiddleCaption(m_document.IndividualMode(), SlotCentre));
+    m_middleCheckBox->setChecked(true);
+    m_sigmaCheckBox->setChecked(true);
+    m_label3->setText(TrimBlanks(m_document.Units()).toString());
+    m_label4->setText(m_label3->text());
+    m_radioGroup1->setVisible(false);
+    for (QLabel* label : { m_label1, m_label15, m_label26, m_label28 })
+        label->clear();
+    m_details->SetResults(WestgardDetailsRows({}), IsoDetailsRows({}));
+    m_filling = false;
+}
+
+void GroupHandlingBox::fillGroupList()
+{
+    const QStringList& groups = m_document.GroupList();
+    if (groups != m_shownGroups) {
+        m_comboBox1->clear();
+        m_comboBox1->addItems(groups);
+        m_shownGroups = groups;
+    }
+    const int selected = m_document.SelectedGroup()[size_t(m_slot)];
+    m_comboBox1->setCurrentIndex(selected < m_comboBox1->count() ? selected : -1);
+}
+
+void GroupHandlingBox::fillSettings()
+{
+    const int selected = m_document.SelectedGroup()[size_t(m_slot)];
+    if (selected < 0 || size_t(selected) >= m_document.Groups().size())
+        return;
+    const TIndividualInfo& group = m_document.Groups()[size_t(selected)];
+    const bool individual = m_document.IndividualMode();
+    const int decimals = m_document.DisplayPrecision();
+    const QString units = TrimBlanks(m_document.Units()).toString();
+    const bool relative = m_slot == SlotRelDeviation || m_slot == SlotRelRanges;
+
+    const TFixableValue* middle = MiddleSetting(group, m_slot);
+    m_middleCheckBox->setText(MiddleCaption(individual, m_slot));
+    m_middleCheckBox->setChecked(middle && !middle->Fixed);
+    m_middleEdit->setText(middle ? FormatFixed(middle->Value, decimals) : QString());
+    setReadOnlyLook(m_middleEdit, !middle || !middle->Fixed);
+    m_label3->setText(relative ? QStringLiteral("%") : units);
+
+    const bool sigmaShown = individual || m_slot != SlotMedians;
+    const bool sigmaAutomatic = !group.SigmaSetting.Fixed;
+    const bool label4Shown = sigmaShown && (individual || !relative);
+    m_sigmaCheckBox->setVisible(sigmaShown);
+    m_sigmaCheckBox->setChecked(sigmaAutomatic);
+    m_sigmaEdit->setVisible(label4Shown);
+    m_label4->setVisible(label4Shown);
+    m_label4->setText(units);
+    m_sigmaEdit->setText(FormatFixed(group.SigmaSetting.Value, decimals));
+    setReadOnlyLook(m_sigmaEdit, sigmaAutomatic);
+    m_sigmaEdit2->setVisible(sigmaShown);
+    m_label5->setVisible(sigmaShown);
+    m_sigmaEdit2->setText(FormatFixed(SigmaPercent(group), decimals));
+    setReadOnlyLook(m_sigmaEdit2, sigmaAutomatic);
+    placeSigmaControls(label4Shown);
+
+    m_radioGroup1->setVisible(!individual && m_slot == SlotCentre && sigmaAutomatic);
+    m_radioItems[group.UseSampleDeviation ? 0 : 1]->setChecked(true);
+}
+
+void GroupHandlingBox::placeSigmaControls(bool label4Visible)
+{
+    const int top = label4Visible ? Sigma2TopBelowSigma : Sigma2TopAlone;
+    m_sigmaEdit2->move(m_sigmaEdit2->x(), top);
+    m_label5->move(m_label5->x(), top + 3);
+}
+
+void GroupHandlingBox::fillResults()
+{
+    const int selected = m_document.SelectedGroup()[size_t(m_slot)];
+    if (selected < 0 || size_t(selected) >= m_document.Groups().size())
+        return;
+    const TSlotHits& hits = m_document.Groups()[size_t(selected)].Hits[size_t(m_slot)];
+    const AnalysisDisplay westgard = PresentAnalysis(CriteriaFamily::Westgard, hits.Westgard);
+    const AnalysisDisplay iso = PresentAnalysis(CriteriaFamily::Iso, hits.Iso);
+    m_details->SetResults(westgard.Details, iso.Details);
+    m_label1->setText(westgard.Sentence);
+    setVerdict(m_label15, westgard.Verdict);
+    m_label26->setText(iso.Sentence);
+    setVerdict(m_label28, iso.Verdict);
+}
+
+void GroupHandlingBox::refreshAfterEdit(bool accepted)
+{
+    const int slot = m_slot;
+    ShowSlot(slot);
+    if (accepted)
+        Q_EMIT linesChanged(slot);
+}
+
+void GroupHandlingBox::ComboBox1Select(int index)
+{
+    if (!handlersActive() || index < 0 || size_t(index) >= m_document.Groups().size())
+        return;
+    m_document.SelectedGroup()[size_t(m_slot)] = index;
+    refreshAfterEdit(true);
+}
+
+void GroupHandlingBox::ComboBox1Exit()
+{
+    // Asked exactly when no valid group is chosen, so the selected group is not required here.
+    if (m_filling || m_submitting || m_slot < 0 || !m_document.IsComputed() || m_comboBox1->currentIndex() >= 0
+        || m_comboBox1->count() == 0)
+        return;
+    m_submitting = true;
+    m_document.messenger().ShowMessage(NoGroupChosen);
+    m_submitting = false;
+    QTimer::singleShot(0, m_comboBox1, [combo = m_comboBox1] { combo->setFocus(); });
+}
+
+void GroupHandlingBox::MiddleCheckBoxClick(bool ticked)
+{
+    if (!handlersActive())
+        return;
+    refreshAfterEdit(::MiddleCheckBoxClick(m_document, m_slot, ticked));
+}
+
+void GroupHandlingBox::SigmaCheckBoxClick(bool ticked)
+{
+    if (!handlersActive())
+        return;
+    refreshAfterEdit(::SigmaCheckBoxClick(m_document, m_slot, ticked));
+}
+
+void GroupHandlingBox::RadioGroup1Click(int itemIndex)
+{
+    if (!handlersActive())
+        return;
+    m_hints.ShowHint(QStringLiteral("Відхилення"));
+    refreshAfterEdit(::RadioGroup1Click(m_document, m_slot, itemIndex));
+}
+
+void GroupHandlingBox::submitEdit(QLineEdit* edit)
+{
+    if (!handlersActive() || m_submitting || edit->isReadOnly())
+        return;
+    m_submitting = true; // a message box takes the focus and would leave the edit again
+    const QString text = edit->text();
+    bool accepted = false;
+    if (edit == m_middleEdit)
+        accepted = MiddleEditSubmit(m_document, m_slot, text);
+    else if (edit == m_sigmaEdit)
+        accepted = SigmaEditSubmit(m_document, m_slot, text);
+    else
+        accepted = SigmaEdit2Submit(m_document, m_slot, text);
+    edit->setModified(false);
+    m_submitting = false;
+    refreshAfterEdit(accepted); // a refused text gives way to the value kept
+}
+
+void GroupHandlingBox::MiddleEditExit()
+{
+    if (m_middleEdit->isModified())
+        submitEdit(m_middleEdit);
+}
+
+void GroupHandlingBox::MiddleEditKeyDown(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        submitEdit(m_middleEdit);
+}
+
+void GroupHandlingBox::SigmaEditExit()
+{
+    if (m_sigmaEdit->isModified())
+        submitEdit(m_sigmaEdit);
+}
+
+void GroupHandlingBox::SigmaEditKeyDown(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        submitEdit(m_sigmaEdit);
+}
+
+void GroupHandlingBox::SigmaEdit2Exit()
+{
+    if (m_sigmaEdit2->isModified())
+        submitEdit(m_sigmaEdit2);
+}
+
+void GroupHandlingBox::SigmaEdit2KeyDown(int key)
+{
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        submitEdit(m_sigmaEdit2);
+}
+
+void GroupHandlingBox::EditEnter(QLineEdit* edit)
+{
+    if (!handlersActive())
+        return;
+    const QCheckBox* box = edit == m_middleEdit ? m_middleCheckBox : m_sigmaCheckBox;
+    if (!box->isChecked())
+        m_hints.ShowHintLater(QStringLiteral("Редагування"));
+}
+
+void GroupHandlingBox::Details1Click()
+{
+    if (m_slot < 0)
+        return;
+    m_details->ShowDetails(CriteriaFamily::Westgard, m_document.TabCaption(m_slot), m_slot + 2);
+}
+
+void GroupHandlingBox::Details1aClick()
+{
+    if (m_slot < 0)
+        return;
+    m_details->ShowDetails(CriteriaFamily::Iso, m_document.TabCaption(m_slot), m_slot + 2);
+}
+
+bool GroupHandlingBox::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (edit)
+            EditEnter(edit);
+        break;
+    case QEvent::FocusOut:
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+            break;
+        if (watched == m_comboBox1)
+            ComboBox1Exit();
+        else if (edit == m_middleEdit)
+            MiddleEditExit();
+        else if (edit == m_sigmaEdit)
+            SigmaEditExit();
+        else if (edit == m_sigmaEdit2)
+            SigmaEdit2Exit();
+        break;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (edit == m_middleEdit)
+            MiddleEditKeyDown(key);
+        else if (edit == m_sigmaEdit)
+            SigmaEditKeyDown(key);
+        else if (edit == m_sigmaEdit2)
+            SigmaEdit2KeyDown(key);
+        break;
+    }
+    default:
+        break;
+    }
+    return QGroupBox::eventFilter(watched, event);
+}

@@ -1,0 +1,71 @@
+#include "ui/MessageBoxMessenger.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+const QString& title()
+{
+    static const QString text = QStringLiteral("Мерідан");
+    return text;
+}
+
+// A message box ignores the override cursor only partly; the analyst must see an arrow over it.
+class ArrowCursor {
+public:
+    ArrowCursor()
+        : m_active(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_active)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowCursor()
+    {
+        if (m_active)
+            QApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool m_active;
+};
+
+} // namespace
+
+void MessageBoxMessenger::ShowMessage(const QString& text)
+{
+    const ArrowCursor arrow;
+    QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::NoButton, m_parent);
+    box.addButton(QStringLiteral("Гаразд"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+bool MessageBoxMessenger::AskYesNo(const QString& question)
+{
+    const ArrowCursor arrow;
+    QMessageBox box(QMessageBox::Question, title(), question, QMessageBox::NoButton, m_parent);
+    QPushButton* yes = box.addButton(QStringLiteral("Так"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Ні"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+Messenger::Answer MessageBoxMessenger::AskYesNoCancel(const QString& question)
+{
+    const ArrowCursor arrow;
+    QMessageBox box(QMessageBox::Question, title(), question, QMessageBox::NoButton, m_parent);
+    QPushButton* yes = box.addButton(QStringLiteral("Так"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Ні"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Скасувати"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return Answer::Yes;
+    if (box.clickedButton() == no)
+        return Answer::No;
+    return Answer::Cancel;
+}
