@@ -12,6 +12,7 @@
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
 #include "ui/MessageBoxMessenger.h"
+#include "ui/ReportDialog.h"
 #include "ui/TfmTempNew.h"
 
 #include <QApplication>
@@ -766,7 +767,7 @@ bool TMainForm::MaySafelyDiscard()
 
 void TMainForm::PrintReportClick()
 {
-    // The report command hooks in here.
+    ShowReportOptions(this, *m_document, *m_hints, m_laboratory, m_programFolder);
 }
 
 void TMainForm::MExitClick()

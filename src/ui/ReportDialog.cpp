@@ -4,6 +4,7 @@
 #include "document/Messenger.h"
 #include "paint/ChartPage.h"
 #include "reports/ReportEngine.h"
+#include "ui/Hints.h"
 #include "ui/ReportPreviewDialog.h"
 
 #include <QAbstractListModel>
@@ -288,4 +289,23 @@ void TfmReportDialog::Button2Click()
 void TfmReportDialog::Button1Click()
 {
     reject();
+}
+
+void ShowReportOptions(QWidget* parent, MeasurementDocument& doc, Hints& hints, const LaboratoryNames& laboratory,
+    const QString& programFolder)
+{
+    if (!doc.HasDocument() || !doc.IsComputed())
+        return;
+    auto* dialog = parent ? parent->findChild<TfmReportDialog*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!dialog)
+        dialog = new TfmReportDialog(parent);
+    std::array<QString, ChartSlotCount> captions;
+    for (int s = 0; s < ChartSlotCount; ++s)
+        captions[size_t(s)] = doc.TabCaption(s);
+    dialog->SetChartCaptions(captions);
+    dialog->SetDocument(&doc);
+    dialog->SetTemplateFolder(ReportTemplateFolder(programFolder));
+    dialog->SetLaboratoryNames(laboratory);
+    hints.ShowHintLater(QStringLiteral("Роздрукувати"));
+    dialog->exec();
 }
