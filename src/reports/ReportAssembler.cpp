@@ -306,6 +306,10 @@ void ReportAssembler::prepareGroupResult(int group, bool detailed)
 
 void ReportAssembler::beforePrint(rpt::ReportObject& object)
 {
+    if (m_section == Section::IndividualTable && object.kind() == rpt::ObjectKind::Memo) {
+        emphasiseSummaryRow(static_cast<rpt::MemoObject&>(object));
+        return;
+    }
     if (m_section != Section::SubgroupTable || object.kind() != rpt::ObjectKind::CrossTab)
         return;
     auto& crossTab = static_cast<rpt::CrossTabObject&>(object);
@@ -314,6 +318,19 @@ void ReportAssembler::beforePrint(rpt::ReportObject& object)
     for (const ReportValues::CrossCell& cell : cells)
         crossTab.addCell(cell.Row, cell.ColumnUpper, cell.ColumnLower, cell.Value);
     step(qint64(m_dataRange.Last) - m_dataRange.First + 2);
+}
+
+void ReportAssembler::emphasiseSummaryRow(rpt::MemoObject& memo)
+{
+    // The group summary rows of the data table stand out, so the eye finds where a group ends.
+    const rpt::Band* band = memo.band();
+    if (!band || band->dataSetName.compare(QLatin1String("frxUserDataSet1"), Qt::CaseInsensitive) != 0)
+        return;
+    const rpt::UserDataSet& rows = dataSetNamed(m_engine, 1);
+    const int tableRow = ReportValues::TableRow(m_doc, m_dataRange.First) + rows.currentRow();
+    const bool summary = rows.currentRow() == rows.rowCount() - 1 || m_doc.IsSeparatorRow(tableRow);
+    memo.font.bold = summary;
+    memo.fill = summary ? QColor(0xF0, 0xF0, 0xF0) : QColor();
 }
 
 void ReportAssembler::drawPicture()
