@@ -55,10 +55,15 @@ std::vector<FlowItem> flowOf(const PreparedPage& page)
     std::vector<FlowItem> items;
     auto handle = [&](size_t first, size_t end) {
         std::vector<FlowCell> cells;
+        std::vector<QRectF> pictures; // a picture's frame belongs to the picture, not to a row
+        for (size_t i = first; i < end; ++i)
+            if (const auto* image = std::get_if<ImageCmd>(&page.commands[i]))
+                pictures.push_back(image->clipMm);
         for (size_t i = first; i < end; ++i) {
             const DrawCmd& command = page.commands[i];
             if (const auto* box = std::get_if<BoxCmd>(&command)) {
-                cells.push_back(FlowCell { box->rectMm, nullptr, box->frame, box->fill });
+                if (std::none_of(pictures.begin(), pictures.end(), [&](const QRectF& r) { return sameRect(r, box->rectMm); }))
+                    cells.push_back(FlowCell { box->rectMm, nullptr, box->frame, box->fill });
             } else if (const auto* text = std::get_if<TextCmd>(&command)) {
                 // A memo's box comes just before its text, with the same rectangle.
                 if (!cells.empty() && !cells.back().text && sameRect(cells.back().rectMm, text->rectMm))

@@ -443,7 +443,10 @@ void LayoutEngine::placeCrossTab(const CrossTabObject& crossTab, double xMm)
     };
     const Qt::Alignment centred = Qt::AlignHCenter | Qt::AlignVCenter;
 
-    for (const auto& [first, last] : chunks) {
+    for (size_t chunk = 0; chunk < chunks.size(); ++chunk) {
+        const auto [first, last] = chunks[chunk];
+        if (chunk > 0 && m_pageHasBody) // a little air between the pieces of one table
+            m_y = std::min(m_y + 3, m_bodyBottom);
         // The header block: upper headers over their columns; a blank upper header lets its
         // lower header take both rows.
         double upperHeight = 0, lowerHeight = 0;

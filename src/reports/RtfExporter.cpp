@@ -63,7 +63,7 @@ namespace {
                 right = paper.width() - 5;
                 top = 10;
             }
-            m_left = std::max(0.0, left - 0.5);
+            m_left = std::max(0.0, left);
             const double marginRight = std::max(0.0, paper.width() - right - 0.5);
             const double marginTop = std::max(0.0, top - 0.5);
 
@@ -88,7 +88,8 @@ namespace {
                 + QByteArray::number(twips(marginRight)) + "\\margt" + QByteArray::number(twips(marginTop))
                 + "\\margb" + QByteArray::number(twips(3)) + "\\viewkind1\n";
             out += body;
-            out += "}\n";
+            out += "\\pard\\plain\\fs2\\par\n}\n"; // a document must not end inside a table
+
             return out;
         }
 

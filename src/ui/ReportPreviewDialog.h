@@ -10,12 +10,12 @@ class Messenger;
 class QLabel;
 class QLineEdit;
 class QPrinter;
-class QPrintPreviewWidget;
+class ReportPageView;
 class QSpinBox;
 
 // The preview of a prepared report, from which the analyst prints, sets up the page, zooms,
 // moves between pages, searches the text and exports PDF, HTML, RTF or ODT. It only reads the
-// report, which must outlive the window.
+// report, which must outlive the window. Every message goes through the messenger.
 class ReportPreviewDialog : public QDialog {
     Q_OBJECT
 public:
@@ -45,13 +45,14 @@ public Q_SLOTS:
     void exportWithDialog(Format format);
 
 private:
-    void paintPages(QPrinter* printer);
+    void paintPages(QPrinter& printer);
     void updatePageLabel();
+    void find();
 
     const rpt::PreparedReport& m_report;
     Messenger& m_messenger;
     std::unique_ptr<QPrinter> m_printer;
-    QPrintPreviewWidget* m_preview = nullptr;
+    ReportPageView* m_view = nullptr;
     QSpinBox* m_pageBox = nullptr;
     QLabel* m_pageCountLabel = nullptr;
     QLineEdit* m_findEdit = nullptr;

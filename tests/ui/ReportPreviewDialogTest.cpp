@@ -1,0 +1,82 @@
+#include "common/TestSupport.h"
+#include "reports/ReportEngine.h"
+#include "ui/ReportPreviewDialog.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+// Five pages: "Рядок 1" .. "Рядок 10", two rows a page; "Особливий" only on page 4.
+void PrepareFivePages(rpt::ReportEngine& engine)
+{
+    engine.loadTemplateXml(QByteArrayLiteral(R"(<report version="1"><page>
+<band type="pageHeader" name="PH" height="8"><memo name="P" x="0" y="0" w="100" h="5">Сторінка [Page#] з [TotalPages#]</memo></band>
+<band type="data" name="Rows" dataSet="frxUserDataSet1" height="130"><memo name="R" x="0" y="0" w="100" h="5">[Row]</memo></band>
+</page></report>)"),
+        QStringLiteral("test.fr3"));
+    engine.setValueCallback([&engine](const QString&) -> std::optional<QString> {
+        const int row = engine.dataSet(QStringLiteral("frxUserDataSet1"))->currentRow() + 1;
+        return row == 7 ? QStringLiteral("Особливий рядок") : QStringLiteral("Рядок %1").arg(row);
+    });
+    engine.dataSet(QStringLiteral("frxUserDataSet1"))->setRowCount(10);
+    engine.prepare(true);
+}
+}
+
+TEST(ReportPreviewDialog, NavigatesZoomsAndSearches)
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        GTEST_SKIP() << "needs a widget application";
+    rpt::ReportEngine engine;
+    PrepareFivePages(engine);
+    RecordingMessenger messenger;
+    ReportPreviewDialog dialog(engine.prepared(), messenger);
+    dialog.resize(800, 600);
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.pageCount(), 5);
+    EXPECT_EQ(dialog.currentPage(), 1);
+    dialog.setCurrentPage(3);
+    EXPECT_EQ(dialog.currentPage(), 3);
+    dialog.setZoomFactor(2);
+    EXPECT_DOUBLE_EQ(dialog.zoomFactor(), 2);
+    EXPECT_EQ(dialog.currentPage(), 3); // zooming keeps the page in sight
+
+    EXPECT_TRUE(dialog.findNext(QStringLiteral("особливий"))); // case ignored
+    EXPECT_EQ(dialog.currentPage(), 4);
+    EXPECT_TRUE(dialog.findNext(QStringLiteral("Сторінка 2 з 5")));
+    EXPECT_EQ(dialog.currentPage(), 2);
+    EXPECT_TRUE(messenger.messages.isEmpty());
+    EXPECT_FALSE(dialog.findNext(QStringLiteral("немає такого")));
+    EXPECT_EQ(messenger.messages, QStringList { QStringLiteral("Текст \"немає такого\" у звіті не знайдено.") });
+    EXPECT_EQ(dialog.currentPage(), 2);
+    const QPixmap shot = dialog.grab(); // the pages in sight paint
+    EXPECT_FALSE(shot.isNull());
+    if (qEnvironmentVariableIsSet("MERIDAN_REPORT_PNG")) // to look at by hand
+        shot.save(qEnvironmentVariable("MERIDAN_REPORT_PNG") + QStringLiteral("/preview.png"));
+}
+
+TEST(ReportPreviewDialog, ExportsEveryFormatAndReportsFailures)
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        GTEST_SKIP() << "needs a widget application";
+    rpt::ReportEngine engine;
+    PrepareFivePages(engine);
+    RecordingMessenger messenger;
+    ReportPreviewDialog dialog(engine.prepared(), messenger);
+    QTemporaryDir dir;
+    using Format = ReportPreviewDialog::Format;
+    const QList<std::pair<Format, QString>> formats
+        = { { Format::Pdf, "звіт.pdf" }, { Format::Html, "звіт.html" }, { Format::Rtf, "звіт.rtf" }, { Format::Odt, "звіт.odt" } };
+    for (const auto& [format, name] : formats) {
+        const QString fileName = dir.filePath(name);
+        EXPECT_TRUE(dialog.exportTo(format, fileName)) << name.toStdString(); // not opened offscreen
+        EXPECT_GT(QFileInfo(fileName).size(), 100) << name.toStdString();
+    }
+    EXPECT_TRUE(messenger.messages.isEmpty());
+    EXPECT_FALSE(dialog.exportTo(Format::Pdf, dir.filePath(QStringLiteral("no/such/folder/звіт.pdf"))));
+    ASSERT_EQ(messenger.messages.size(), 1);
+    EXPECT_TRUE(messenger.messages.front().startsWith(QStringLiteral("Не вдалося записати файл")));
+}
