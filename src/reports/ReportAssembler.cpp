@@ -6,7 +6,6 @@
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"
-#include "reports/CompactImage.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportValues.h"
 
@@ -340,7 +339,7 @@ void ReportAssembler::drawPicture()
         = ReportValues::PictureRangeOf(m_context.SectionFirst, m_context.SectionLast, m_pointsPerPicture, row);
     m_workBitmap = QImage(1, ChartPageHeight, QImage::Format_RGB32);
     DrawReportPicture(m_doc, m_context.SectionSlot, range.First, range.Last, m_workBitmap);
-    pictureNamed(m_engine, QStringLiteral("Picture1")).setImage(CompactImage(m_workBitmap));
+    pictureNamed(m_engine, QStringLiteral("Picture1")).setImage(m_workBitmap);
 }
 
 std::optional<QString> ReportAssembler::Value(const QString& name)
