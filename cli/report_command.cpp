@@ -2,6 +2,7 @@
 #include "ConsoleMessenger.h"
 
 #include "document/DocumentFile.h"
+#include "document/LaboratoryNames.h"
 #include "document/MeasurementDocument.h"
 #include "document/ProgramFiles.h"
 #include "paint/ChartPage.h"

@@ -6,11 +6,68 @@
 
 namespace rpt {
 
+namespace {
+    // PackBits run-length coding of palette indexes: charts are long runs of one colour, and this
+    // runs at memory speed where deflate would cost as much as drawing the chart.
+    QByteArray packBits(const uchar* data, qsizetype size)
+    {
+        QByteArray out;
+        out.reserve(size / 8 + 16);
+        qsizetype i = 0;
+        while (i < size) {
+            qsizetype run = 1;
+            while (i + run < size && run < 129 && data[i + run] == data[i])
+                ++run;
+            if (run >= 2) {
+                out.append(char(uchar(run + 126))); // 128..255: the next byte 2..129 times
+                out.append(char(data[i]));
+                i += run;
+                continue;
+            }
+            qsizetype literal = 1; // up to the next run of two
+            while (i + literal < size && literal < 128
+                && !(i + literal + 1 < size && data[i + literal] == data[i + literal + 1]))
+                ++literal;
+            out.append(char(uchar(literal - 1))); // 0..127: so many bytes as they are
+            out.append(reinterpret_cast<const char*>(data + i), literal);
+            i += literal;
+        }
+        out.squeeze();
+        return out;
+    }
+
+    // False when the data is not what packBits wrote for exactly size bytes.
+    bool unpackBits(const QByteArray& packed, uchar* out, qsizetype size)
+    {
+        const auto* in = reinterpret_cast<const uchar*>(packed.constData());
+        const uchar* end = in + packed.size();
+        qsizetype written = 0;
+        while (in < end) {
+            const uchar control = *in++;
+            if (control >= 128) {
+                const qsizetype run = control - 126;
+                if (in >= end || written + run > size)
+                    return false;
+                memset(out + written, *in++, size_t(run));
+                written += run;
+            } else {
+                const qsizetype literal = control + 1;
+                if (end - in < literal || written + literal > size)
+                    return false;
+                memcpy(out + written, in, size_t(literal));
+                in += literal;
+                written += literal;
+            }
+        }
+        return written == size;
+    }
+}
+
 StoredImage::StoredImage(const QImage& source)
     : m_size(source.size())
 {
     // Charts have a few dozen colours: kept as palette indexes they take a quarter of the room,
-    // and compress quickly at level 1. Anything richer is kept as 32-bit pixels.
+    // and run-length code well. Anything richer is kept as 32-bit pixels, deflated quickly.
     QImage image = source;
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -45,8 +102,7 @@ StoredImage::StoredImage(const QImage& source)
         }
         if (fits) {
             m_format = QImage::Format_Indexed8;
-            m_data = qCompress(raw, 1);
-            m_data.squeeze(); // qCompress leaves room for the worst case
+            m_data = packBits(reinterpret_cast<const uchar*>(raw.constData()), raw.size());
             return;
         }
         m_colorTable.clear();
@@ -66,10 +122,10 @@ QImage StoredImage::image() const
     QImage image(m_size, format);
     if (image.isNull())
         return image;
-    const QByteArray raw = qUncompress(m_data);
     const int width = m_size.width(), height = m_size.height();
     if (m_format == QImage::Format_Indexed8) {
-        if (raw.size() != qsizetype(width) * height)
+        QByteArray raw(qsizetype(width) * height, Qt::Uninitialized);
+        if (!unpackBits(m_data, reinterpret_cast<uchar*>(raw.data()), raw.size()))
             return QImage();
         const auto* in = reinterpret_cast<const uchar*>(raw.constData());
         QRgb table[256] = {};
@@ -81,6 +137,7 @@ QImage StoredImage::image() const
         }
         return image;
     }
+    const QByteArray raw = qUncompress(m_data);
     const qsizetype rowBytes = qsizetype(width) * 4;
     if (raw.size() != rowBytes * height)
         return QImage();
@@ -95,8 +152,8 @@ QByteArray StoredImage::png() const
     if (m_format == QImage::Format_Indexed8) {
         // A palette PNG straight from the stored indexes: small, and quick to write.
         picture = QImage(m_size, QImage::Format_Indexed8);
-        const QByteArray raw = qUncompress(m_data);
-        if (picture.isNull() || raw.size() != qsizetype(m_size.width()) * m_size.height())
+        QByteArray raw(qsizetype(m_size.width()) * m_size.height(), Qt::Uninitialized);
+        if (picture.isNull() || !unpackBits(m_data, reinterpret_cast<uchar*>(raw.data()), raw.size()))
             return QByteArray();
         picture.setColorTable(m_colorTable);
         for (int y = 0; y < m_size.height(); ++y)

@@ -6,7 +6,6 @@
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"
-#include "reports/CompactImage.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportValues.h"
 
@@ -306,6 +305,10 @@ void ReportAssembler::prepareGroupResult(int group, bool detailed)
 
 void ReportAssembler::beforePrint(rpt::ReportObject& object)
 {
+    if (m_section == Section::IndividualTable && object.kind() == rpt::ObjectKind::Memo) {
+        emphasiseSummaryRow(static_cast<rpt::MemoObject&>(object));
+        return;
+    }
     if (m_section != Section::SubgroupTable || object.kind() != rpt::ObjectKind::CrossTab)
         return;
     auto& crossTab = static_cast<rpt::CrossTabObject&>(object);
@@ -316,6 +319,19 @@ void ReportAssembler::beforePrint(rpt::ReportObject& object)
     step(qint64(m_dataRange.Last) - m_dataRange.First + 2);
 }
 
+void ReportAssembler::emphasiseSummaryRow(rpt::MemoObject& memo)
+{
+    // The group summary rows of the data table stand out, so the eye finds where a group ends.
+    const rpt::Band* band = memo.band();
+    if (!band || band->dataSetName.compare(QLatin1String("frxUserDataSet1"), Qt::CaseInsensitive) != 0)
+        return;
+    const rpt::UserDataSet& rows = dataSetNamed(m_engine, 1);
+    const int tableRow = ReportValues::TableRow(m_doc, m_dataRange.First) + rows.currentRow();
+    const bool summary = rows.currentRow() == rows.rowCount() - 1 || m_doc.IsSeparatorRow(tableRow);
+    memo.font.bold = summary;
+    memo.fill = summary ? QColor(0xF0, 0xF0, 0xF0) : QColor();
+}
+
 void ReportAssembler::drawPicture()
 {
     const int row = dataSetNamed(m_engine, 1).currentRow();
@@ -323,7 +339,7 @@ void ReportAssembler::drawPicture()
         = ReportValues::PictureRangeOf(m_context.SectionFirst, m_context.SectionLast, m_pointsPerPicture, row);
     m_workBitmap = QImage(1, ChartPageHeight, QImage::Format_RGB32);
     DrawReportPicture(m_doc, m_context.SectionSlot, range.First, range.Last, m_workBitmap);
-    pictureNamed(m_engine, QStringLiteral("Picture1")).setImage(CompactImage(m_workBitmap));
+    pictureNamed(m_engine, QStringLiteral("Picture1")).setImage(m_workBitmap);
 }
 
 std::optional<QString> ReportAssembler::Value(const QString& name)

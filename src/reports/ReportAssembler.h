@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisPresentation.h"
+#include "document/LaboratoryNames.h"
 #include "reports/ReportRequest.h"
 
 #include <QImage>
@@ -11,6 +12,7 @@
 
 class MeasurementDocument;
 namespace rpt {
+class MemoObject;
 class ReportEngine;
 class ReportObject;
 }
@@ -62,6 +64,7 @@ private:
     void prepareChart(int slot, const PointRange& range, const QString& caption, bool detailed);
     void prepareGroupResult(int group, bool detailed);
     void beforePrint(rpt::ReportObject& object);
+    void emphasiseSummaryRow(rpt::MemoObject& memo);
     void drawPicture();
     void step(qint64 amount = 1);
     qint64 workOf(const ReportRequest& request) const;

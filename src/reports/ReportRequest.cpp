@@ -5,10 +5,7 @@
 #include "paint/ChartPage.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QStringDecoder>
 
 const QStringList& ReportTemplateNames()
 {

@@ -18,6 +18,7 @@
 #include "ui/Hints.h"
 #include "ui/ImportDialog.h"
 #include "ui/MessageBoxMessenger.h"
+#include "ui/ReportDialog.h"
 #include "ui/ScreenCentre.h"
 #include "ui/TfmTempNew.h"
 
@@ -884,7 +885,7 @@ bool TMainForm::PasteIntoGrid(DataGridView* grid, const QString& text)
 
 void TMainForm::PrintReportClick()
 {
-    // The report command hooks in here.
+    ShowReportOptions(this, *m_document, *m_hints, m_laboratory, m_programFolder);
 }
 
 void TMainForm::MExitClick()

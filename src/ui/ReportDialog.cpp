@@ -4,6 +4,7 @@
 #include "document/Messenger.h"
 #include "paint/ChartPage.h"
 #include "reports/ReportEngine.h"
+#include "ui/Hints.h"
 #include "ui/ReportPreviewDialog.h"
 
 #include <QAbstractListModel>
@@ -87,6 +88,10 @@ TfmReportDialog::TfmReportDialog(QWidget* parent)
     setObjectName(QStringLiteral("fmReportDialog"));
     setWindowTitle(QStringLiteral("Опції звіту"));
     resize(786, 442);
+    // The boxes have the classic 8-point layout; larger text would be cut at their edges.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
     m_pointNumbers = new PointNumberModel(this);
     m_rangeNumbers = new PointNumberModel(this);
 
@@ -126,21 +131,25 @@ TfmReportDialog::RangeBox TfmReportDialog::makeBox(const QString& name, const QS
     box.Box->setGeometry(pos.x(), pos.y(), ChartBoxWidth, chart ? ChartBoxHeight : DataBoxHeight);
     box.Check = new QCheckBox(checkText, box.Box);
     box.Check->setObjectName(checkName);
-    box.Check->setGeometry(12, 20, 225, 17);
+    box.Check->setGeometry(12, 17, 225, 17);
     auto* label = new QLabel(chart ? QStringLiteral("Виводити частину карти, що містить точки ")
                                    : QStringLiteral("Виводити частину даних, що містить точки "),
         box.Box);
-    label->setGeometry(12, 40, 232, 17);
+    label->setWordWrap(true);
+    label->setGeometry(12, 35, 232, 26);
     auto* fromLabel = new QLabel(QStringLiteral("починаючи з"), box.Box);
-    fromLabel->setGeometry(12, 60, 100, 21);
-    box.First = makeRangeList(box.Box, firstName, { 140, 60 });
+    fromLabel->setGeometry(12, 61, 100, 21);
+    box.First = makeRangeList(box.Box, firstName, { 140, 61 });
     auto* toLabel = new QLabel(QStringLiteral("і закінчуючи"), box.Box);
-    toLabel->setGeometry(12, 82, 100, 21);
-    box.Last = makeRangeList(box.Box, lastName, { 140, 82 });
+    toLabel->setGeometry(12, 83, 100, 21);
+    box.Last = makeRangeList(box.Box, lastName, { 140, 83 });
     if (chart) {
         box.Detail = new QCheckBox(QStringLiteral("Виводити результатів аналізу детально"), box.Box);
         box.Detail->setObjectName(detailName);
-        box.Detail->setGeometry(12, 110, 232, 17);
+        box.Detail->setGeometry(6, 111, 241, 17);
+        QFont detailFont = box.Detail->font();
+        detailFont.setPointSizeF(7.5); // the longest caption of the box
+        box.Detail->setFont(detailFont);
     }
     RangeBox* self = chart ? nullptr : &m_data;
     connect(box.Check, &QCheckBox::clicked, this, [this, name, self] {
@@ -288,4 +297,23 @@ void TfmReportDialog::Button2Click()
 void TfmReportDialog::Button1Click()
 {
     reject();
+}
+
+void ShowReportOptions(QWidget* parent, MeasurementDocument& doc, Hints& hints, const LaboratoryNames& laboratory,
+    const QString& programFolder)
+{
+    if (!doc.HasDocument() || !doc.IsComputed())
+        return;
+    auto* dialog = parent ? parent->findChild<TfmReportDialog*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!dialog)
+        dialog = new TfmReportDialog(parent);
+    std::array<QString, ChartSlotCount> captions;
+    for (int s = 0; s < ChartSlotCount; ++s)
+        captions[size_t(s)] = doc.TabCaption(s);
+    dialog->SetChartCaptions(captions);
+    dialog->SetDocument(&doc);
+    dialog->SetTemplateFolder(ReportTemplateFolder(programFolder));
+    dialog->SetLaboratoryNames(laboratory);
+    hints.ShowHintLater(QStringLiteral("Роздрукувати"));
+    dialog->exec();
 }

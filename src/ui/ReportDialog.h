@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class Hints;
 class MeasurementDocument;
 class QAbstractItemModel;
 class QCheckBox;
@@ -82,3 +83,10 @@ private:
     QAbstractItemModel* m_pointNumbers = nullptr;
     QAbstractItemModel* m_rangeNumbers = nullptr;
 };
+
+// The print-report command of the main window: each chart box takes its chart page's caption, the
+// hint "Роздрукувати" is asked for after the window shows, and the options window opens modally.
+// The window is made once, as a child of parent, and reused. A document without results has no
+// report: nothing happens.
+void ShowReportOptions(QWidget* parent, MeasurementDocument& doc, Hints& hints, const LaboratoryNames& laboratory,
+    const QString& programFolder);

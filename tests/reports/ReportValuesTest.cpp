@@ -1,7 +1,6 @@
 #include "ReportTestSupport.h"
 
 #include "document/Numbers.h"
-#include "reports/CompactImage.h"
 #include "reports/ReportRequest.h"
 #include "reports/ReportValues.h"
 
@@ -158,23 +157,4 @@ TEST(ReportRequestCheck, RangesAndTemplates)
         QStringLiteral("Не знайдено файл \"") + ReportTemplatePath(dir.path(), QStringLiteral("group.fr3"))
             + QStringLiteral("\"! Неможливо побудувати звіт!"));
     EXPECT_FALSE(MissingTemplateMessage(DeliveredTemplateFolder()));
-}
-
-TEST(CompactImage, SamePixelsInLessMemory)
-{
-    QImage chart(120, 40, QImage::Format_RGB32);
-    chart.fill(Qt::white);
-    for (int x = 0; x < 120; ++x)
-        chart.setPixel(x, x % 40, qRgb(x * 2, 255 - x, 7)); // 120 colours and white
-    const QImage compact = CompactImage(chart);
-    EXPECT_EQ(compact.format(), QImage::Format_Indexed8);
-    EXPECT_EQ(compact.convertToFormat(QImage::Format_RGB32), chart);
-
-    QImage rich(300, 2, QImage::Format_RGB32);
-    for (int x = 0; x < 300; ++x) {
-        rich.setPixel(x, 0, qRgb(x % 256, x / 256, 0));
-        rich.setPixel(x, 1, qRgb(0, 0, 0));
-    }
-    EXPECT_EQ(CompactImage(rich), rich); // too many colours: as drawn
-    EXPECT_EQ(CompactImage(rich).format(), QImage::Format_RGB32);
 }

@@ -176,3 +176,33 @@ TEST_F(ReportDialogTest, AssemblesAndShowsThePreview)
 }
 
 } // namespace
+
+#include "ui/MainForm.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+
+TEST(PrintReportCommand, OpensTheOptionsWithThePageCaptions)
+{
+    RecordingMessenger messenger;
+    TMainForm form(&messenger);
+    ASSERT_TRUE(form.OpenDocument(QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/pistonrings.mrd"))));
+    form.Compute();
+    QString shownTitle;
+    QString medianCaption;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TfmReportDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shownTitle = dialog->windowTitle();
+        medianCaption = dialog->findChild<QGroupBox*>(QStringLiteral("GroupBox3"))->title();
+        dialog->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    });
+    form.PrintReportClick();
+    EXPECT_EQ(shownTitle, QStringLiteral("Опції звіту"));
+    EXPECT_EQ(medianCaption, QStringLiteral(" Карта медіан "));
+    EXPECT_EQ(form.findChildren<TfmReportDialog*>().size(), 1); // made once, kept for the next command
+}
+
+} // namespace

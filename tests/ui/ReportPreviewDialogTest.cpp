@@ -52,7 +52,10 @@ TEST(ReportPreviewDialog, NavigatesZoomsAndSearches)
     EXPECT_FALSE(dialog.findNext(QStringLiteral("немає такого")));
     EXPECT_EQ(messenger.messages, QStringList { QStringLiteral("Текст \"немає такого\" у звіті не знайдено.") });
     EXPECT_EQ(dialog.currentPage(), 2);
-    EXPECT_FALSE(dialog.grab().isNull()); // the pages in sight paint
+    const QPixmap shot = dialog.grab(); // the pages in sight paint
+    EXPECT_FALSE(shot.isNull());
+    if (qEnvironmentVariableIsSet("MERIDAN_REPORT_PNG")) // to look at by hand
+        shot.save(qEnvironmentVariable("MERIDAN_REPORT_PNG") + QStringLiteral("/preview.png"));
 }
 
 TEST(ReportPreviewDialog, ExportsEveryFormatAndReportsFailures)

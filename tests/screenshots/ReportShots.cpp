@@ -1,0 +1,104 @@
+// The printed report, page by page, of one document of each mode (through the same paint path as
+// the preview, the printer and the PDF), and the report options window of both modes.
+#include "ScreenshotRegistry.h"
+
+#include "common/DocumentBuilder.h"
+#include "document/DocumentFile.h"
+#include "document/Messenger.h"
+#include "reports/PageRenderer.h"
+#include "reports/ReportAssembler.h"
+#include "reports/ReportEngine.h"
+#include "statistics/ComputeDriver.h"
+#include "ui/ReportDialog.h"
+
+#include <QDir>
+#include <memory>
+
+namespace {
+
+class SilentAnswers final : public Messenger {
+public:
+    void ShowMessage(const QString& text) override { messages.append(text); }
+    bool AskYesNo(const QString&) override { return false; }
+    QStringList messages;
+};
+
+QString Templates()
+{
+    return QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/Data"));
+}
+
+// The subgroup example, and an individual-values data set in two groups with its header filled in.
+std::unique_ptr<MeasurementDocument> Example(Messenger& messenger, bool individual)
+{
+    auto doc = std::make_unique<MeasurementDocument>(messenger);
+    if (individual) {
+        std::vector<QStringList> rows = ReadReferenceCsv(QStringLiteral("syn07_ind_n73_outliers.csv"));
+        std::vector<QStringList> second(rows.begin() + 40, rows.end());
+        rows.resize(40);
+        BuildDocument(*doc, 0, { rows, second });
+        doc->SetTableName(QStringLiteral("Масова концентрація нітратів у контрольному зразку"));
+        doc->SetUnits(QStringLiteral("мг/дм³"));
+        doc->SetFillDate(QStringLiteral("02.12.2024"));
+        doc->SetHeaderPresent(HeaderField::Operator, true);
+        doc->SetHeaderText(HeaderField::Operator, QStringLiteral("Петренко І. В."));
+        doc->SetHeaderPresent(HeaderField::MeasurementMethod, true);
+        doc->SetHeaderText(HeaderField::MeasurementMethod, QStringLiteral("ДСТУ ISO 7890-3 (спектрофотометричний метод)"));
+    } else if (!LoadDocument(*doc, QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/pistonrings.mrd")))) {
+        return nullptr;
+    }
+    if (!RunComputeCommand(*doc))
+        return nullptr;
+    return doc;
+}
+
+} // namespace
+
+MERIDAN_SCREENSHOT_CASE(ReportPages)
+{
+    for (const bool individual : { true, false }) {
+        SilentAnswers messenger;
+        std::unique_ptr<MeasurementDocument> doc = Example(messenger, individual);
+        const QString base = individual ? QStringLiteral("report-individual") : QStringLiteral("report-subgroups");
+        if (!doc) {
+            shots.Fail(base + QStringLiteral(": the document does not compute"));
+            continue;
+        }
+        ReportRequest request = DefaultReportRequest(*doc);
+        request.Data.Checked = true;
+        for (int s : ReportSlots(*doc))
+            request.Charts[size_t(s)].Checked = request.Charts[size_t(s)].Detailed = true;
+        rpt::ReportEngine engine;
+        ReportAssembler assembler(*doc, engine, Templates());
+        assembler.SetLaboratoryNames({ QStringLiteral("Випробувальна лабораторія якості води"), QStringLiteral("ВЛЯВ") });
+        if (assembler.Assemble(request) != ReportAssembler::Outcome::Done) {
+            shots.Fail(base + QStringLiteral(": ") + messenger.messages.join(QLatin1Char(' ')));
+            continue;
+        }
+        const rpt::PageRenderer renderer(engine.prepared());
+        for (int page = 0; page < engine.prepared().pageCount(); ++page) {
+            const QString name = QStringLiteral("%1-p%2.png").arg(base).arg(page + 1, 2, 10, QLatin1Char('0'));
+            if (!renderer.renderImage(page, 100).save(QDir(shots.Folder()).filePath(name)))
+                shots.Fail(name);
+        }
+    }
+}
+
+MERIDAN_SCREENSHOT_CASE(ReportOptionsWindow)
+{
+    for (const bool individual : { true, false }) {
+        SilentAnswers messenger;
+        std::unique_ptr<MeasurementDocument> doc = Example(messenger, individual);
+        if (!doc)
+            continue;
+        TfmReportDialog dialog;
+        std::array<QString, ChartSlotCount> captions;
+        for (int s = 0; s < ChartSlotCount; ++s)
+            captions[size_t(s)] = doc->TabCaption(s);
+        dialog.SetChartCaptions(captions);
+        dialog.SetDocument(doc.get());
+        dialog.SetTemplateFolder(Templates());
+        shots.Save(individual ? QStringLiteral("report-options-individual") : QStringLiteral("report-options-subgroups"),
+            &dialog);
+    }
+}
