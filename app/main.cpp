@@ -1,4 +1,5 @@
 #include "document/ProgramFiles.h"
+#include "ui/ApplicationLook.h"
 #include "ui/FormFirst.h"
 #include "ui/FormMessage.h"
 #include "ui/Hints.h"
@@ -12,7 +13,9 @@
 // meridan [FILE]: the splash, then the main window; with FILE the main window opens it at once.
 int main(int argc, char** argv)
 {
+    PrepareApplicationLook();
     QApplication app(argc, argv);
+    ApplyApplicationLook();
     QApplication::setApplicationDisplayName(QStringLiteral("Мерідан"));
     QApplication::setWindowIcon(ApplicationIcon());
     const QStringList arguments = QApplication::arguments();

@@ -118,8 +118,28 @@ bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
+void TableGridModel::BeginBulkChange()
+{
+    if (m_bulk)
+        return;
+    beginResetModel();
+    m_bulk = true;
+}
+
+void TableGridModel::EndBulkChange()
+{
+    if (!m_bulk)
+        return;
+    m_bulk = false;
+    m_rows = rowCount();
+    m_columns = columnCount();
+    endResetModel();
+}
+
 void TableGridModel::resetFromDocument()
 {
+    if (m_bulk)
+        return;
     beginResetModel();
     m_rows = rowCount();
     m_columns = columnCount();
@@ -128,6 +148,8 @@ void TableGridModel::resetFromDocument()
 
 void TableGridModel::refreshCells()
 {
+    if (m_bulk)
+        return;
     if (rowCount() != m_rows || columnCount() != m_columns) {
         resetFromDocument();
         return;
@@ -138,6 +160,8 @@ void TableGridModel::refreshCells()
 
 void TableGridModel::refreshHeaders()
 {
+    if (m_bulk)
+        return;
     if (columnCount() != m_columns) {
         resetFromDocument();
         return;
@@ -150,9 +174,8 @@ HeaderBandModel::HeaderBandModel(MeasurementDocument& document, QObject* parent)
     : QAbstractTableModel(parent)
     , m_document(document)
 {
-    connect(&m_document, &MeasurementDocument::headersChanged, this, [this] {
-        Q_EMIT dataChanged(index(0, 0), index(0, 2), { Qt::DisplayRole });
-    });
+    connect(&m_document, &MeasurementDocument::headersChanged, this,
+        [this] { Q_EMIT dataChanged(index(0, 0), index(0, 2), { Qt::DisplayRole }); });
 }
 
 int HeaderBandModel::rowCount(const QModelIndex& parent) const

@@ -15,6 +15,7 @@
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
 #include "ui/MessageBoxMessenger.h"
+#include "ui/ScreenCentre.h"
 #include "ui/TfmTempNew.h"
 
 #include <QApplication>
@@ -30,7 +31,6 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
@@ -42,8 +42,8 @@ constexpr int HeaderTextLimit = 78;
 constexpr int UnitsLimit = 10;
 constexpr int DataPanelWidth = 777;
 
-const char* const tabNames[8] = { "TabSheet6", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet7", "TabSheet8",
-    "TabSheet4", "TabSheet5" };
+const char* const tabNames[8]
+    = { "TabSheet6", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet7", "TabSheet8", "TabSheet4", "TabSheet5" };
 const char* const choiceNames[ChartChoiceCount] = { "N11", "N21", "N31", "N41", "N51", "N61", "N13" };
 
 struct HeaderFieldControls {
@@ -116,8 +116,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     });
     m_chooseNewKind = [this] { return m_newDialog->Execute(); };
     m_chooseOpenFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("Завантажити"), m_programFolder,
-            QStringLiteral("Meridan files (*.mrd)"));
+        QFileDialog dialog(
+            this, QStringLiteral("Завантажити"), m_programFolder, QStringLiteral("Meridan files (*.mrd)"));
         dialog.setObjectName(QStringLiteral("OpenDialog1"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -125,8 +125,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     m_chooseSaveFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("Зберегти як"), m_programFolder,
-            QStringLiteral("Meridan files (*.mrd)"));
+        QFileDialog dialog(
+            this, QStringLiteral("Зберегти як"), m_programFolder, QStringLiteral("Meridan files (*.mrd)"));
         dialog.setObjectName(QStringLiteral("SaveDialog1"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("mrd"));
@@ -314,8 +314,7 @@ void TMainForm::buildHeaderPage(QWidget* page)
     grid->setRowStretch(row - 1, 1);
 
     connect(m_fillDate, &QLineEdit::textEdited, this, [this](const QString& text) { m_document->SetFillDate(text); });
-    connect(m_tableName, &QLineEdit::textEdited, this,
-        [this](const QString& text) { m_document->SetTableName(text); });
+    connect(m_tableName, &QLineEdit::textEdited, this, [this](const QString& text) { m_document->SetTableName(text); });
     connect(m_units, &QLineEdit::textEdited, this, &TMainForm::unitsChange);
     connect(m_additionalCheck, &QCheckBox::clicked, this, [this](bool checked) {
         m_document->SetAdditionalInfoPresent(checked);
@@ -365,8 +364,8 @@ void TMainForm::buildDataPage(QWidget* page)
     m_grid3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (DataGridView* grid : { m_grid1, m_grid4 }) {
         grid->SetAbandonDrags(true);
-        connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this, grid] { applyGridHeightRule(grid); });
+        connect(
+            grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this, grid] { applyGridHeightRule(grid); });
     }
     for (DataGridView* grid : { m_grid3, m_grid1, m_grid4 })
         connect(grid, &DataGridView::topRowChanged, this, [this, grid](int row) { gridTopRowChanged(grid, row); });
@@ -416,7 +415,7 @@ void TMainForm::buildGroupBox(QWidget* client)
     m_groupBox = new GroupHandlingBox(*m_document, *m_hints, client);
     m_groupBox->setObjectName(QStringLiteral("GroupHandlingBox"));
     // Below the chart image and its scroll bar, over the lower part of the chart pages.
-    m_groupBox->setGeometry(8, 340, ClientWidth - 16, ClientHeight - 340 - 8);
+    m_groupBox->move((ClientWidth - m_groupBox->width()) / 2, ClientHeight - m_groupBox->height() - 4);
     m_groupBox->raise();
     m_groupBox->hide();
     connect(m_groupBox, &GroupHandlingBox::linesChanged, this, [this] { RedrawChartSet(); });
@@ -699,7 +698,11 @@ void TMainForm::NewDocument(int kind)
     if (kind != 1 && kind != 2)
         return;
     endGridEditing();
+    for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+        model->BeginBulkChange();
     CreateNewDocument(*m_document, kind == 1);
+    for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+        model->EndBulkChange();
     DocumentReplaced();
 }
 
@@ -718,7 +721,11 @@ bool TMainForm::OpenDocument(const QString& fileName)
     bool ok = false;
     {
         const BusyCursor busy;
+        for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+            model->BeginBulkChange();
         ok = LoadDocument(*m_document, fileName);
+        for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+            model->EndBulkChange();
     }
     if (m_document->HasDocument())
         DocumentReplaced();
@@ -809,7 +816,7 @@ bool TMainForm::OpenExample(int entry)
 
 void TMainForm::MHintsClick()
 {
-    // The action has already flipped its check mark; the hint shows only while hints were on.
+    // The item has already toggled its check mark; the hint shows only while hints were on.
     m_hints->ShowHint(QStringLiteral("Виводити повідомлення"));
     m_hints->SetHintsEnabled(m_hintsSwitch->isChecked());
 }
@@ -956,12 +963,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous() && screen()) {
-        const QRect available = screen()->availableGeometry();
-        QRect frame = frameGeometry();
-        frame.moveCenter(available.center());
-        move(frame.topLeft());
-    }
+    if (!event->spontaneous())
+        CentreOnScreen(*this);
 }
 
 void TMainForm::changeEvent(QEvent* event)

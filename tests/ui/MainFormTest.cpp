@@ -9,12 +9,13 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -377,9 +378,9 @@ TEST(MainForm, ChartPageMatchesTheCommandLineChart)
     QTemporaryDir folder;
     const QString png = folder.filePath(QStringLiteral("chart.png"));
     QProcess cli;
-    cli.start(QStringLiteral(MERIDAN_CLI), { QStringLiteral("chart"), Example, QStringLiteral("--slot"),
-                                               QStringLiteral("2"), QStringLiteral("-o"), png,
-                                               QStringLiteral("--locale"), QLocale().name() });
+    cli.start(QStringLiteral(MERIDAN_CLI),
+        { QStringLiteral("chart"), Example, QStringLiteral("--slot"), QStringLiteral("2"), QStringLiteral("-o"), png,
+            QStringLiteral("--locale"), QLocale().name() });
     ASSERT_TRUE(cli.waitForFinished(30000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     const QImage expected = QImage(png).convertToFormat(QImage::Format_RGB32);
@@ -404,4 +405,110 @@ TEST(MainForm, NewDocumentIsAnEmptyTableOfItsKind)
     EXPECT_FALSE(window.Document().Changed());
     EXPECT_TRUE(Find<QTabWidget>(window, "PageControl1")->isVisibleTo(&window));
     EXPECT_EQ(Find<QTabWidget>(window, "PageControl1")->currentIndex(), TMainForm::HeaderTab);
+}
+
+TEST(MainForm, CellEditorCommitsIntoTheDocument)
+{
+    RecordingMessenger messenger;
+    TMainForm window(&messenger);
+    BuildDocument(window.Document(), 0, Groups({ 5, 5 }));
+    window.DocumentReplaced();
+    window.show();
+    Find<QTabWidget>(window, "PageControl1")->setCurrentIndex(TMainForm::DataTab);
+    window.Compute();
+    ASSERT_TRUE(window.Document().IsComputed());
+    auto* grid = Find<DataGridView>(window, "StringGrid3");
+    const QModelIndex date = grid->model()->index(1, 1);
+    grid->setCurrentIndex(date);
+    grid->edit(date);
+    auto* editor = qobject_cast<QLineEdit*>(grid->indexWidget(date));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("07.07.2027"));
+    grid->EndEditing(); // as Enter would: the edit drops the results while the editor closes
+    EXPECT_EQ(window.Document().DateText(2), QStringLiteral("07.07.2027"));
+    EXPECT_FALSE(window.Document().IsComputed());
+    EXPECT_EQ(grid->indexWidget(date), nullptr);
+
+    // F5 ends an open edit before it computes.
+    const QModelIndex value = Find<DataGridView>(window, "StringGrid1")->model()->index(2, 0);
+    auto* values = Find<DataGridView>(window, "StringGrid1");
+    values->setCurrentIndex(value);
+    values->edit(value);
+    auto* valueEditor = qobject_cast<QLineEdit*>(values->indexWidget(value));
+    ASSERT_NE(valueEditor, nullptr);
+    valueEditor->setText(QStringLiteral("11,5"));
+    window.Compute();
+    EXPECT_TRUE(window.Document().IsComputed());
+    EXPECT_EQ(window.Document().ValueText(3, 0).toString(), QStringLiteral("11,5"));
+    EXPECT_EQ(window.Document().PointDates().value(1), QStringLiteral("07.07.2027"));
+    window.Document().ClearChanged();
+}
+
+TEST(MainForm, GroupBoxEditRedrawsTheCharts)
+{
+    RecordingMessenger messenger;
+    TMainForm window(&messenger);
+    ASSERT_TRUE(window.OpenDocument(Example));
+    window.show();
+    window.Compute();
+    auto* pages = Find<QTabWidget>(window, "PageControl1");
+    pages->setCurrentIndex(TMainForm::ChartTabOffset + SlotCentre);
+    ASSERT_EQ(window.GroupBox()->Slot(), int(SlotCentre));
+    const QImage before = window.ChartView(SlotCentre)->Image().copy();
+    const QImage deviationBefore = window.ChartView(SlotDeviation)->Image().copy();
+
+    Find<QCheckBox>(window, "MiddleCheckBox")->click();
+    auto* middle = Find<QLineEdit>(window, "MiddleEdit");
+    middle->selectAll();
+    QTest::keyClicks(middle, QStringLiteral("74,01"));
+    QTest::keyClick(middle, Qt::Key_Return);
+    EXPECT_NE(window.ChartView(SlotCentre)->Image(), before);
+    EXPECT_EQ(window.Document().Groups()[0].Lines[SlotCentre].Centre, 74.01);
+
+    // A units change redraws the set with the new unit text.
+    pages->setCurrentIndex(TMainForm::HeaderTab);
+    auto* units = Find<QLineEdit>(window, "Edit1");
+    units->selectAll();
+    Type(units, QStringLiteral("мкм"));
+    EXPECT_NE(window.ChartView(SlotDeviation)->Image(), deviationBefore);
+    EXPECT_TRUE(window.Document().IsComputed());
+    window.Document().ClearChanged();
+}
+
+TEST(MainForm, ColumnResizingAndAbandonedDrags)
+{
+    RecordingMessenger messenger;
+    TMainForm window(&messenger);
+    BuildDocument(window.Document(), 3, Groups({ 30 }, 3));
+    window.DocumentReplaced();
+    window.show();
+    Find<QTabWidget>(window, "PageControl1")->setCurrentIndex(TMainForm::DataTab);
+    auto* labels = Find<DataGridView>(window, "StringGrid3");
+    auto* values = Find<DataGridView>(window, "StringGrid1");
+    EXPECT_EQ(labels->height(), 12 * 24 + 16);
+    EXPECT_EQ(values->height(), labels->height());
+
+    // Wider columns than the grid: room for the horizontal scroll bar.
+    values->horizontalHeader()->resizeSection(0, 300);
+    EXPECT_EQ(values->height(), labels->height() + 16);
+    values->horizontalHeader()->resizeSection(0, 40);
+    EXPECT_EQ(values->height(), labels->height());
+
+    // A drag that leaves the grid is over: coming back moves nothing.
+    QWidget* viewport = values->viewport();
+    const auto send = [viewport](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    };
+    const QPoint first = values->visualRect(values->model()->index(0, 0)).center();
+    const QPoint third = values->visualRect(values->model()->index(2, 0)).center();
+    send(QEvent::MouseButtonPress, first, Qt::LeftButton);
+    EXPECT_EQ(values->currentIndex().row(), 0);
+    send(QEvent::MouseMove, QPoint(first.x(), -3), Qt::LeftButton);
+    send(QEvent::MouseMove, third, Qt::LeftButton);
+    EXPECT_EQ(values->currentIndex().row(), 0);
+    send(QEvent::MouseButtonRelease, third, Qt::NoButton);
+    send(QEvent::MouseButtonPress, third, Qt::LeftButton); // the next press works as ever
+    send(QEvent::MouseButtonRelease, third, Qt::NoButton);
+    EXPECT_EQ(values->currentIndex().row(), 2);
 }
