@@ -13,7 +13,10 @@ namespace {
 constexpr qsizetype DetectionChars = 64 * 1024;
 constexpr int DetectionRows = 200;
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // Digits, one separator, digits, with an optional sign: the shape of a decimal number.
 bool decimalShape(QStringView text, QChar separator)
@@ -51,7 +54,8 @@ QString DecodeText(const QByteArray& bytes, std::optional<TextEncoding> forced, 
         encoding = *forced;
     else if (utf16Mark)
         encoding = TextEncoding::Utf16;
-    format.ByteOrderMark = (encoding == TextEncoding::Utf8 && utf8Mark) || (encoding == TextEncoding::Utf16 && utf16Mark);
+    format.ByteOrderMark
+        = (encoding == TextEncoding::Utf8 && utf8Mark) || (encoding == TextEncoding::Utf16 && utf16Mark);
 
     QString text;
     if (encoding == TextEncoding::Utf8) {
