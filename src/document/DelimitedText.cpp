@@ -80,6 +80,16 @@ QString DecodeText(const QByteArray& bytes, std::optional<TextEncoding> forced, 
 SourceTable ParseDelimited(QStringView text, QChar delimiter, int maxRows, bool keepBlankRows)
 {
     SourceTable table;
+    if (maxRows < 0) {
+        // One pass to size the table, so filling it never moves what is already there.
+        size_t lines = 1;
+        size_t separators = 0;
+        for (const QChar c : text) {
+            lines += c == u'\n';
+            separators += c == delimiter;
+        }
+        table.Reserve(lines, lines + separators, size_t(text.size()));
+    }
     const QChar* const begin = text.data();
     const QChar* const end = begin + text.size();
     const QChar* p = begin;
