@@ -2,6 +2,7 @@
 
 #include "document/Messenger.h"
 #include "exchange/ImportSession.h"
+#include "ui/BusyCursor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -278,7 +279,12 @@ bool RunImportDialog(QWidget* parent, const QString& fileName, MeasurementDocume
     const std::function<bool()>& confirmReplace)
 {
     ImportSession session;
-    if (!session.Open(fileName)) {
+    bool opened = false;
+    {
+        const BusyCursor busy; // a file of a million rows takes a moment
+        opened = session.Open(fileName);
+    }
+    if (!opened) {
         messenger.ShowMessage(session.Error());
         return false;
     }
