@@ -73,6 +73,22 @@ void CellTextStore::set(size_t cell, QStringView text)
     m_chars.insert(m_chars.end(), begin, begin + length);
 }
 
+void CellTextStore::append(QStringView text)
+{
+    const size_t length = size_t(text.size());
+    if (m_chars.size() + length > std::numeric_limits<uint32_t>::max())
+        throw std::length_error("cell texts too long");
+    m_spans.push_back({ uint32_t(m_chars.size()), uint32_t(length) });
+    m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + length);
+    m_liveChars += length;
+}
+
+void CellTextStore::reserve(size_t cells, size_t chars)
+{
+    m_spans.reserve(cells);
+    m_chars.reserve(chars);
+}
+
 void CellTextStore::compact()
 {
     std::vector<char16_t> chars;

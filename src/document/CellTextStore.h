@@ -24,6 +24,9 @@ public:
         return QStringView(m_chars.data() + span.Offset, qsizetype(span.Length));
     }
     void set(size_t cell, QStringView text); // throws std::length_error past 4 G characters
+    // A new last cell holding text, and room for cells and characters to come, for stores filled in order.
+    void append(QStringView text);
+    void reserve(size_t cells, size_t chars);
 
 private:
     struct Span {

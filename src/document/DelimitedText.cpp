@@ -13,7 +13,10 @@ namespace {
 constexpr qsizetype DetectionChars = 64 * 1024;
 constexpr int DetectionRows = 200;
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // Digits, one separator, digits, with an optional sign: the shape of a decimal number.
 bool decimalShape(QStringView text, QChar separator)
@@ -51,7 +54,8 @@ QString DecodeText(const QByteArray& bytes, std::optional<TextEncoding> forced, 
         encoding = *forced;
     else if (utf16Mark)
         encoding = TextEncoding::Utf16;
-    format.ByteOrderMark = (encoding == TextEncoding::Utf8 && utf8Mark) || (encoding == TextEncoding::Utf16 && utf16Mark);
+    format.ByteOrderMark
+        = (encoding == TextEncoding::Utf8 && utf8Mark) || (encoding == TextEncoding::Utf16 && utf16Mark);
 
     QString text;
     if (encoding == TextEncoding::Utf8) {
@@ -76,6 +80,16 @@ QString DecodeText(const QByteArray& bytes, std::optional<TextEncoding> forced, 
 SourceTable ParseDelimited(QStringView text, QChar delimiter, int maxRows, bool keepBlankRows)
 {
     SourceTable table;
+    if (maxRows < 0) {
+        // One pass to size the table, so filling it never moves what is already there.
+        size_t lines = 1;
+        size_t separators = 0;
+        for (const QChar c : text) {
+            lines += c == u'\n';
+            separators += c == delimiter;
+        }
+        table.Reserve(lines, lines + separators, size_t(text.size()));
+    }
     const QChar* const begin = text.data();
     const QChar* const end = begin + text.size();
     const QChar* p = begin;

@@ -45,7 +45,8 @@ SourceTable ParseDelimited(QStringView text, QChar delimiter, int maxRows = -1, 
 DecimalSeparator DetectDecimalSeparator(const SourceTable& table, QChar delimiter);
 
 // Decode, detect what the choice leaves open, and parse.
-SourceTable ReadDelimitedText(const QByteArray& bytes, const TextFormatChoice& choice, TextFormat& used, int maxRows = -1);
+SourceTable ReadDelimitedText(
+    const QByteArray& bytes, const TextFormatChoice& choice, TextFormat& used, int maxRows = -1);
 
 QString DelimiterName(QChar delimiter); // "Крапка з комою", "Кома", "Табуляція" or the character
 QString EncodingName(TextEncoding encoding);

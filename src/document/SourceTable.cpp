@@ -10,12 +10,14 @@ void SourceTable::StartRow(int line)
     m_lines.push_back(line);
 }
 
-void SourceTable::AddCell(QStringView text)
+void SourceTable::Reserve(size_t rows, size_t cells, size_t chars)
 {
-    const size_t cell = m_cells.size();
-    m_cells.resize(cell + 1);
-    m_cells.set(cell, text);
+    m_rowStart.reserve(rows);
+    m_lines.reserve(rows);
+    m_cells.reserve(cells, chars);
 }
+
+void SourceTable::AddCell(QStringView text) { m_cells.append(text); }
 
 void SourceTable::FinishRow(bool keepBlank)
 {

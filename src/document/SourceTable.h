@@ -24,6 +24,7 @@ public:
     }
     int Line(int row) const { return m_lines[size_t(row)]; } // from 1
 
+    void Reserve(size_t rows, size_t cells, size_t chars);
     void StartRow(int line);
     void AddCell(QStringView text);
     // Ends the row begun last; a row of blank cells only carries nothing and is dropped unless kept.

@@ -54,8 +54,14 @@ bool separatorBlockRow(const SourceTable& block, int row)
 
 } // namespace
 
-int TableColumns::FirstResult(const MeasurementDocument& doc) { return FirstValue + doc.ValueColumnCount(); }
-int TableColumns::Count(const MeasurementDocument& doc) { return FirstResult(doc) + doc.ResultColumnCount(); }
+int TableColumns::FirstResult(const MeasurementDocument& doc)
+{
+    return FirstValue + doc.ValueColumnCount();
+}
+int TableColumns::Count(const MeasurementDocument& doc)
+{
+    return FirstResult(doc) + doc.ResultColumnCount();
+}
 
 QString CopyCells(const MeasurementDocument& doc, int firstRow, int lastRow, int firstColumn, int lastColumn)
 {
@@ -124,7 +130,9 @@ bool PasteCells(MeasurementDocument& doc, int row, int column, const QString& te
         trimmed.chop(1);
     if (trimmed.isEmpty())
         return false;
-    const QChar delimiter = trimmed.contains(u'\t') ? QChar(u'\t') : trimmed.contains(u';') ? QChar(u';') : QChar(u'\t');
+    const QChar delimiter = trimmed.contains(u'\t') ? QChar(u'\t')
+        : trimmed.contains(u';')                    ? QChar(u';')
+                                                    : QChar(u'\t');
     const SourceTable block = ParseDelimited(trimmed, delimiter, -1, true);
 
     column = std::max(column, int(TableColumns::Date));

@@ -53,4 +53,7 @@ LoadedSource LoadSource(const QString& fileName, const SourceOptions& options, i
     return source;
 }
 
-QString SourceTableName(const QString& fileName) { return QFileInfo(fileName).completeBaseName(); }
+QString SourceTableName(const QString& fileName)
+{
+    return QFileInfo(fileName).completeBaseName();
+}

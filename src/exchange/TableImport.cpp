@@ -23,7 +23,10 @@ bool IsImportNumber(QStringView text, std::optional<DecimalSeparator> decimal)
     return ParseNumber(text).has_value();
 }
 
-int ImportPlan::SubgroupSize() const { return ColumnCount > 1 ? ColumnCount : 0; }
+int ImportPlan::SubgroupSize() const
+{
+    return ColumnCount > 1 ? ColumnCount : 0;
+}
 
 ImportPlan PlanImport(const SourceTable& table, const ImportChoice& choice)
 {

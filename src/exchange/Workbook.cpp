@@ -4,8 +4,8 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QHash>
 #include <QFile>
+#include <QHash>
 #include <QXmlStreamReader>
 #include <minizip/unzip.h>
 
@@ -17,12 +17,18 @@ namespace {
 
 // A sheet may claim a million rows of a thousand columns; a file that would make more cells
 // than this is refused instead of exhausting memory.
-constexpr qint64 MaxCells = 40'000'000;
+constexpr qint64 MaxCells = 20'000'000;
 // Shared strings and styles are read whole; a part this large is not a real workbook's.
 constexpr qint64 MaxWholePart = 512ll * 1024 * 1024;
 
-QString tooLargeText() { return QStringLiteral("Аркуш завеликий для імпорту."); }
-QString damagedText() { return QStringLiteral("Файл пошкоджений або не є книгою XLSX чи ODS."); }
+QString tooLargeText()
+{
+    return QStringLiteral("Аркуш завеликий для імпорту.");
+}
+QString damagedText()
+{
+    return QStringLiteral("Файл пошкоджений або не є книгою XLSX чи ODS.");
+}
 
 // A zip archive, read with the system minizip (the one libxlsxwriter writes with).
 class ZipArchive {
@@ -164,7 +170,10 @@ bool dateFormat(const QString& code)
     return false;
 }
 
-bool builtinDate(int id) { return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58); }
+bool builtinDate(int id)
+{
+    return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58);
+}
 
 int builtinDecimals(int id)
 {
@@ -466,7 +475,8 @@ QString readXlsxSheet(const ZipArchive& zip, const XlsxWorkbook& book, int index
             } else if (type.isEmpty() || type == u"n") {
                 bool ok = false;
                 const double number = value.toDouble(&ok);
-                const CellStyle cellStyle = style >= 0 && size_t(style) < styles.size() ? styles[size_t(style)] : CellStyle();
+                const CellStyle cellStyle
+                    = style >= 0 && size_t(style) < styles.size() ? styles[size_t(style)] : CellStyle();
                 if (!ok)
                     text = value;
                 else if (cellStyle.Date)
@@ -605,8 +615,8 @@ QString readOdsSheet(const ZipArchive& zip, int index, SourceTable& table)
                     continue;
                 }
                 const QXmlStreamAttributes attributes = xml.attributes();
-                const qint64 repeat
-                    = std::max<qint64>(1, attributes.value(QLatin1String("table:number-columns-repeated")).toLongLong());
+                const qint64 repeat = std::max<qint64>(
+                    1, attributes.value(QLatin1String("table:number-columns-repeated")).toLongLong());
                 const QString type = attributes.value(QLatin1String("office:value-type")).toString();
                 const QString shown = odsCellText(xml);
                 QString text = shown;
@@ -659,7 +669,10 @@ QString readOdsSheet(const ZipArchive& zip, int index, SourceTable& table)
     return {};
 }
 
-bool hasEntry(const ZipArchive& zip, const QString& name) { return zip.HasEntry(name); }
+bool hasEntry(const ZipArchive& zip, const QString& name)
+{
+    return zip.HasEntry(name);
+}
 
 } // namespace
 
@@ -707,7 +720,8 @@ WorkbookSheet ReadWorkbookSheet(const QString& fileName, int sheetIndex)
     if (hasEntry(zip, QStringLiteral("xl/workbook.xml"))) {
         XlsxWorkbook book;
         if (!readXlsxWorkbook(zip, book) || sheetIndex < 0 || sheetIndex >= book.Names.size()) {
-            result.Error = sheetIndex < 0 || book.Names.isEmpty() ? damagedText() : QStringLiteral("У книзі немає такого аркуша.");
+            result.Error = sheetIndex < 0 || book.Names.isEmpty() ? damagedText()
+                                                                  : QStringLiteral("У книзі немає такого аркуша.");
             return result;
         }
         result.Error = readXlsxSheet(zip, book, sheetIndex, result.Table);

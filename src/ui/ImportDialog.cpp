@@ -2,6 +2,7 @@
 
 #include "document/Messenger.h"
 #include "exchange/ImportSession.h"
+#include "ui/BusyCursor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -87,8 +88,8 @@ TImportDialog::TImportDialog(ImportSession& session, QWidget* parent)
     m_valueCount->setObjectName(QStringLiteral("ValueCountSpinBox"));
     m_valueCount->setRange(1, 25);
     valueRow->addWidget(m_firstValue, 1);
-    valueRow->addWidget(new QLabel(QStringLiteral("кількість стовпців (1 — індивідуальні значення, 2–25 — підгрупи):"),
-        columns));
+    valueRow->addWidget(
+        new QLabel(QStringLiteral("кількість стовпців (1 — індивідуальні значення, 2–25 — підгрупи):"), columns));
     valueRow->addWidget(m_valueCount);
     columnsLayout->addRow(QStringLiteral("Значення, починаючи зі стовпця:"), valueRow);
     m_date = new QComboBox(columns);
@@ -96,7 +97,8 @@ TImportDialog::TImportDialog(ImportSession& session, QWidget* parent)
     columnsLayout->addRow(QStringLiteral("Дата:"), m_date);
     m_group = new QComboBox(columns);
     m_group->setObjectName(QStringLiteral("GroupComboBox"));
-    m_group->setToolTip(QStringLiteral("Зміна значення в цьому стовпці починає нову групу (між групами стане розділювач)"));
+    m_group->setToolTip(
+        QStringLiteral("Зміна значення в цьому стовпці починає нову групу (між групами стане розділювач)"));
     columnsLayout->addRow(QStringLiteral("Група:"), m_group);
     layout->addWidget(columns);
 
@@ -104,7 +106,8 @@ TImportDialog::TImportDialog(ImportSession& session, QWidget* parent)
     auto* badLayout = new QVBoxLayout(bad);
     m_badRows = new QListWidget(bad);
     m_badRows->setObjectName(QStringLiteral("BadRowsList"));
-    m_keepEmpty = new QRadioButton(QStringLiteral("Імпортувати їх з порожніми клітинками (обчислення про них повідомить)"), bad);
+    m_keepEmpty = new QRadioButton(
+        QStringLiteral("Імпортувати їх з порожніми клітинками (обчислення про них повідомить)"), bad);
     m_keepEmpty->setObjectName(QStringLiteral("KeepEmptyRadio"));
     m_leaveOut = new QRadioButton(QStringLiteral("Пропустити ці рядки"), bad);
     m_leaveOut->setObjectName(QStringLiteral("LeaveOutRadio"));
@@ -261,7 +264,8 @@ void TImportDialog::showPlan()
     // The chosen columns stand out in the preview.
     const ImportChoice& choice = m_session.Choice();
     for (int c = 0; c < m_preview->columnCount(); ++c) {
-        const bool value = std::find(choice.ValueColumns.begin(), choice.ValueColumns.end(), c) != choice.ValueColumns.end();
+        const bool value
+            = std::find(choice.ValueColumns.begin(), choice.ValueColumns.end(), c) != choice.ValueColumns.end();
         const bool chosen = value || c == choice.DateColumn || c == choice.GroupColumn;
         if (QTableWidgetItem* header = m_preview->horizontalHeaderItem(c)) {
             QFont font = header->font();
@@ -275,7 +279,12 @@ bool RunImportDialog(QWidget* parent, const QString& fileName, MeasurementDocume
     const std::function<bool()>& confirmReplace)
 {
     ImportSession session;
-    if (!session.Open(fileName)) {
+    bool opened = false;
+    {
+        const BusyCursor busy; // a file of a million rows takes a moment
+        opened = session.Open(fileName);
+    }
+    if (!opened) {
         messenger.ShowMessage(session.Error());
         return false;
     }
@@ -292,4 +301,7 @@ QString ImportFileFilter()
     return QStringLiteral("Таблиці (*.csv *.tsv *.txt *.xlsx *.ods);;Усі файли (*)");
 }
 
-QString ExportFileFilter() { return QStringLiteral("CSV (*.csv);;Книга Excel (*.xlsx)"); }
+QString ExportFileFilter()
+{
+    return QStringLiteral("CSV (*.csv);;Книга Excel (*.xlsx)");
+}

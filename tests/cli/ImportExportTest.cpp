@@ -35,9 +35,10 @@ TEST(CliImport, ImportsThenExports)
     QTemporaryDir dir;
     const QString in = WriteText(dir, QStringLiteral("in.csv"), Csv);
     const QString mrd = dir.filePath(QStringLiteral("out.mrd"));
-    CliResult result = RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"), mrd, QStringLiteral("--header"),
-        QStringLiteral("--values"), QStringLiteral("x1-x2"), QStringLiteral("--date-column"), QStringLiteral("1"),
-        QStringLiteral("--group-column"), QStringLiteral("Партія") });
+    CliResult result
+        = RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"), mrd, QStringLiteral("--header"),
+            QStringLiteral("--values"), QStringLiteral("x1-x2"), QStringLiteral("--date-column"), QStringLiteral("1"),
+            QStringLiteral("--group-column"), QStringLiteral("Партія") });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains(QStringLiteral("Рядок 4: «abc» не є числом")));
     EXPECT_TRUE(result.Text().contains(QStringLiteral("точок: 5, груп: 2")));
@@ -71,7 +72,7 @@ TEST(CliImport, ExitStatuses)
     const QString out = dir.filePath(QStringLiteral("out.mrd"));
     // A column that does not exist, by number and by name.
     EXPECT_EQ(RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"), out, QStringLiteral("--values"),
-                  QStringLiteral("9") })
+                                QStringLiteral("9") })
                   .exitCode,
         1);
     const CliResult named = RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"), out,
@@ -80,22 +81,22 @@ TEST(CliImport, ExitStatuses)
     EXPECT_TRUE(named.err.contains(QStringLiteral("Стовпця «Час» у файлі немає.")));
     // No row readable: the date column holds no numbers.
     EXPECT_EQ(RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"), out, QStringLiteral("--values"),
-                  QStringLiteral("1") })
+                                QStringLiteral("1") })
                   .exitCode,
         1);
     EXPECT_FALSE(QFile::exists(out));
     // Usage errors.
     EXPECT_EQ(RunMeridanCli({ QStringLiteral("import"), in }).exitCode, 2);
     EXPECT_EQ(RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"), out, QStringLiteral("--encoding"),
-                  QStringLiteral("koi8") })
+                                QStringLiteral("koi8") })
                   .exitCode,
         2);
-    EXPECT_EQ(RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"), out, QStringLiteral("--bogus") })
-                  .exitCode,
+    EXPECT_EQ(
+        RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"), out, QStringLiteral("--bogus") }).exitCode,
         2);
     EXPECT_EQ(RunMeridanCli({ QStringLiteral("export"), in }).exitCode, 2);
-    EXPECT_EQ(RunMeridanCli({ QStringLiteral("import"), dir.filePath(QStringLiteral("absent.csv")),
-                  QStringLiteral("-o"), out })
+    EXPECT_EQ(RunMeridanCli(
+                  { QStringLiteral("import"), dir.filePath(QStringLiteral("absent.csv")), QStringLiteral("-o"), out })
                   .exitCode,
         1);
 }

@@ -1,5 +1,5 @@
-#include "common/TestSupport.h"
 #include "document/DelimitedText.h"
+#include "common/TestSupport.h"
 
 #include <QStringEncoder>
 

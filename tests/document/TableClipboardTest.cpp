@@ -1,9 +1,8 @@
+#include "document/TableClipboard.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 #include "document/MeasurementDocument.h"
-#include "document/TableClipboard.h"
 #include "statistics/ComputeDriver.h"
-
 
 namespace {
 
@@ -35,8 +34,9 @@ TEST(TableClipboard, PasteRunsAcrossSeparatorsAsOneEdit)
     QObject::connect(&doc, &MeasurementDocument::changedFlagChanged, [&] { ++changes; });
 
     // Dates and values from the date cell of point 2: the third block row skips the separator.
-    ASSERT_TRUE(PasteCells(doc, 2, TableColumns::Date, QStringLiteral("03.01.2024\t5,5\r\n04.01.2024\t6,5\r\n"
-                                                                      "05.01.2024\t7,5\r\n")));
+    ASSERT_TRUE(PasteCells(doc, 2, TableColumns::Date,
+        QStringLiteral("03.01.2024\t5,5\r\n04.01.2024\t6,5\r\n"
+                       "05.01.2024\t7,5\r\n")));
     EXPECT_FALSE(doc.IsComputed());
     EXPECT_TRUE(doc.Changed());
     EXPECT_EQ(changes, 1);
@@ -116,8 +116,9 @@ TEST(TableClipboard, CopyUsesTheUserDecimalSeparator)
     MeasurementDocument doc(messenger);
     BuildDocument(doc, 0, { { { "1.25" }, { "abc" } }, { { "2" }, { "3,5" } } });
     const QString copied = CopyCells(doc, 1, 3, TableColumns::Label, TableColumns::FirstValue);
-    EXPECT_EQ(copied, QStringLiteral("1\t02.01.2024\t1,25\n2\t03.01.2024\tabc\n%1\t%2\t%2\n")
-                          .arg(MeasurementDocument::SeparatorLabel(1), Line));
+    EXPECT_EQ(copied,
+        QStringLiteral("1\t02.01.2024\t1,25\n2\t03.01.2024\tabc\n%1\t%2\t%2\n")
+            .arg(MeasurementDocument::SeparatorLabel(1), Line));
     // Copy then paste elsewhere gives the same texts back (the separator row is passed over).
     RecordingMessenger second;
     MeasurementDocument target(second);

@@ -1,7 +1,7 @@
+#include "exchange/ImportSession.h"
 #include "ExchangeTestSupport.h"
 #include "common/TestSupport.h"
 #include "document/MeasurementDocument.h"
-#include "exchange/ImportSession.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -23,7 +23,8 @@ TEST(ImportSession, GuessesThenFollowsTheAnalyst)
     EXPECT_TRUE(session.Choice().HeaderRow);
     EXPECT_EQ(session.Choice().DateColumn, 0);
     EXPECT_EQ(session.Choice().ValueColumns, (std::vector<int> { 1 })); // the first number column
-    EXPECT_EQ(session.ColumnTitles(), (QStringList { "1 (A): Дата", "2 (B): Партія", "3 (C): Вміст", "4 (D): Примітка" }));
+    EXPECT_EQ(
+        session.ColumnTitles(), (QStringList { "1 (A): Дата", "2 (B): Партія", "3 (C): Вміст", "4 (D): Примітка" }));
 
     session.SetValueColumns(2, 1);
     session.SetGroupColumn(1);

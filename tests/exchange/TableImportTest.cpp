@@ -1,8 +1,8 @@
+#include "exchange/TableImport.h"
 #include "ExchangeTestSupport.h"
 #include "common/TestSupport.h"
 #include "document/MeasurementDocument.h"
 #include "exchange/ImportSource.h"
-#include "exchange/TableImport.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
+#include "exchange/Workbook.h"
 #include "ExchangeTestSupport.h"
 #include "common/TestSupport.h"
 #include "exchange/ImportSource.h"
-#include "exchange/Workbook.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -147,7 +147,8 @@ TEST(Workbook, DamagedFilesAreRefused)
     EXPECT_FALSE(LoadSource(otherZip, {}).Error.isEmpty());
     const QString badXml = dir.filePath(QStringLiteral("bad.xlsx"));
     ASSERT_TRUE(WriteZip(badXml,
-        { { QStringLiteral("xl/workbook.xml"), "<workbook><sheets><sheet name=\"a\" r:id=\"rId1\"/></sheets></workbook>" },
+        { { QStringLiteral("xl/workbook.xml"),
+              "<workbook><sheets><sheet name=\"a\" r:id=\"rId1\"/></sheets></workbook>" },
             { QStringLiteral("xl/worksheets/sheet1.xml"), "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1" } }));
     EXPECT_FALSE(LoadSource(badXml, {}).Error.isEmpty());
     EXPECT_FALSE(LoadSource(dir.filePath(QStringLiteral("absent.csv")), {}).Error.isEmpty());
