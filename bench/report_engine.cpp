@@ -145,7 +145,14 @@ void BM_ReportToPdf(benchmark::State& state)
     state.counters["prepared_MB"] = preparedMegabytes;
     state.counters["pdf_MB"] = double(QFile(dir.filePath(QStringLiteral("report.pdf"))).size()) / (1 << 20);
 }
-BENCHMARK(BM_ReportToPdf)->Arg(1000)->Arg(2500)->Arg(5000)->Arg(10000)->ArgName("points")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ReportToPdf)
+    ->Arg(1000)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->ArgName("points")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace
 

@@ -10,8 +10,8 @@ namespace {
 
     bool sameRect(const QRectF& a, const QRectF& b)
     {
-        return std::abs(a.x() - b.x()) < 0.01 && std::abs(a.y() - b.y()) < 0.01 && std::abs(a.width() - b.width()) < 0.01
-            && std::abs(a.height() - b.height()) < 0.01;
+        return std::abs(a.x() - b.x()) < 0.01 && std::abs(a.y() - b.y()) < 0.01
+            && std::abs(a.width() - b.width()) < 0.01 && std::abs(a.height() - b.height()) < 0.01;
     }
 
     void addCells(std::vector<FlowItem>& items, std::vector<FlowCell> cells)
@@ -62,7 +62,8 @@ std::vector<FlowItem> flowOf(const PreparedPage& page)
         for (size_t i = first; i < end; ++i) {
             const DrawCmd& command = page.commands[i];
             if (const auto* box = std::get_if<BoxCmd>(&command)) {
-                if (std::none_of(pictures.begin(), pictures.end(), [&](const QRectF& r) { return sameRect(r, box->rectMm); }))
+                if (std::none_of(
+                        pictures.begin(), pictures.end(), [&](const QRectF& r) { return sameRect(r, box->rectMm); }))
                     cells.push_back(FlowCell { box->rectMm, nullptr, box->frame, box->fill });
             } else if (const auto* text = std::get_if<TextCmd>(&command)) {
                 // A memo's box comes just before its text, with the same rectangle.
@@ -93,7 +94,8 @@ std::vector<FlowItem> flowOf(const PreparedPage& page)
         handle(band.firstCommand, band.endCommand);
     if (page.bands.empty())
         handle(0, page.commands.size());
-    std::stable_sort(items.begin(), items.end(), [](const FlowItem& a, const FlowItem& b) { return a.topMm < b.topMm; });
+    std::stable_sort(
+        items.begin(), items.end(), [](const FlowItem& a, const FlowItem& b) { return a.topMm < b.topMm; });
     return items;
 }
 

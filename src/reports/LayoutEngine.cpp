@@ -131,8 +131,8 @@ LayoutEngine::Instance LayoutEngine::fill(Band& band)
             pending.measured = m_measurer.measure(text, cmd.font, innerWidth, memo.wordWrap);
             cmd.lineHeightMm = pending.measured.lineHeightMm;
             // Lines keep their tokens; a token is wider than the number it stands for, so they fit.
-            cmd.lines = tokens ? m_measurer.measure(text, cmd.font, innerWidth, memo.wordWrap).lines
-                               : pending.measured.lines;
+            cmd.lines
+                = tokens ? m_measurer.measure(text, cmd.font, innerWidth, memo.wordWrap).lines : pending.measured.lines;
             pending.empty = text.isEmpty();
             if (memo.stretch != Stretch::None && !tokens && !pending.empty) {
                 const double needed = pending.measured.heightMm + 2 * memo.paddingMm;
@@ -183,8 +183,8 @@ LayoutEngine::Instance LayoutEngine::fill(Band& band)
         }
     }
     // With a cross-tab the band holds what stands above it; the table follows in rows of its own.
-    instance.heightMm = instance.crossTab ? std::max(bottom, instance.crossTab->rectMm().top())
-                                          : std::max(bottom, band.heightMm);
+    instance.heightMm
+        = instance.crossTab ? std::max(bottom, instance.crossTab->rectMm().top()) : std::max(bottom, band.heightMm);
 
     for (PendingMemo& pending : memos) {
         const MemoObject& memo = *pending.memo;
@@ -203,8 +203,8 @@ LayoutEngine::Instance LayoutEngine::fill(Band& band)
         const int fitting = std::max(1, int(std::floor((room + 0.05) / std::max(cmd.lineHeightMm, 0.1))));
         if (cmd.lines.size() > fitting) {
             cmd.lines.resize(fitting);
-            m_report.addWarning(QStringLiteral("Текст об'єкта \"%1\" не вміщується у %2").arg(memo.name(),
-                QDir::toNativeSeparators(m_template.fileName)));
+            m_report.addWarning(QStringLiteral("Текст об'єкта \"%1\" не вміщується у %2")
+                                    .arg(memo.name(), QDir::toNativeSeparators(m_template.fileName)));
         }
         instance.commands.emplace_back(std::move(cmd));
     }
@@ -477,8 +477,8 @@ void LayoutEngine::placeCrossTab(const CrossTabObject& crossTab, double xMm)
                 addCell(header, QRectF(x, 0, spanWidth(from, to), upperHeight), upper, headerFont, centred,
                     crossTab.headerFill);
             for (size_t c = from; c < to; ++c) {
-                const QRectF rect = blank ? QRectF(x, 0, widths[c], headerHeight)
-                                          : QRectF(x, upperHeight, widths[c], lowerHeight);
+                const QRectF rect
+                    = blank ? QRectF(x, 0, widths[c], headerHeight) : QRectF(x, upperHeight, widths[c], lowerHeight);
                 addCell(header, rect, columns[c].lower, headerFont, centred, crossTab.headerFill);
                 x += widths[c];
             }
@@ -492,8 +492,8 @@ void LayoutEngine::placeCrossTab(const CrossTabObject& crossTab, double xMm)
                 height = std::max(height, cellHeight(crossTab.cell(r, int(c)), font, widths[c]));
             Instance row;
             row.heightMm = height;
-            addCell(row, QRectF(xMm, 0, rowHeaderWidth, height), rows[r], font, Qt::AlignLeft | Qt::AlignVCenter,
-                QColor());
+            addCell(
+                row, QRectF(xMm, 0, rowHeaderWidth, height), rows[r], font, Qt::AlignLeft | Qt::AlignVCenter, QColor());
             double cx = xMm + rowHeaderWidth;
             for (size_t c = first; c < last; ++c) {
                 addCell(row, QRectF(cx, 0, widths[c], height), crossTab.cell(r, int(c)), font, centred, QColor());

@@ -19,7 +19,9 @@ namespace {
     {
         QTextBlockFormat block;
         const Qt::Alignment a = text.alignment;
-        block.setAlignment((a & Qt::AlignHCenter) ? Qt::AlignHCenter : (a & Qt::AlignRight) ? Qt::AlignRight : Qt::AlignLeft);
+        block.setAlignment((a & Qt::AlignHCenter) ? Qt::AlignHCenter
+                : (a & Qt::AlignRight)            ? Qt::AlignRight
+                                                  : Qt::AlignLeft);
         cursor.setBlockFormat(block);
         QTextCharFormat chars;
         chars.setFont(text.font);
@@ -27,8 +29,8 @@ namespace {
         for (qsizetype i = 0; i < text.lines.size(); ++i) {
             if (i > 0)
                 cursor.insertText(QString(QChar::LineSeparator), chars);
-            cursor.insertText(text.pageTokens ? PreparedReport::substituteTokens(text.lines[i], pageIndex, pageCount)
-                                              : text.lines[i],
+            cursor.insertText(
+                text.pageTokens ? PreparedReport::substituteTokens(text.lines[i], pageIndex, pageCount) : text.lines[i],
                 chars);
         }
     }

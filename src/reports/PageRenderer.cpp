@@ -59,12 +59,13 @@ namespace {
         if (!horizontal)
             horizontal = Qt::AlignLeft;
         for (qsizetype i = 0; i < text.lines.size(); ++i) {
-            const QString line
-                = text.pageTokens ? PreparedReport::substituteTokens(text.lines[i], pageIndex, pageCount) : text.lines[i];
+            const QString line = text.pageTokens ? PreparedReport::substituteTokens(text.lines[i], pageIndex, pageCount)
+                                                 : text.lines[i];
             if (line.isEmpty())
                 continue;
             const QRectF lineRect(inner.left(), top + text.lineHeightMm * double(i), inner.width(), text.lineHeightMm);
-            painter.drawText(map.rect(lineRect), int(horizontal | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip, line);
+            painter.drawText(
+                map.rect(lineRect), int(horizontal | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip, line);
         }
     }
 }

@@ -14,7 +14,10 @@ ReportEngine::ReportEngine()
 
 ReportEngine::~ReportEngine() = default;
 
-void ReportEngine::loadTemplate(const QString& fileName) { m_template = TemplateLoader::load(fileName); }
+void ReportEngine::loadTemplate(const QString& fileName)
+{
+    m_template = TemplateLoader::load(fileName);
+}
 
 void ReportEngine::loadTemplateXml(const QByteArray& xml, const QString& fileName)
 {
@@ -27,15 +30,20 @@ ReportObject* ReportEngine::findObject(const QString& name) const
 }
 
 namespace {
-    template <typename T>
-    T* as(ReportObject* object, ObjectKind kind)
+    template <typename T> T* as(ReportObject* object, ObjectKind kind)
     {
         return object && object->kind() == kind ? static_cast<T*>(object) : nullptr;
     }
 }
 
-MemoObject* ReportEngine::memo(const QString& name) const { return as<MemoObject>(findObject(name), ObjectKind::Memo); }
-Band* ReportEngine::band(const QString& name) const { return as<Band>(findObject(name), ObjectKind::Band); }
+MemoObject* ReportEngine::memo(const QString& name) const
+{
+    return as<MemoObject>(findObject(name), ObjectKind::Memo);
+}
+Band* ReportEngine::band(const QString& name) const
+{
+    return as<Band>(findObject(name), ObjectKind::Band);
+}
 PictureObject* ReportEngine::picture(const QString& name) const
 {
     return as<PictureObject>(findObject(name), ObjectKind::Picture);

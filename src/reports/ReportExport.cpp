@@ -35,7 +35,10 @@ namespace {
             failWrite(fileName, file.errorString());
     }
 
-    QString mm(double value) { return QString::number(value, 'f', 1); }
+    QString mm(double value)
+    {
+        return QString::number(value, 'f', 1);
+    }
 
     QPageSize pageSizeOf(QSizeF paperMm)
     {
@@ -79,7 +82,8 @@ void exportPdf(const PreparedReport& report, const QString& fileName, const Expo
     writer.setTitle(info.title);
     writer.setResolution(1200);
     const QSizeF firstPaper = report.isEmpty() ? QSizeF(210, 297) : report.page(0).paperMm;
-    writer.setPageLayout(QPageLayout(pageSizeOf(firstPaper), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+    writer.setPageLayout(
+        QPageLayout(pageSizeOf(firstPaper), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
     QPainter painter;
     if (!painter.begin(&writer))
         failWrite(fileName);
@@ -136,7 +140,10 @@ QString textDump(const PreparedReport& report)
 }
 
 namespace {
-    QString cssColor(const QColor& color) { return color.name(QColor::HexRgb); }
+    QString cssColor(const QColor& color)
+    {
+        return color.name(QColor::HexRgb);
+    }
 
     QString cssBox(const QRectF& r)
     {
@@ -198,16 +205,18 @@ void exportHtml(const PreparedReport& report, const QString& fileName, const Exp
                 QStringList lines;
                 for (qsizetype i = 0; i < text->lines.size(); ++i)
                     lines.append(shownLine(*text, i, p, count).toHtmlEscaped());
-                html += QStringLiteral("<div class=\"t\" style=\"%1;%2;color:%3;text-align:%4;line-height:%5mm\">%6</div>\n")
+                html += QStringLiteral(
+                    "<div class=\"t\" style=\"%1;%2;color:%3;text-align:%4;line-height:%5mm\">%6</div>\n")
                             .arg(cssBox(QRectF(inner.left(), top, inner.width(), block)), cssFont(text->font),
-                                cssColor(text->color), QLatin1String(align), QString::number(text->lineHeightMm, 'f', 2),
-                                lines.join(QStringLiteral("<br>")));
+                                cssColor(text->color), QLatin1String(align),
+                                QString::number(text->lineHeightMm, 'f', 2), lines.join(QStringLiteral("<br>")));
             } else if (const auto* box = std::get_if<BoxCmd>(&command)) {
                 QString style = cssBox(box->rectMm);
                 if (box->fill.isValid())
                     style += QStringLiteral(";background:") + cssColor(box->fill);
-                const QString border = QStringLiteral(":%1mm solid %2")
-                                           .arg(QString::number(box->frame.widthMm, 'f', 2), cssColor(box->frame.color));
+                const QString border
+                    = QStringLiteral(":%1mm solid %2")
+                          .arg(QString::number(box->frame.widthMm, 'f', 2), cssColor(box->frame.color));
                 if (box->frame.sides & FrameLeft)
                     style += QStringLiteral(";border-left") + border;
                 if (box->frame.sides & FrameTop)
@@ -227,12 +236,14 @@ void exportHtml(const PreparedReport& report, const QString& fileName, const Exp
                     r = QRectF(r.left(), r.top() - w / 2, r.width(), w);
                 if (r.width() < w)
                     r = QRectF(r.left() - w / 2, r.top(), w, r.height());
-                html += QStringLiteral("<div style=\"%1;background:%2\"></div>\n").arg(cssBox(r), cssColor(line->color));
+                html
+                    += QStringLiteral("<div style=\"%1;background:%2\"></div>\n").arg(cssBox(r), cssColor(line->color));
             } else if (const auto* image = std::get_if<ImageCmd>(&command)) {
                 if (!image->image)
                     continue;
                 const QRectF inside = image->rectMm.translated(-image->clipMm.topLeft());
-                html += QStringLiteral("<div class=\"c\" style=\"%1\"><img alt=\"%2\" style=\"%3\" src=\"data:image/png;base64,%4\"></div>\n")
+                html += QStringLiteral("<div class=\"c\" style=\"%1\"><img alt=\"%2\" style=\"%3\" "
+                                       "src=\"data:image/png;base64,%4\"></div>\n")
                             .arg(cssBox(image->clipMm), image->objectName.toHtmlEscaped(), cssBox(inside),
                                 QString::fromLatin1(image->image->png().toBase64()));
             }

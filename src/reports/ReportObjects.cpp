@@ -10,9 +10,15 @@ namespace {
     constexpr double PixelsPerMm = 96.0 / 25.4; // report pixels
 }
 
-int PictureObject::widthPx() const { return int(std::lround(rectMm().width() * PixelsPerMm)); }
+int PictureObject::widthPx() const
+{
+    return int(std::lround(rectMm().width() * PixelsPerMm));
+}
 
-int PictureObject::heightPx() const { return int(std::lround(rectMm().height() * PixelsPerMm)); }
+int PictureObject::heightPx() const
+{
+    return int(std::lround(rectMm().height() * PixelsPerMm));
+}
 
 int PictureObject::textWidthPx(const QString& text) const
 {

@@ -4,14 +4,17 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSet>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSet>
 #include <QXmlStreamReader>
 
 namespace rpt {
 
-QString ReportTemplate::foldName(const QString& name) { return name.toCaseFolded(); }
+QString ReportTemplate::foldName(const QString& name)
+{
+    return name.toCaseFolded();
+}
 
 Band& ReportTemplate::addBand(std::unique_ptr<Band> band)
 {
@@ -24,7 +27,10 @@ Band& ReportTemplate::addBand(std::unique_ptr<Band> band)
     return *m_bands.back();
 }
 
-ReportObject* ReportTemplate::find(const QString& name) const { return m_index.value(foldName(name), nullptr); }
+ReportObject* ReportTemplate::find(const QString& name) const
+{
+    return m_index.value(foldName(name), nullptr);
+}
 
 namespace {
 
@@ -219,10 +225,18 @@ namespace {
                 const QString value = text(u"frame").trimmed();
                 for (QChar c : value) {
                     switch (c.unicode()) {
-                    case 'l': result.sides |= FrameLeft; break;
-                    case 't': result.sides |= FrameTop; break;
-                    case 'r': result.sides |= FrameRight; break;
-                    case 'b': result.sides |= FrameBottom; break;
+                    case 'l':
+                        result.sides |= FrameLeft;
+                        break;
+                    case 't':
+                        result.sides |= FrameTop;
+                        break;
+                    case 'r':
+                        result.sides |= FrameRight;
+                        break;
+                    case 'b':
+                        result.sides |= FrameBottom;
+                        break;
                     default:
                         fail(QStringLiteral("атрибут frame: \"%1\" має складатися з літер l, t, r, b").arg(value));
                     }
@@ -290,8 +304,8 @@ namespace {
 
         void readBand()
         {
-            checkAttributes({ u"type", u"name", u"height", u"dataSet", u"rowCount", u"for", u"repeatOnNewPage",
-                u"startNewPage" });
+            checkAttributes(
+                { u"type", u"name", u"height", u"dataSet", u"rowCount", u"for", u"repeatOnNewPage", u"startNewPage" });
             auto band = std::make_unique<Band>();
             if (!has(u"type"))
                 fail(QStringLiteral("елемент band не має атрибута type"));
@@ -362,8 +376,8 @@ namespace {
                 { { u"top", Qt::AlignTop }, { u"center", Qt::AlignVCenter }, { u"bottom", Qt::AlignBottom } });
             memo->alignment = horizontal | vertical;
             memo->wordWrap = boolean(u"wrap", true);
-            memo->stretch = choice<Stretch>(
-                u"stretch", Stretch::None, { { u"none", Stretch::None }, { u"actual", Stretch::Actual }, { u"max", Stretch::Max } });
+            memo->stretch = choice<Stretch>(u"stretch", Stretch::None,
+                { { u"none", Stretch::None }, { u"actual", Stretch::Actual }, { u"max", Stretch::Max } });
             memo->frame = frame(FrameStyle {});
             memo->fill = color(u"fill", QColor());
             memo->paddingMm = number(u"padding", memo->paddingMm, 0, 50);
@@ -386,16 +400,17 @@ namespace {
 
         std::unique_ptr<ReportObject> readPicture()
         {
-            checkAttributes({ u"name", u"x", u"y", u"w", u"h", u"fit", u"align", u"frame", u"frameWidth", u"frameColor" });
+            checkAttributes(
+                { u"name", u"x", u"y", u"w", u"h", u"fit", u"align", u"frame", u"frameWidth", u"frameColor" });
             auto picture = std::make_unique<PictureObject>();
             picture->setName(uniqueName(false));
             picture->setRectMm(box(true));
             picture->fit = choice<PictureFit>(u"fit", PictureFit::KeepAspect,
                 { { u"keepAspect", PictureFit::KeepAspect }, { u"stretch", PictureFit::Stretch },
                     { u"clip", PictureFit::Clip } });
-            picture->alignment = choice<Qt::Alignment>(u"align", Qt::AlignLeft,
-                                     { { u"left", Qt::AlignLeft }, { u"center", Qt::AlignHCenter },
-                                         { u"right", Qt::AlignRight } })
+            picture->alignment
+                = choice<Qt::Alignment>(u"align", Qt::AlignLeft,
+                      { { u"left", Qt::AlignLeft }, { u"center", Qt::AlignHCenter }, { u"right", Qt::AlignRight } })
                 | Qt::AlignTop;
             picture->frame = frame(FrameStyle {});
             endEmpty();
@@ -421,9 +436,9 @@ namespace {
 
         std::unique_ptr<ReportObject> readCrossTab()
         {
-            checkAttributes({ u"name", u"x", u"y", u"w", u"h", u"font", u"fontSize", u"bold", u"padding", u"minColWidth",
-                u"maxColWidth", u"maxRowHeaderWidth", u"rowHeaderTitle", u"repeatHeaders", u"frameWidth",
-                u"frameColor", u"headerFill" });
+            checkAttributes({ u"name", u"x", u"y", u"w", u"h", u"font", u"fontSize", u"bold", u"padding",
+                u"minColWidth", u"maxColWidth", u"maxRowHeaderWidth", u"rowHeaderTitle", u"repeatHeaders",
+                u"frameWidth", u"frameColor", u"headerFill" });
             auto cross = std::make_unique<CrossTabObject>();
             cross->setName(uniqueName(false));
             cross->setRectMm(box(false));
@@ -473,8 +488,7 @@ std::unique_ptr<ReportTemplate> TemplateLoader::load(const QString& fileName)
                               .arg(QDir::toNativeSeparators(fileName), file.errorString()));
     // A template is small; anything huge is not one of ours.
     if (file.size() > 16 * 1024 * 1024)
-        throw ReportError(
-            QStringLiteral("Шаблон звіту \"%1\" завеликий").arg(QDir::toNativeSeparators(fileName)));
+        throw ReportError(QStringLiteral("Шаблон звіту \"%1\" завеликий").arg(QDir::toNativeSeparators(fileName)));
     return parse(file.readAll(), fileName);
 }
 

@@ -13,7 +13,10 @@
 namespace rpt {
 
 namespace {
-    int twips(double mm) { return int(std::lround(mm * 1440 / 25.4)); }
+    int twips(double mm)
+    {
+        return int(std::lround(mm * 1440 / 25.4));
+    }
 
     QByteArray escaped(const QString& text)
     {
@@ -80,13 +83,13 @@ namespace {
                 out += "{\\f0\\fswiss\\fcharset204 Arial;}";
             out += "}\n{\\colortbl;";
             for (const QColor& color : m_colors)
-                out += "\\red" + QByteArray::number(color.red()) + "\\green" + QByteArray::number(color.green()) + "\\blue"
-                    + QByteArray::number(color.blue()) + ';';
+                out += "\\red" + QByteArray::number(color.red()) + "\\green" + QByteArray::number(color.green())
+                    + "\\blue" + QByteArray::number(color.blue()) + ';';
             out += "}\n{\\info{\\title " + escaped(info.title) + "}{\\doccomm " + escaped(info.creator) + "}}\n";
             out += "\\paperw" + QByteArray::number(twips(paper.width())) + "\\paperh"
                 + QByteArray::number(twips(paper.height())) + "\\margl" + QByteArray::number(twips(m_left)) + "\\margr"
-                + QByteArray::number(twips(marginRight)) + "\\margt" + QByteArray::number(twips(marginTop))
-                + "\\margb" + QByteArray::number(twips(3)) + "\\viewkind1\n";
+                + QByteArray::number(twips(marginRight)) + "\\margt" + QByteArray::number(twips(marginTop)) + "\\margb"
+                + QByteArray::number(twips(3)) + "\\viewkind1\n";
             out += body;
             out += "\\pard\\plain\\fs2\\par\n}\n"; // a document must not end inside a table
 
@@ -168,7 +171,8 @@ namespace {
             double x = m_left;
             for (const FlowCell& cell : row.cells) {
                 if (cell.rectMm.left() > x + 0.2)
-                    cells.push_back(FlowCell { QRectF(x, row.topMm, cell.rectMm.left() - x, row.heightMm), nullptr, {}, {} });
+                    cells.push_back(
+                        FlowCell { QRectF(x, row.topMm, cell.rectMm.left() - x, row.heightMm), nullptr, {}, {} });
                 cells.push_back(cell);
                 x = std::max(x, cell.rectMm.right());
             }

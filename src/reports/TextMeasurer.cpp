@@ -10,7 +10,10 @@ namespace {
     constexpr double ReferenceDpi = 1200;
     constexpr double PixelsPerMm = ReferenceDpi / 25.4;
 
-    double roundUpTenth(double mm) { return std::ceil(mm * 10 - 1e-6) / 10; }
+    double roundUpTenth(double mm)
+    {
+        return std::ceil(mm * 10 - 1e-6) / 10;
+    }
 }
 
 TextMeasurer::TextMeasurer()

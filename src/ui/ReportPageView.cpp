@@ -24,7 +24,10 @@ ReportPageView::ReportPageView(const rpt::PreparedReport& report, QWidget* paren
     reportChanged();
 }
 
-double ReportPageView::pixelsPerMm() const { return m_zoom * logicalDpiX() / 25.4; }
+double ReportPageView::pixelsPerMm() const
+{
+    return m_zoom * logicalDpiX() / 25.4;
+}
 
 void ReportPageView::reportChanged()
 {
@@ -91,8 +94,8 @@ void ReportPageView::fitToPage()
     if (m_report.isEmpty())
         return;
     const QSizeF paper = m_report.page(0).paperMm * (logicalDpiX() / 25.4);
-    setZoomFactor(std::min((viewport()->width() - 2.0 * Gap) / paper.width(),
-        (viewport()->height() - 2.0 * Gap) / paper.height()));
+    setZoomFactor(std::min(
+        (viewport()->width() - 2.0 * Gap) / paper.width(), (viewport()->height() - 2.0 * Gap) / paper.height()));
     setCurrentPage(currentPage());
 }
 

@@ -26,7 +26,10 @@
 #include <QVBoxLayout>
 
 namespace {
-bool offscreen() { return QGuiApplication::platformName() == QLatin1String("offscreen"); }
+bool offscreen()
+{
+    return QGuiApplication::platformName() == QLatin1String("offscreen");
+}
 }
 
 ReportPreviewDialog::ReportPreviewDialog(const rpt::PreparedReport& report, Messenger& messenger, QWidget* parent)
@@ -69,27 +72,33 @@ ReportPreviewDialog::ReportPreviewDialog(const rpt::PreparedReport& report, Mess
     addAction(QStringLiteral("RTF..."), QKeySequence(), [this] { exportWithDialog(Format::Rtf); });
     addAction(QStringLiteral("ODT..."), QKeySequence(), [this] { exportWithDialog(Format::Odt); });
     toolBar->addSeparator();
-    addAction(QStringLiteral("+"), QKeySequence::ZoomIn, [this] { setZoomFactor(zoomFactor() * 1.25); })
-        ->setToolTip(QStringLiteral("Збільшити"));
-    addAction(QStringLiteral("−"), QKeySequence::ZoomOut, [this] { setZoomFactor(zoomFactor() / 1.25); })
-        ->setToolTip(QStringLiteral("Зменшити"));
+    addAction(QStringLiteral("+"), QKeySequence::ZoomIn, [this] {
+        setZoomFactor(zoomFactor() * 1.25);
+    })->setToolTip(QStringLiteral("Збільшити"));
+    addAction(QStringLiteral("−"), QKeySequence::ZoomOut, [this] {
+        setZoomFactor(zoomFactor() / 1.25);
+    })->setToolTip(QStringLiteral("Зменшити"));
     addAction(QStringLiteral("За шириною"), QKeySequence(), [this] { m_view->fitToWidth(); });
     addAction(QStringLiteral("Сторінка цілком"), QKeySequence(), [this] { m_view->fitToPage(); });
     toolBar->addSeparator();
-    addAction(QStringLiteral("|<"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { setCurrentPage(1); })
-        ->setToolTip(QStringLiteral("Перша сторінка"));
-    addAction(QStringLiteral("<"), QKeySequence(Qt::Key_PageUp), [this] { setCurrentPage(currentPage() - 1); })
-        ->setToolTip(QStringLiteral("Попередня сторінка"));
+    addAction(QStringLiteral("|<"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] {
+        setCurrentPage(1);
+    })->setToolTip(QStringLiteral("Перша сторінка"));
+    addAction(QStringLiteral("<"), QKeySequence(Qt::Key_PageUp), [this] {
+        setCurrentPage(currentPage() - 1);
+    })->setToolTip(QStringLiteral("Попередня сторінка"));
     m_pageBox = new QSpinBox(toolBar);
     m_pageBox->setObjectName(QStringLiteral("PageBox"));
     m_pageBox->setRange(1, std::max(1, report.pageCount()));
     toolBar->addWidget(m_pageBox);
     m_pageCountLabel = new QLabel(QStringLiteral(" з %1 ").arg(report.pageCount()), toolBar);
     toolBar->addWidget(m_pageCountLabel);
-    addAction(QStringLiteral(">"), QKeySequence(Qt::Key_PageDown), [this] { setCurrentPage(currentPage() + 1); })
-        ->setToolTip(QStringLiteral("Наступна сторінка"));
-    addAction(QStringLiteral(">|"), QKeySequence(Qt::CTRL | Qt::Key_End), [this] { setCurrentPage(pageCount()); })
-        ->setToolTip(QStringLiteral("Остання сторінка"));
+    addAction(QStringLiteral(">"), QKeySequence(Qt::Key_PageDown), [this] {
+        setCurrentPage(currentPage() + 1);
+    })->setToolTip(QStringLiteral("Наступна сторінка"));
+    addAction(QStringLiteral(">|"), QKeySequence(Qt::CTRL | Qt::Key_End), [this] {
+        setCurrentPage(pageCount());
+    })->setToolTip(QStringLiteral("Остання сторінка"));
     toolBar->addSeparator();
     m_findEdit = new QLineEdit(toolBar);
     m_findEdit->setObjectName(QStringLiteral("FindEdit"));
@@ -118,9 +127,15 @@ ReportPreviewDialog::ReportPreviewDialog(const rpt::PreparedReport& report, Mess
 
 ReportPreviewDialog::~ReportPreviewDialog() = default;
 
-int ReportPreviewDialog::pageCount() const { return m_report.pageCount(); }
+int ReportPreviewDialog::pageCount() const
+{
+    return m_report.pageCount();
+}
 
-int ReportPreviewDialog::currentPage() const { return m_view->currentPage(); }
+int ReportPreviewDialog::currentPage() const
+{
+    return m_view->currentPage();
+}
 
 void ReportPreviewDialog::setCurrentPage(int page)
 {
@@ -128,9 +143,15 @@ void ReportPreviewDialog::setCurrentPage(int page)
     updatePageLabel();
 }
 
-double ReportPreviewDialog::zoomFactor() const { return m_view->zoomFactor(); }
+double ReportPreviewDialog::zoomFactor() const
+{
+    return m_view->zoomFactor();
+}
 
-void ReportPreviewDialog::setZoomFactor(double factor) { m_view->setZoomFactor(factor); }
+void ReportPreviewDialog::setZoomFactor(double factor)
+{
+    m_view->setZoomFactor(factor);
+}
 
 void ReportPreviewDialog::updatePageLabel()
 {

@@ -13,7 +13,8 @@ TEST(CrossTab, GroupsInInsertionOrderComparingHeadersExactly)
 {
     CrossTabObject cross;
     const QStringList blanks = { "  ", "   ", "     " };
-    for (const QString& row : { QStringLiteral("2"), QStringLiteral("10"), QStringLiteral("Розділювач № 1 точок 1-2") }) {
+    for (const QString& row :
+        { QStringLiteral("2"), QStringLiteral("10"), QStringLiteral("Розділювач № 1 точок 1-2") }) {
         cross.addCell(row, QStringLiteral(" "), QStringLiteral("Дата"), QStringLiteral("d") + row);
         cross.addCell(row, QStringLiteral("Значення"), QStringLiteral("X1"), QStringLiteral("a") + row);
         cross.addCell(row, QStringLiteral("Значення"), QStringLiteral("X2"), QStringLiteral("b") + row);
@@ -28,7 +29,8 @@ TEST(CrossTab, GroupsInInsertionOrderComparingHeadersExactly)
     QStringList columns;
     for (const CrossTabColumn& column : cross.columns())
         columns.append(QStringLiteral("[%1]%2").arg(column.upper, column.lower));
-    EXPECT_EQ(columns, (QStringList { "[ ]Дата", "[Значення]X1", "[Значення]X2", "[Значення]X3", "[  ]S0", "[   ]S1", "[     ]S2" }));
+    EXPECT_EQ(columns,
+        (QStringList { "[ ]Дата", "[Значення]X1", "[Значення]X2", "[Значення]X3", "[  ]S0", "[   ]S1", "[     ]S2" }));
     EXPECT_EQ(cross.cell(0, 1), QStringLiteral("again")); // the last value wins
     EXPECT_EQ(cross.cell(0, 3), QStringLiteral("late"));
     EXPECT_EQ(cross.cell(1, 3), QString());
@@ -111,8 +113,9 @@ TEST(CrossTab, SplitsAcrossThePageWidthAndRepeatsHeaders)
             pagesWithRows[size_t(cell.page)]++;
     }
     for (int p = 0; p < report.pageCount(); ++p) {
-        if (pagesWithRows[size_t(p)])
+        if (pagesWithRows[size_t(p)]) {
             EXPECT_GE(pagesWithHeader[size_t(p)], 1) << "page " << p + 1;
+        }
     }
     EXPECT_GE(report.pageCount(), 2); // 80 rows do not fit one page
 

@@ -84,7 +84,10 @@ void PrepareSample(ReportEngine& engine, int pictures = 3)
     engine.prepare(false);
 }
 
-QString Tool(const char* name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
+QString Tool(const char* name)
+{
+    return QStandardPaths::findExecutable(QString::fromLatin1(name));
+}
 
 QString RunTool(const QString& program, const QStringList& arguments)
 {
@@ -127,15 +130,16 @@ TEST(ReportExport, PdfHasA4PagesEmbeddedFontsCyrillicTextAndLosslessPictures)
     EXPECT_TRUE(fonts.contains(QStringLiteral("LiberationSans"))) << fonts.toStdString();
     for (const QString& line : fonts.split(u'\n').mid(2)) {
         const QStringList columns = line.simplified().split(u' ');
-        if (columns.size() >= 5) // name type encoding emb sub uni object ID; emb is 5th from the end
+        if (columns.size() >= 5) { // name type encoding emb sub uni object ID; emb is 5th from the end
             EXPECT_EQ(columns[columns.size() - 5], QStringLiteral("yes")) << line.toStdString();
+        }
     }
 
     const QString text = RunTool(pdftotext, { QStringLiteral("-layout"), pdf, QStringLiteral("-") });
     for (const QString& expected : { QStringLiteral("Випробувальна лабораторія якості «Мерідан»"),
-             QStringLiteral("Підпис оператора"), QStringLiteral("15.03.2024"), QStringLiteral("Сторінка 1 з %1").arg(pages),
-             QStringLiteral("Сторінка %1 з %1").arg(pages), QStringLiteral("Загалом по"),
-             QStringLiteral("Карта середніх (точки №№1-12)") })
+             QStringLiteral("Підпис оператора"), QStringLiteral("15.03.2024"),
+             QStringLiteral("Сторінка 1 з %1").arg(pages), QStringLiteral("Сторінка %1 з %1").arg(pages),
+             QStringLiteral("Загалом по"), QStringLiteral("Карта середніх (точки №№1-12)") })
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString();
 
     const QString images = RunTool(pdfimages, { QStringLiteral("-list"), pdf });
@@ -225,5 +229,6 @@ TEST(PageRenderer, DrawsThePreparedCommands)
     EXPECT_GT(red, 100);
     if (qEnvironmentVariableIsSet("MERIDAN_REPORT_PNG")) // to look at by hand
         for (int p = 0; p <= last; ++p)
-            renderer.renderImage(p, 100).save(QStringLiteral("%1/page%2.png").arg(qEnvironmentVariable("MERIDAN_REPORT_PNG")).arg(p + 1));
+            renderer.renderImage(p, 100).save(
+                QStringLiteral("%1/page%2.png").arg(qEnvironmentVariable("MERIDAN_REPORT_PNG")).arg(p + 1));
 }

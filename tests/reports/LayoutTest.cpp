@@ -93,7 +93,8 @@ TEST(ReportCallbacks, SideEffectsSeenByLaterObjects)
     engine.setBeforePrintCallback([&](ReportObject& object) {
         if (auto* cross = dynamic_cast<CrossTabObject*>(&object)) {
             EXPECT_TRUE(cross->rows().isEmpty());
-            cross->addCell(QStringLiteral("1"), QStringLiteral(" "), QStringLiteral("Дата"), QStringLiteral("01.02.2024"));
+            cross->addCell(
+                QStringLiteral("1"), QStringLiteral(" "), QStringLiteral("Дата"), QStringLiteral("01.02.2024"));
             ++crossCalls;
         }
     });
@@ -114,7 +115,8 @@ TEST(ReportCallbacks, SideEffectsSeenByLaterObjects)
                 colors.push_back(text->color);
         }
     EXPECT_EQ(widths, (std::vector<int> { 10, 11, 12, 13 }));
-    EXPECT_EQ(colors, (std::vector<QColor> { QColor(Qt::darkGreen), QColor(Qt::red), QColor(Qt::darkGreen), QColor(Qt::red) }));
+    EXPECT_EQ(colors,
+        (std::vector<QColor> { QColor(Qt::darkGreen), QColor(Qt::red), QColor(Qt::darkGreen), QColor(Qt::red) }));
     EXPECT_TRUE(ReportLines(report).contains(QStringLiteral("page 2: 01.02.2024")));
 }
 
@@ -148,7 +150,8 @@ TEST(ReportLayout, RowCountZeroPrintsNothing)
 TEST(ReportLayout, TextStretch)
 {
     ReportEngine engine;
-    const QString longText = QStringLiteral("Дуже довгий текст, що не вміщується в один рядок вузької клітинки таблиці");
+    const QString longText
+        = QStringLiteral("Дуже довгий текст, що не вміщується в один рядок вузької клітинки таблиці");
     engine.loadTemplateXml(TemplateXml(QStringLiteral(R"(
 <band type="data" name="Row" height="5">
  <memo name="Long" x="0" y="0" w="30" h="5" stretch="actual" frame="ltrb">%1</memo>
@@ -228,8 +231,8 @@ TEST(ReportLayout, PageNumbersAcrossSeveralPrepares)
         + QStringLiteral("<band type=\"data\" name=\"D\" rowCount=\"2\" height=\"200\">"
                          "<memo name=\"X\" x=\"0\" y=\"0\" w=\"50\" h=\"5\">[X]</memo></band>"));
     const QByteArray continued = TemplateXml(header
-                                                 + QStringLiteral("<band type=\"data\" name=\"D\" height=\"20\">"
-                                                                  "<memo name=\"Y\" x=\"0\" y=\"0\" w=\"50\" h=\"5\">[Y]</memo></band>"),
+            + QStringLiteral("<band type=\"data\" name=\"D\" height=\"20\">"
+                             "<memo name=\"Y\" x=\"0\" y=\"0\" w=\"50\" h=\"5\">[Y]</memo></band>"),
         QStringLiteral("printOnPreviousPage=\"true\""));
     CallRecorder recorder;
     recorder.attach(engine);
@@ -259,9 +262,9 @@ TEST(ReportLayout, PageNumbersAcrossSeveralPrepares)
 TEST(ReportLayout, FailingCallbackDropsTheSection)
 {
     ReportEngine engine;
-    engine.loadTemplateXml(TemplateXml(QStringLiteral(
-                               "<band type=\"data\" name=\"D\" rowCount=\"30\" height=\"20\">"
-                               "<memo name=\"X\" x=\"0\" y=\"0\" w=\"50\" h=\"5\">[X]</memo></band>")),
+    engine.loadTemplateXml(
+        TemplateXml(QStringLiteral("<band type=\"data\" name=\"D\" rowCount=\"30\" height=\"20\">"
+                                   "<memo name=\"X\" x=\"0\" y=\"0\" w=\"50\" h=\"5\">[X]</memo></band>")),
         QStringLiteral("a.fr3"));
     int calls = 0;
     engine.setValueCallback([&](const QString&) -> std::optional<QString> {

@@ -44,7 +44,8 @@ TEST(StoredImage, KeepsEveryPixel)
     QImage translucent(40, 30, QImage::Format_ARGB32);
     translucent.fill(qRgba(10, 20, 30, 128));
     QImage indexed = FewColours().convertToFormat(QImage::Format_Indexed8);
-    for (const QImage& source : { FewColours(), ManyColours(), translucent, indexed, QImage(1, 1, QImage::Format_RGB16) }) {
+    for (const QImage& source :
+        { FewColours(), ManyColours(), translucent, indexed, QImage(1, 1, QImage::Format_RGB16) }) {
         const StoredImage stored(source);
         EXPECT_EQ(stored.size(), source.size());
         const QImage expected = source.convertToFormat(QImage::Format_ARGB32);

@@ -67,15 +67,18 @@ TEST(TemplateLoader, ErrorsNameFileLineAndColumn)
             QStringLiteral("невідомий елемент memoo"), 4 },
         { "unknown attribute", QStringLiteral("<band type=\"data\" height=\"5\" colour=\"red\"/>"),
             QStringLiteral("невідомий атрибут colour"), 3 },
-        { "bad number", QStringLiteral("<band type=\"data\" height=\"5,5\"/>"),
-            QStringLiteral("\"5,5\" не є числом"), 3 },
-        { "duplicate name ignoring case", QStringLiteral("<band type=\"data\" name=\"Смуга\" height=\"5\"/>\n"
-                                                         "<band type=\"data\" name=\"сМУГА\" height=\"5\"/>"),
+        { "bad number", QStringLiteral("<band type=\"data\" height=\"5,5\"/>"), QStringLiteral("\"5,5\" не є числом"),
+            3 },
+        { "duplicate name ignoring case",
+            QStringLiteral("<band type=\"data\" name=\"Смуга\" height=\"5\"/>\n"
+                           "<band type=\"data\" name=\"сМУГА\" height=\"5\"/>"),
             QStringLiteral("ім'я \"сМУГА\" вже використано"), 4 },
         { "bad choice", QStringLiteral("<band type=\"middle\" height=\"5\"/>"), QStringLiteral("type"), 3 },
-        { "memo without height", QStringLiteral("<band type=\"data\" height=\"5\">\n<memo x=\"0\" y=\"0\" w=\"5\"/></band>"),
+        { "memo without height",
+            QStringLiteral("<band type=\"data\" height=\"5\">\n<memo x=\"0\" y=\"0\" w=\"5\"/></band>"),
             QStringLiteral("не має атрибута h"), 4 },
-        { "malformed xml", QStringLiteral("<band type=\"data\" height=\"5\">\n<memo x=\"0\" y=\"0\" w=\"5\" h=\"5\">a</band>"),
+        { "malformed xml",
+            QStringLiteral("<band type=\"data\" height=\"5\">\n<memo x=\"0\" y=\"0\" w=\"5\" h=\"5\">a</band>"),
             QString(), 4 },
         { "unknown data set", QStringLiteral("<band type=\"data\" dataSet=\"Other\" height=\"5\"/>"),
             QStringLiteral("невідомий набір даних"), 3 },
@@ -87,7 +90,8 @@ TEST(TemplateLoader, ErrorsNameFileLineAndColumn)
             ADD_FAILURE() << "no error";
         } catch (const ReportError& error) {
             const QString message = error.message();
-            EXPECT_TRUE(message.contains(QDir::toNativeSeparators(QStringLiteral("Data/test.fr3")))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QDir::toNativeSeparators(QStringLiteral("Data/test.fr3"))))
+                << message.toStdString();
             EXPECT_TRUE(message.contains(QStringLiteral("рядок %1,").arg(c.line))) << message.toStdString();
             EXPECT_TRUE(message.contains(QStringLiteral("позиція"))) << message.toStdString();
             EXPECT_TRUE(message.contains(c.expected)) << message.toStdString();
@@ -98,8 +102,8 @@ TEST(TemplateLoader, ErrorsNameFileLineAndColumn)
 TEST(TemplateLoader, MissingFileIsAnErrorAndKeepsTheLoadedTemplate)
 {
     ReportEngine engine;
-    engine.loadTemplateXml(TemplateXml(QStringLiteral("<band type=\"data\" name=\"Keep\" height=\"5\"/>")),
-        QStringLiteral("a.fr3"));
+    engine.loadTemplateXml(
+        TemplateXml(QStringLiteral("<band type=\"data\" name=\"Keep\" height=\"5\"/>")), QStringLiteral("a.fr3"));
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("head.fr3"));
     EXPECT_THROW(engine.loadTemplate(missing), ReportError);
@@ -118,12 +122,12 @@ TEST(TemplateLoader, MissingFileIsAnErrorAndKeepsTheLoadedTemplate)
 TEST(ReportEngineLookup, IgnoresCaseAndChecksKind)
 {
     ReportEngine engine;
-    engine.loadTemplateXml(TemplateXml(QStringLiteral(
-                               "<band type=\"data\" name=\"MasterData1\" height=\"5\">"
-                               "<memo name=\"Підсумок\" x=\"0\" y=\"0\" w=\"10\" h=\"5\">a</memo>"
-                               "<memo name=\"SDate\" x=\"10\" y=\"0\" w=\"10\" h=\"5\"/>"
-                               "<picture name=\"Picture1\" x=\"20\" y=\"0\" w=\"190\" h=\"5\"/>"
-                               "</band>")),
+    engine.loadTemplateXml(
+        TemplateXml(QStringLiteral("<band type=\"data\" name=\"MasterData1\" height=\"5\">"
+                                   "<memo name=\"Підсумок\" x=\"0\" y=\"0\" w=\"10\" h=\"5\">a</memo>"
+                                   "<memo name=\"SDate\" x=\"10\" y=\"0\" w=\"10\" h=\"5\"/>"
+                                   "<picture name=\"Picture1\" x=\"20\" y=\"0\" w=\"190\" h=\"5\"/>"
+                                   "</band>")),
         QStringLiteral("t.fr3"));
     EXPECT_EQ(engine.findObject(QStringLiteral("пІДСУМОК")), engine.findObject(QStringLiteral("Підсумок")));
     EXPECT_TRUE(engine.memo(QStringLiteral("ПІДСУМОК")));

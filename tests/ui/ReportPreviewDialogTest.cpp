@@ -1,6 +1,6 @@
+#include "ui/ReportPreviewDialog.h"
 #include "common/TestSupport.h"
 #include "reports/ReportEngine.h"
-#include "ui/ReportPreviewDialog.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -68,8 +68,8 @@ TEST(ReportPreviewDialog, ExportsEveryFormatAndReportsFailures)
     ReportPreviewDialog dialog(engine.prepared(), messenger);
     QTemporaryDir dir;
     using Format = ReportPreviewDialog::Format;
-    const QList<std::pair<Format, QString>> formats
-        = { { Format::Pdf, "звіт.pdf" }, { Format::Html, "звіт.html" }, { Format::Rtf, "звіт.rtf" }, { Format::Odt, "звіт.odt" } };
+    const QList<std::pair<Format, QString>> formats = { { Format::Pdf, "звіт.pdf" }, { Format::Html, "звіт.html" },
+        { Format::Rtf, "звіт.rtf" }, { Format::Odt, "звіт.odt" } };
     for (const auto& [format, name] : formats) {
         const QString fileName = dir.filePath(name);
         EXPECT_TRUE(dialog.exportTo(format, fileName)) << name.toStdString(); // not opened offscreen
