@@ -67,11 +67,17 @@ TMainForm& Window()
 }
 
 // Types text into the edit, presses the button and lets the window refresh.
+// The data page's operations; the names Button1 and Button2 recur in the window's dialogs.
+QWidget* controls(TMainForm& window)
+{
+    return window.findChild<QWidget*>(QStringLiteral("TableEditControls"));
+}
+
 void Run(int button, int edit, const char* text)
 {
     TMainForm& window = Window();
-    window.findChild<QLineEdit*>(QStringLiteral("Edit") + QString::number(edit))->setText(QLatin1String(text));
-    window.findChild<QPushButton*>(QStringLiteral("Button") + QString::number(button))->click();
+    controls(window)->findChild<QLineEdit*>(QStringLiteral("Edit") + QString::number(edit))->setText(QLatin1String(text));
+    controls(window)->findChild<QPushButton*>(QStringLiteral("Button") + QString::number(button))->click();
     QApplication::processEvents();
 }
 

@@ -24,10 +24,16 @@ public:
     }
 };
 
+// The data page's operations; the names Button1 and Button2 recur in the window's dialogs.
+QWidget* controls(TMainForm& window)
+{
+    return window.findChild<QWidget*>(QStringLiteral("TableEditControls"));
+}
+
 void run(TMainForm& window, int button, int edit, const QString& text)
 {
-    window.findChild<QLineEdit*>(QStringLiteral("Edit") + QString::number(edit))->setText(text);
-    window.findChild<QPushButton*>(QStringLiteral("Button") + QString::number(button))->click();
+    controls(window)->findChild<QLineEdit*>(QStringLiteral("Edit") + QString::number(edit))->setText(text);
+    controls(window)->findChild<QPushButton*>(QStringLiteral("Button") + QString::number(button))->click();
 }
 
 void showDataPage(TMainForm& window)

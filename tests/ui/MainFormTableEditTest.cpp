@@ -18,10 +18,16 @@ std::vector<QStringList> values(int count)
     return rows;
 }
 
+// The data page's operations; the names Button1 and Button2 recur in the window's dialogs.
+QWidget* controls(TMainForm& window)
+{
+    return window.findChild<QWidget*>(QStringLiteral("TableEditControls"));
+}
+
 void run(TMainForm& window, int button, int edit, const QString& text)
 {
-    window.findChild<QLineEdit*>(QStringLiteral("Edit") + QString::number(edit))->setText(text);
-    window.findChild<QPushButton*>(QStringLiteral("Button") + QString::number(button))->click();
+    controls(window)->findChild<QLineEdit*>(QStringLiteral("Edit") + QString::number(edit))->setText(text);
+    controls(window)->findChild<QPushButton*>(QStringLiteral("Button") + QString::number(button))->click();
 }
 
 } // namespace
@@ -58,6 +64,13 @@ TEST(MainFormTableEdit, OperationsSelectTheirRowInEveryGrid)
     EXPECT_TRUE(scrollBar->isEnabled());
     EXPECT_GT(scrollBar->value(), 50);
     EXPECT_EQ(grid3->model()->index(row - 2, 0).data().toString(), QStringLiteral("Розділювач №2"));
+
+    run(window, 2, 13, QStringLiteral("1")); // a point at the top: the grids scroll back to it
+    EXPECT_EQ(grid1->GridRowCount(), 1 + 123);
+    EXPECT_EQ(grid1->TopRow(), 1);
+    EXPECT_EQ(grid3->currentIndex().row(), 0);
+    EXPECT_EQ(grid1->model()->index(0, 0).data().toString(), QString());
+    EXPECT_EQ(scrollBar->value(), 0);
 
     run(window, 7, 17, QStringLiteral("200")); // empties the table after the confirmation
     EXPECT_EQ(messenger.questions.size(), 1);
