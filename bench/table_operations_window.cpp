@@ -45,7 +45,8 @@ void FillDocument(MeasurementDocument& doc)
     for (int row = 1; row <= doc.TableRowCount(); ++row) {
         const bool separator = flags[size_t(row - 1)];
         doc.SetDateText(row, separator ? MeasurementDocument::SeparatorLine() : QStringLiteral("01.02.2024"));
-        doc.SetValueText(row, 0, separator ? MeasurementDocument::SeparatorLine() : QString::number(value(random), 'f', 3));
+        doc.SetValueText(
+            row, 0, separator ? MeasurementDocument::SeparatorLine() : QString::number(value(random), 'f', 3));
     }
     doc.ClearChanged();
 }
@@ -76,7 +77,9 @@ QWidget* controls(TMainForm& window)
 void Run(int button, int edit, const char* text)
 {
     TMainForm& window = Window();
-    controls(window)->findChild<QLineEdit*>(QStringLiteral("Edit") + QString::number(edit))->setText(QLatin1String(text));
+    controls(window)
+        ->findChild<QLineEdit*>(QStringLiteral("Edit") + QString::number(edit))
+        ->setText(QLatin1String(text));
     controls(window)->findChild<QPushButton*>(QStringLiteral("Button") + QString::number(button))->click();
     QApplication::processEvents();
 }

@@ -58,7 +58,8 @@ void TableEditControls::build()
     constexpr int leftWidth = 300;
     constexpr int rightWidth = 310;
     auto rowTop = [](int row) { return row * rowStep; };
-    auto besides = [](int x, int width, int row) { return QRect(x + width + 4, row * rowStep + 1, editWidth, editHeight); };
+    auto besides
+        = [](int x, int width, int row) { return QRect(x + width + 4, row * rowStep + 1, editWidth, editHeight); };
 
     QPushButton* button2 = addButton(
         "Button2", QStringLiteral("Вставити нову точку за номером"), QRect(left, rowTop(0), leftWidth, rowHeight));
@@ -74,7 +75,8 @@ void TableEditControls::build()
     m_edit14 = addEdit("Edit14", besides(right, rightWidth, 1));
 
     // The last two carry their edit in the blank run of their caption.
-    const QString appendCaption = QStringLiteral("Додати") + QString(16, QLatin1Char(' ')) + QStringLiteral("нових точок");
+    const QString appendCaption
+        = QStringLiteral("Додати") + QString(16, QLatin1Char(' ')) + QStringLiteral("нових точок");
     const QString removeCaption
         = QStringLiteral("Вилучити останні") + QString(15, QLatin1Char(' ')) + QStringLiteral("точок");
     QPushButton* button6 = addButton("Button6", appendCaption, QRect(left, rowTop(2), leftWidth, rowHeight));
