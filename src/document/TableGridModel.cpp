@@ -38,7 +38,7 @@ int TableGridModel::columnCount(const QModelIndex& parent) const
 
 QVariant TableGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
     const int row = GridRow(index);
     switch (m_part) {
@@ -86,7 +86,7 @@ bool TableGridModel::IsEditable(int gridRow, int column) const
 
 Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
     const int row = GridRow(index);
@@ -99,7 +99,7 @@ Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const
 
 bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (role != Qt::EditRole || !index.isValid())
         return false;
     const int row = GridRow(index);
     if (!IsEditable(row, index.column()))
@@ -118,8 +118,28 @@ bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, in
     return true;
 }
 
+void TableGridModel::BeginBulkChange()
+{
+    if (m_bulk)
+        return;
+    beginResetModel();
+    m_bulk = true;
+}
+
+void TableGridModel::EndBulkChange()
+{
+    if (!m_bulk)
+        return;
+    m_bulk = false;
+    m_rows = rowCount();
+    m_columns = columnCount();
+    endResetModel();
+}
+
 void TableGridModel::resetFromDocument()
 {
+    if (m_bulk)
+        return;
     beginResetModel();
     m_rows = rowCount();
     m_columns = columnCount();
@@ -128,6 +148,8 @@ void TableGridModel::resetFromDocument()
 
 void TableGridModel::refreshCells()
 {
+    if (m_bulk)
+        return;
     if (rowCount() != m_rows || columnCount() != m_columns) {
         resetFromDocument();
         return;
@@ -138,6 +160,8 @@ void TableGridModel::refreshCells()
 
 void TableGridModel::refreshHeaders()
 {
+    if (m_bulk)
+        return;
     if (columnCount() != m_columns) {
         resetFromDocument();
         return;
@@ -150,9 +174,8 @@ HeaderBandModel::HeaderBandModel(MeasurementDocument& document, QObject* parent)
     : QAbstractTableModel(parent)
     , m_document(document)
 {
-    connect(&m_document, &MeasurementDocument::headersChanged, this, [this] {
-        Q_EMIT dataChanged(index(0, 0), index(0, 2), { Qt::DisplayRole });
-    });
+    connect(&m_document, &MeasurementDocument::headersChanged, this,
+        [this] { Q_EMIT dataChanged(index(0, 0), index(0, 2), { Qt::DisplayRole }); });
 }
 
 int HeaderBandModel::rowCount(const QModelIndex& parent) const
@@ -167,7 +190,7 @@ int HeaderBandModel::columnCount(const QModelIndex& parent) const
 
 QVariant HeaderBandModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!index.isValid())
         return QVariant();
     if (role == Qt::DisplayRole && index.column() == 1)
         return m_document.ValueHeader();
@@ -178,5 +201,5 @@ QVariant HeaderBandModel::data(const QModelIndex& index, int role) const
 
 Qt::ItemFlags HeaderBandModel::flags(const QModelIndex& index) const
 {
-    return checkIndex(index, CheckIndexOption::IndexIsValid) ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+    return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
 }

@@ -32,6 +32,11 @@ public:
 
     bool IsEditable(int gridRow, int column) const;
 
+    // Around a load or any other change of the whole table: the views see one reset at the end
+    // instead of one per step of the change.
+    void BeginBulkChange();
+    void EndBulkChange();
+
 private:
     void resetFromDocument();
     void refreshCells();
@@ -41,6 +46,7 @@ private:
     Part m_part;
     int m_rows = 0;
     int m_columns = 0;
+    bool m_bulk = false;
 };
 
 // StringGrid2: the one-row header band above the three grids in subgroup mode. Column 1 carries the

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <utility>
 
 // Shows the chart bitmap at the widget's size without smoothing: one image pixel to one screen
 // pixel at a scale of 1, whole pixel blocks above it, never a blurred chart.
@@ -73,6 +74,9 @@ ChartPageView::ChartPageView(MeasurementDocument& document, int slot, QWidget* p
     layout->addWidget(m_scrollBar);
     layout->addStretch();
 
+    // Every position change redraws the page; only the analyst's own moves (keys, wheel, mouse)
+    // are reported as scrolling.
+    connect(m_scrollBar, &QScrollBar::actionTriggered, this, [this] { m_analystAction = true; });
     connect(m_scrollBar, &QScrollBar::valueChanged, this, &ChartPageView::scrollBarMoved);
     Clear();
 }
@@ -123,6 +127,7 @@ void ChartPageView::Clear()
         m_image = QImage(ChartPageWidth, ChartPageHeight, QImage::Format_RGB32);
     m_image.fill(Qt::white);
     m_settingRange = true;
+    m_analystAction = false;
     m_scrollBar->setRange(0, 0);
     m_scrollBar->setValue(0);
     m_scrollBar->setEnabled(false);
@@ -132,8 +137,10 @@ void ChartPageView::Clear()
 
 void ChartPageView::scrollBarMoved(int)
 {
+    const bool byAnalyst = std::exchange(m_analystAction, false) || m_scrollBar->isSliderDown();
     if (m_settingRange)
         return;
     Redraw();
-    Q_EMIT scrolled(m_slot);
+    if (byAnalyst)
+        Q_EMIT scrolled(m_slot);
 }

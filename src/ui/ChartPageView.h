@@ -40,5 +40,6 @@ private:
     QImage m_image;
     ChartImage* m_imageWidget = nullptr;
     QScrollBar* m_scrollBar = nullptr;
-    bool m_settingRange = false; // the program moves the bar: no redraw, no signal
+    bool m_settingRange = false; // the program sets the range: no redraw, no signal
+    bool m_analystAction = false; // the next position change comes from the analyst
 };

@@ -19,8 +19,8 @@ DataGridView::DataGridView(MeasurementDocument& document, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-        | QAbstractItemView::AnyKeyPressed);
+    setEditTriggers(
+        QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
@@ -32,7 +32,8 @@ DataGridView::DataGridView(MeasurementDocument& document, QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setMinimumSectionSize(8);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { Q_EMIT topRowChanged(value + 1); });
+    connect(
+        verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) { Q_EMIT topRowChanged(value + 1); });
 }
 
 void DataGridView::setModel(QAbstractItemModel* model)
@@ -120,8 +121,8 @@ void DataGridView::mouseMoveEvent(QMouseEvent* event)
         if (p.x() < 1 || p.y() < 1 || p.x() > size.width() - 1 || p.y() > size.height() - 1) {
             // As if the button had been released where the pointer left.
             m_dragAbandoned = true;
-            QMouseEvent release(QEvent::MouseButtonRelease, event->position(), event->globalPosition(),
-                Qt::LeftButton, Qt::NoButton, event->modifiers());
+            QMouseEvent release(QEvent::MouseButtonRelease, event->position(), event->globalPosition(), Qt::LeftButton,
+                Qt::NoButton, event->modifiers());
             QTableView::mouseReleaseEvent(&release);
             return;
         }

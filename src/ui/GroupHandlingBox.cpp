@@ -20,21 +20,24 @@
 
 namespace {
 
-// Geometry of the box, in its own coordinates.
-constexpr int BoxWidth = 784;
-constexpr int BoxHeight = 192;
-constexpr int EditLeft = 360;
-constexpr int EditWidth = 90;
+// Geometry of the box, in its own coordinates. Each setting's edit sits under its check box, so
+// the settings take a narrow column on the left and the two analyses the rest of the width.
+constexpr int DefaultWidth = 776; // what the main window gives it below the pages
+constexpr int DefaultHeight = 181;
+constexpr int EditLeft = 26;
+constexpr int EditWidth = 80;
 constexpr int EditHeight = 21;
-constexpr int UnitLeft = EditLeft + EditWidth + 4;
-constexpr int UnitWidth = 40;
-constexpr int MiddleTop = 44;
-constexpr int SigmaTop = 80;
-constexpr int Sigma2TopBelowSigma = 108;
-constexpr int Sigma2TopAlone = 96;
-constexpr int AnalysisLeft = 500;
-constexpr int AnalysisWidth = BoxWidth - AnalysisLeft - 6;
-constexpr int AnalysisHeight = 86;
+constexpr int UnitGap = 4;
+constexpr int MinimumUnitWidth = 36;
+constexpr int MaximumUnitWidth = 120; // longer units are cut rather than squeeze the analyses
+constexpr int MiddleCheckTop = 38;
+constexpr int MiddleTop = 56;
+constexpr int SigmaCheckTop = 78;
+constexpr int Sigma2TopBelowSigma = 108; // SigmaEdit2 beside SigmaEdit
+constexpr int Sigma2TopAlone = 96; // SigmaEdit2 in the place of SigmaEdit
+constexpr int AnalysisTop = 6;
+constexpr int AnalysisGap = 3;
+constexpr int ButtonWidth = 84;
 
 const QString NoGroupChosen = QStringLiteral("Вкажіть групу точок зі списку, будь-ласка!");
 
@@ -45,34 +48,46 @@ QLabel* makeLabel(const QString& name, QWidget* parent)
     return label;
 }
 
-QLineEdit* makeEdit(const QString& name, int left, int top, QWidget* parent)
+QLineEdit* makeEdit(const QString& name, QWidget* parent)
 {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setGeometry(left, top, EditWidth, EditHeight);
     edit->setAutoFillBackground(true);
     return edit;
 }
 
 // One analysis: the frame with its criteria sentence, coloured verdict and details button.
-QGroupBox* makeAnalysisBox(CriteriaFamily family, const QString& name, int top, QLabel*& list, const QString& listName,
+QGroupBox* makeAnalysisBox(CriteriaFamily family, const QString& name, QLabel*& list, const QString& listName,
     QLabel*& verdict, const QString& verdictName, QPushButton*& button, const QString& buttonName, QWidget* parent)
 {
     auto* box = new QGroupBox(AnalysisBoxCaption(family), parent);
     box->setObjectName(name);
-    box->setGeometry(AnalysisLeft, top, AnalysisWidth, AnalysisHeight);
     list = makeLabel(listName, box);
-    list->setGeometry(8, 16, AnalysisWidth - 16, 28);
     list->setWordWrap(true);
     list->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     verdict = makeLabel(verdictName, box);
-    verdict->setGeometry(8, 44, AnalysisWidth - 100, 40);
     verdict->setWordWrap(true);
     verdict->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     button = new QPushButton(DetailsButtonCaption, box);
     button->setObjectName(buttonName);
-    button->setGeometry(AnalysisWidth - 88, AnalysisHeight - 31, 80, 23);
     return box;
+}
+
+// The details button sits on the frame's top edge right of the caption, so the list sentence and
+// the verdict under it both get the whole width of the frame.
+void arrangeAnalysisBox(
+    QGroupBox* box, QLabel* list, QLabel* verdict, QPushButton* button, int left, int top, int width, int height)
+{
+    box->setGeometry(left, top, width, height);
+    const QFontMetrics metrics = list->fontMetrics();
+    const int buttonWidth = std::max(ButtonWidth, button->sizeHint().width());
+    const int buttonHeight = metrics.height() + 6;
+    button->setGeometry(width - buttonWidth - 8, 0, buttonWidth, buttonHeight);
+    const int listTop = buttonHeight + 1;
+    const int listHeight = std::max(metrics.lineSpacing(), list->heightForWidth(width - 16));
+    list->setGeometry(8, listTop, width - 16, listHeight);
+    const int verdictTop = listTop + listHeight + 2;
+    verdict->setGeometry(8, verdictTop, width - 16, std::max(metrics.lineSpacing(), height - verdictTop - 2));
 }
 
 } // namespace
@@ -83,37 +98,29 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
     , m_hints(hints)
 {
     setObjectName(QStringLiteral("GroupHandlingBox"));
-    setFixedSize(BoxWidth, BoxHeight);
+    resize(DefaultWidth, DefaultHeight);
 
     m_groupLabel = makeLabel(QStringLiteral("GroupLabel"), this);
     m_groupLabel->setText(QStringLiteral("Група, що складається з точок із номерами:"));
-    m_groupLabel->setGeometry(8, 20, 300, 17);
     m_comboBox1 = new QComboBox(this);
     m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    m_comboBox1->setGeometry(EditLeft - 50, 17, EditWidth + 50, EditHeight);
     m_comboBox1->setMaxVisibleItems(20);
 
     m_middleCheckBox = new QCheckBox(this);
     m_middleCheckBox->setObjectName(QStringLiteral("MiddleCheckBox"));
-    m_middleCheckBox->setGeometry(8, MiddleTop + 2, EditLeft - 12, 17);
-    m_middleEdit = makeEdit(QStringLiteral("MiddleEdit"), EditLeft, MiddleTop, this);
+    m_middleEdit = makeEdit(QStringLiteral("MiddleEdit"), this);
     m_label3 = makeLabel(QStringLiteral("Label3"), this);
-    m_label3->setGeometry(UnitLeft, MiddleTop + 3, UnitWidth, 15);
 
     m_sigmaCheckBox = new QCheckBox(QStringLiteral("Автоматично обчислювати відхилення:"), this);
     m_sigmaCheckBox->setObjectName(QStringLiteral("SigmaCheckBox"));
-    m_sigmaCheckBox->setGeometry(8, SigmaTop + 2, EditLeft - 12, 17);
-    m_sigmaEdit = makeEdit(QStringLiteral("SigmaEdit"), EditLeft, SigmaTop, this);
+    m_sigmaEdit = makeEdit(QStringLiteral("SigmaEdit"), this);
     m_label4 = makeLabel(QStringLiteral("Label4"), this);
-    m_label4->setGeometry(UnitLeft, SigmaTop + 3, UnitWidth, 15);
-    m_sigmaEdit2 = makeEdit(QStringLiteral("SigmaEdit2"), EditLeft, Sigma2TopBelowSigma, this);
+    m_sigmaEdit2 = makeEdit(QStringLiteral("SigmaEdit2"), this);
     m_label5 = makeLabel(QStringLiteral("Label5"), this);
     m_label5->setText(QStringLiteral("%"));
-    m_label5->setGeometry(UnitLeft, Sigma2TopBelowSigma + 3, UnitWidth, 15);
 
     m_radioGroup1 = new QGroupBox(QStringLiteral(" Відхилення обчислювати на основі "), this);
     m_radioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    m_radioGroup1->setGeometry(8, 138, 340, 44);
     auto* items = new QHBoxLayout(m_radioGroup1);
     items->setContentsMargins(8, 2, 8, 4);
     const QString captions[2] = { QStringLiteral("Вибіркового відхилення"), QStringLiteral("Вибіркового розмаху") };
@@ -124,11 +131,12 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
         connect(m_radioItems[i], &QRadioButton::clicked, this, [this, i] { RadioGroup1Click(i); });
     }
 
-    m_groupBox1 = makeAnalysisBox(CriteriaFamily::Westgard, QStringLiteral("GroupBox1"), 8, m_label1,
+    m_groupBox1 = makeAnalysisBox(CriteriaFamily::Westgard, QStringLiteral("GroupBox1"), m_label1,
         QStringLiteral("Label1"), m_label15, QStringLiteral("Label15"), m_details1, QStringLiteral("Details1"), this);
-    m_groupBox2 = makeAnalysisBox(CriteriaFamily::Iso, QStringLiteral("GroupBox2"), 8 + AnalysisHeight + 4,
-        m_label26, QStringLiteral("Label26"), m_label28, QStringLiteral("Label28"), m_details1a,
-        QStringLiteral("Details1a"), this);
+    m_groupBox2
+        = makeAnalysisBox(CriteriaFamily::Iso, QStringLiteral("GroupBox2"), m_label26, QStringLiteral("Label26"),
+            m_label28, QStringLiteral("Label28"), m_details1a, QStringLiteral("Details1a"), this);
+    arrange();
 
     m_details = new TFDet(hints, this);
 
@@ -137,6 +145,22 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
     connect(m_sigmaCheckBox, &QCheckBox::clicked, this, &GroupHandlingBox::SigmaCheckBoxClick);
     connect(m_details1, &QPushButton::clicked, this, &GroupHandlingBox::Details1Click);
     connect(m_details1a, &QPushButton::clicked, this, &GroupHandlingBox::Details1aClick);
+    // The model tells the box what changed under it: the units it writes beside the edits, and the
+    // new layout of a mode, which empties the criteria lists.
+    connect(&m_document, &MeasurementDocument::headersChanged, this, [this] {
+        if (m_slot >= 0)
+            ShowSlot(m_slot);
+    });
+    // Results dropped (an edit of the table, or a compute that failed part-way): nothing to edit,
+    // and the list shows the groups the compute walked.
+    connect(&m_document, &MeasurementDocument::viewStateChanged, this, [this] {
+        if (!m_filling && !m_document.IsComputed())
+            Clear();
+    });
+    connect(&m_document, &MeasurementDocument::criteriaCaptionsCleared, this, [this] {
+        m_label1->clear();
+        m_label26->clear();
+    });
     for (QWidget* watched : { static_cast<QWidget*>(m_comboBox1), static_cast<QWidget*>(m_middleEdit),
              static_cast<QWidget*>(m_sigmaEdit), static_cast<QWidget*>(m_sigmaEdit2) })
         watched->installEventFilter(this);
@@ -145,6 +169,75 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
 }
 
 GroupHandlingBox::~GroupHandlingBox() = default;
+
+void GroupHandlingBox::resizeEvent(QResizeEvent* event)
+{
+    QGroupBox::resizeEvent(event);
+    arrange();
+}
+
+void GroupHandlingBox::changeEvent(QEvent* event)
+{
+    QGroupBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        QTimer::singleShot(0, this, &GroupHandlingBox::arrange); // once the children have the new font too
+}
+
+void GroupHandlingBox::arrange()
+{
+    int captionWidth = m_sigmaCheckBox->sizeHint().width();
+    for (int slot = 0; slot < ChartSlotCount; ++slot) {
+        for (bool individual : { true, false }) {
+            m_middleCheckBox->setText(MiddleCaption(individual, slot));
+            captionWidth = std::max(captionWidth, m_middleCheckBox->sizeHint().width());
+        }
+    }
+    m_middleCheckBox->setText(MiddleCaption(m_document.IndividualMode(), std::max(m_slot, 0)));
+    const int checkHeight = m_middleCheckBox->sizeHint().height();
+    const int labelHeight = m_label3->sizeHint().height();
+    const int labelTop = (EditHeight - labelHeight) / 2;
+    m_unitWidth = unitWidth();
+    const int unitLeft = EditLeft + EditWidth + UnitGap;
+    const int secondEditLeft = unitLeft + m_unitWidth + 8;
+    const int radioWidth = m_radioGroup1->sizeHint().width();
+    const int groupLabelWidth = m_groupLabel->sizeHint().width();
+    const int comboLeft = 8 + groupLabelWidth + 8;
+    const int columnRight = std::max({ 8 + captionWidth, secondEditLeft + EditWidth + UnitGap + m_unitWidth,
+        8 + radioWidth, comboLeft + EditWidth + 30 });
+
+    m_groupLabel->setGeometry(8, 16 + (EditHeight - labelHeight) / 2, groupLabelWidth, labelHeight);
+    m_comboBox1->setGeometry(comboLeft, 16, columnRight - comboLeft, EditHeight);
+    m_middleCheckBox->setGeometry(8, MiddleCheckTop, captionWidth, checkHeight);
+    m_middleEdit->setGeometry(EditLeft, MiddleTop, EditWidth, EditHeight);
+    m_label3->setGeometry(unitLeft, MiddleTop + labelTop, m_unitWidth, labelHeight);
+    m_sigmaCheckBox->setGeometry(8, SigmaCheckTop, captionWidth, checkHeight);
+    m_sigmaEdit->setGeometry(EditLeft, Sigma2TopBelowSigma, EditWidth, EditHeight);
+    m_label4->setGeometry(unitLeft, Sigma2TopBelowSigma + labelTop, m_unitWidth, labelHeight);
+    m_sigmaEdit2->resize(EditWidth, EditHeight);
+    m_label5->resize(MinimumUnitWidth, labelHeight);
+    placeSigmaControls(!m_sigmaEdit->isHidden());
+    const int radioTop = Sigma2TopBelowSigma + EditHeight + 4;
+    m_radioGroup1->setGeometry(8, radioTop, columnRight - 8, std::max(40, height() - radioTop - 4));
+
+    m_analysisLeft = columnRight + 10;
+    arrangeAnalyses();
+}
+
+void GroupHandlingBox::arrangeAnalyses()
+{
+    const int analysisWidth = std::max(200, width() - m_analysisLeft - 6);
+    const int analysisHeight = std::max(60, (height() - AnalysisTop - 4 - AnalysisGap) / 2);
+    arrangeAnalysisBox(
+        m_groupBox1, m_label1, m_label15, m_details1, m_analysisLeft, AnalysisTop, analysisWidth, analysisHeight);
+    arrangeAnalysisBox(m_groupBox2, m_label26, m_label28, m_details1a, m_analysisLeft,
+        AnalysisTop + analysisHeight + AnalysisGap, analysisWidth, analysisHeight);
+}
+
+int GroupHandlingBox::unitWidth() const
+{
+    const int text = m_label3->fontMetrics().horizontalAdvance(TrimBlanks(m_document.Units()).toString()) + 4;
+    return std::clamp(text, MinimumUnitWidth, MaximumUnitWidth);
+}
 
 QColor GroupHandlingBox::ReadOnlyColour()
 {
@@ -182,13 +275,21 @@ bool GroupHandlingBox::handlersActive() const
 
 void GroupHandlingBox::ShowSlot(int slot)
 {
+    // A value typed but not yet confirmed belongs to the page it was typed on: moving to another
+    // page takes it as leaving the edit would, rather than losing it.
+    if (slot != m_slot && handlersActive()) {
+        for (QLineEdit* edit : { m_middleEdit, m_sigmaEdit, m_sigmaEdit2 }) {
+            if (edit->isModified())
+                submitEdit(edit);
+        }
+    }
     if (slot < 0 || slot >= ChartSlotCount || !m_document.IsComputed() || m_document.Groups().empty()) {
         Clear();
         return;
     }
     m_slot = slot;
     m_filling = true;
-    fillGroupList();
+    fillGroupList(m_document.SelectedGroup()[size_t(m_slot)]);
     fillSettings();
     fillResults();
     m_filling = false;
@@ -198,8 +299,7 @@ void GroupHandlingBox::Clear()
 {
     m_filling = true;
     m_slot = -1;
-    m_comboBox1->clear();
-    m_shownGroups.clear();
+    fillGroupList(-1);
     for (QLineEdit* edit : { m_middleEdit, m_sigmaEdit, m_sigmaEdit2 }) {
         edit->clear();
         setReadOnlyLook(edit, true);
@@ -216,7 +316,7 @@ void GroupHandlingBox::Clear()
     m_filling = false;
 }
 
-void GroupHandlingBox::fillGroupList()
+void GroupHandlingBox::fillGroupList(int selected)
 {
     const QStringList& groups = m_document.GroupList();
     if (groups != m_shownGroups) {
@@ -224,7 +324,6 @@ void GroupHandlingBox::fillGroupList()
         m_comboBox1->addItems(groups);
         m_shownGroups = groups;
     }
-    const int selected = m_document.SelectedGroup()[size_t(m_slot)];
     m_comboBox1->setCurrentIndex(selected < m_comboBox1->count() ? selected : -1);
 }
 
@@ -245,6 +344,8 @@ void GroupHandlingBox::fillSettings()
     m_middleEdit->setText(middle ? FormatFixed(middle->Value, decimals) : QString());
     setReadOnlyLook(m_middleEdit, !middle || !middle->Fixed);
     m_label3->setText(relative ? QStringLiteral("%") : units);
+    if (unitWidth() != m_unitWidth)
+        arrange(); // room for the units beside the edits
 
     const bool sigmaShown = individual || m_slot != SlotMedians;
     const bool sigmaAutomatic = !group.SigmaSetting.Fixed;
@@ -266,11 +367,13 @@ void GroupHandlingBox::fillSettings()
     m_radioItems[group.UseSampleDeviation ? 0 : 1]->setChecked(true);
 }
 
+// Beside SigmaEdit when that shows, else in its place, a little higher.
 void GroupHandlingBox::placeSigmaControls(bool label4Visible)
 {
     const int top = label4Visible ? Sigma2TopBelowSigma : Sigma2TopAlone;
-    m_sigmaEdit2->move(m_sigmaEdit2->x(), top);
-    m_label5->move(m_label5->x(), top + 3);
+    const int left = label4Visible ? m_label4->geometry().right() + 1 + 8 : m_sigmaEdit->x();
+    m_sigmaEdit2->move(left, top);
+    m_label5->move(left + EditWidth + UnitGap, top + (EditHeight - m_label5->height()) / 2);
 }
 
 void GroupHandlingBox::fillResults()
@@ -286,6 +389,7 @@ void GroupHandlingBox::fillResults()
     setVerdict(m_label15, westgard.Verdict);
     m_label26->setText(iso.Sentence);
     setVerdict(m_label28, iso.Verdict);
+    arrangeAnalyses(); // a list of one line leaves the verdict more room
 }
 
 void GroupHandlingBox::refreshAfterEdit(bool accepted)
@@ -422,9 +526,14 @@ bool GroupHandlingBox::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusIn:
         if (edit)
             EditEnter(edit);
+        else if (watched == m_comboBox1 && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+            m_hints.ShowHintLater(QStringLiteral("Редагування"));
         break;
-    case QEvent::FocusOut:
-        if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+    case QEvent::FocusOut: {
+        // Only leaving the control counts; its own list popping up or another window (a message
+        // box among them) taking the focus is not leaving it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
             break;
         if (watched == m_comboBox1)
             ComboBox1Exit();
@@ -435,6 +544,7 @@ bool GroupHandlingBox::eventFilter(QObject* watched, QEvent* event)
         else if (edit == m_sigmaEdit2)
             SigmaEdit2Exit();
         break;
+    }
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (edit == m_middleEdit)

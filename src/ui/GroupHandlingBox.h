@@ -27,7 +27,7 @@ public:
 
     void ShowSlot(int slot); // fills every control for this chart slot from the document (guarded)
     int Slot() const { return m_slot; } // -1 while no chart page is current
-    void Clear(); // no results: nothing selected, no lines, no criteria
+    void Clear(); // no results: no group chosen, no lines, no criteria; the list keeps the walked groups
 
     TFDet* Details() const { return m_details; }
 
@@ -56,10 +56,15 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override; // the columns follow the size the window gives
+    void changeEvent(QEvent* event) override;
 
 private:
+    void arrange();
+    void arrangeAnalyses();
+    int unitWidth() const; // of the unit labels, for the document's units
     bool handlersActive() const;
-    void fillGroupList();
+    void fillGroupList(int selected); // ComboBox1 from the document's list; -1 selects nothing
     void fillSettings();
     void fillResults();
     void placeSigmaControls(bool label4Visible);
@@ -74,6 +79,8 @@ private:
     bool m_filling = false; // the program fills the box: handlers stay quiet
     bool m_submitting = false; // a message box of a submitted edit takes the focus
     QStringList m_shownGroups; // what ComboBox1 holds
+    int m_unitWidth = 0;
+    int m_analysisLeft = 0;
 
     QLabel* m_groupLabel = nullptr;
     QComboBox* m_comboBox1 = nullptr;

@@ -12,6 +12,7 @@
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
 #include "ui/MessageBoxMessenger.h"
+#include "ui/ScreenCentre.h"
 #include "ui/TableEditControls.h"
 #include "ui/TfmTempNew.h"
 
@@ -28,7 +29,6 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
@@ -40,8 +40,8 @@ constexpr int HeaderTextLimit = 78;
 constexpr int UnitsLimit = 10;
 constexpr int DataPanelWidth = 777;
 
-const char* const tabNames[8] = { "TabSheet6", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet7", "TabSheet8",
-    "TabSheet4", "TabSheet5" };
+const char* const tabNames[8]
+    = { "TabSheet6", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet7", "TabSheet8", "TabSheet4", "TabSheet5" };
 const char* const choiceNames[ChartChoiceCount] = { "N11", "N21", "N31", "N41", "N51", "N61", "N13" };
 
 struct HeaderFieldControls {
@@ -105,8 +105,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_newDialog = new TfmTempNew(this);
     m_chooseNewKind = [this] { return m_newDialog->Execute(); };
     m_chooseOpenFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("Завантажити"), m_programFolder,
-            QStringLiteral("Meridan files (*.mrd)"));
+        QFileDialog dialog(
+            this, QStringLiteral("Завантажити"), m_programFolder, QStringLiteral("Meridan files (*.mrd)"));
         dialog.setObjectName(QStringLiteral("OpenDialog1"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -114,8 +114,8 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     m_chooseSaveFile = [this] {
-        QFileDialog dialog(this, QStringLiteral("Зберегти як"), m_programFolder,
-            QStringLiteral("Meridan files (*.mrd)"));
+        QFileDialog dialog(
+            this, QStringLiteral("Зберегти як"), m_programFolder, QStringLiteral("Meridan files (*.mrd)"));
         dialog.setObjectName(QStringLiteral("SaveDialog1"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("mrd"));
@@ -303,8 +303,7 @@ void TMainForm::buildHeaderPage(QWidget* page)
     grid->setRowStretch(row - 1, 1);
 
     connect(m_fillDate, &QLineEdit::textEdited, this, [this](const QString& text) { m_document->SetFillDate(text); });
-    connect(m_tableName, &QLineEdit::textEdited, this,
-        [this](const QString& text) { m_document->SetTableName(text); });
+    connect(m_tableName, &QLineEdit::textEdited, this, [this](const QString& text) { m_document->SetTableName(text); });
     connect(m_units, &QLineEdit::textEdited, this, &TMainForm::unitsChange);
     connect(m_additionalCheck, &QCheckBox::clicked, this, [this](bool checked) {
         m_document->SetAdditionalInfoPresent(checked);
@@ -354,8 +353,8 @@ void TMainForm::buildDataPage(QWidget* page)
     m_grid3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (DataGridView* grid : { m_grid1, m_grid4 }) {
         grid->SetAbandonDrags(true);
-        connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this, grid] { applyGridHeightRule(grid); });
+        connect(
+            grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this, grid] { applyGridHeightRule(grid); });
     }
     for (DataGridView* grid : { m_grid3, m_grid1, m_grid4 })
         connect(grid, &DataGridView::topRowChanged, this, [this, grid](int row) { gridTopRowChanged(grid, row); });
@@ -413,7 +412,7 @@ void TMainForm::buildGroupBox(QWidget* client)
     m_groupBox = new GroupHandlingBox(*m_document, *m_hints, client);
     m_groupBox->setObjectName(QStringLiteral("GroupHandlingBox"));
     // Below the chart image and its scroll bar, over the lower part of the chart pages.
-    m_groupBox->setGeometry(8, 340, ClientWidth - 16, ClientHeight - 340 - 8);
+    m_groupBox->move((ClientWidth - m_groupBox->width()) / 2, ClientHeight - m_groupBox->height() - 4);
     m_groupBox->raise();
     m_groupBox->hide();
     connect(m_groupBox, &GroupHandlingBox::linesChanged, this, [this] { RedrawChartSet(); });
@@ -517,7 +516,7 @@ void TMainForm::showHeaderFields()
 
 void TMainForm::updateGroupBoxVisibility()
 {
-    m_groupBox->setVisible(m_pages->isVisible() && ActiveChartSlot() >= 0);
+    m_groupBox->setVisible(m_pages->isVisibleTo(this) && ActiveChartSlot() >= 0);
 }
 
 int TMainForm::ActiveChartSlot() const
@@ -639,7 +638,7 @@ void TMainForm::gridTopRowChanged(DataGridView* grid, int topRow)
 {
     if (m_gridsMoving)
         return;
-    if (m_scrollBar2->isVisible() && m_scrollBar2->isEnabled()) {
+    if (!m_scrollBar2->isHidden() && m_scrollBar2->isEnabled()) {
         const QScopedValueRollback<bool> guard(m_scrollBarMoving, true);
         m_scrollBar2->setValue(
             GridScrolling::PositionForTopRow(grid->GridRowCount(), grid->VisibleRows(), topRow, grid == m_grid1));
@@ -696,7 +695,11 @@ void TMainForm::NewDocument(int kind)
     if (kind != 1 && kind != 2)
         return;
     endGridEditing();
+    for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+        model->BeginBulkChange();
     CreateNewDocument(*m_document, kind == 1);
+    for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+        model->EndBulkChange();
     DocumentReplaced();
 }
 
@@ -715,7 +718,11 @@ bool TMainForm::OpenDocument(const QString& fileName)
     bool ok = false;
     {
         const BusyCursor busy;
+        for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+            model->BeginBulkChange();
         ok = LoadDocument(*m_document, fileName);
+        for (TableGridModel* model : { m_labelModel, m_valueModel, m_resultModel })
+            model->EndBulkChange();
     }
     if (m_document->HasDocument())
         DocumentReplaced();
@@ -785,12 +792,15 @@ void TMainForm::MExitClick()
 
 void TMainForm::ExamplesClick()
 {
-    // The example command hooks in here; it asks MaySafelyDiscard() before loading.
+    if (!MaySafelyDiscard())
+        return;
+    // The example chooser and loading hook in here.
 }
 
 void TMainForm::MHintsClick()
 {
-    // The hint command hooks in here.
+    // The item has already toggled its check mark; the hint shows only while hints were on.
+    m_hints->ShowHint(QStringLiteral("Виводити повідомлення"));
     m_hints->SetHintsEnabled(m_hintsSwitch->isChecked());
 }
 
@@ -844,7 +854,6 @@ void TMainForm::DrawChartPage(int slot)
     if (!m_document->IsComputed() || !SlotInUse(*m_document, slot))
         return;
     ChartPageView* view = m_chartViews[size_t(slot)];
-    m_document->ChartExtent()[size_t(slot)] = PageChartExtent(*m_document);
     view->UpdateScrollRange();
     view->Redraw();
 }
@@ -937,12 +946,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous() && screen()) {
-        const QRect available = screen()->availableGeometry();
-        QRect frame = frameGeometry();
-        frame.moveCenter(available.center());
-        move(frame.topLeft());
-    }
+    if (!event->spontaneous())
+        CentreOnScreen(*this);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)

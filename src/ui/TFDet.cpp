@@ -1,6 +1,7 @@
 #include "ui/TFDet.h"
 
 #include "ui/Hints.h"
+#include "ui/ScreenCentre.h"
 
 #include <QAbstractTableModel>
 #include <QEvent>
@@ -82,6 +83,12 @@ QTableView* makeGrid(DetailsGridModel* model, const QString& name, QWidget* pare
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setWordWrap(false);
+    // The columns keep their fixed widths; a condensed face of the window's font lets the
+    // criteria texts and their types show whole (the tool tip holds any text still cut).
+    QFont font = grid->font();
+    font.setStretch(QFont::Condensed);
+    grid->setFont(font);
+    grid->horizontalHeader()->setFont(font);
     return grid;
 }
 
@@ -131,8 +138,8 @@ void TFDet::Prepare(CriteriaFamily family, const QString& pageCaption, int pageI
     }
     const int height = layout.RowCount * RowHeight + 2 * shown->frameWidth();
     const int buttonTop = layout.ClientHeight - Margin - ButtonHeight;
-    shown->setGeometry(Margin, Margin, std::min(width, layout.ClientWidth - 2 * Margin),
-        std::min(height, buttonTop - 2 * Margin));
+    shown->setGeometry(
+        Margin, Margin, std::min(width, layout.ClientWidth - 2 * Margin), std::min(height, buttonTop - 2 * Margin));
     shown->show();
     m_closeButton->setGeometry(layout.ClientWidth - Margin - ButtonWidth, buttonTop, ButtonWidth, ButtonHeight);
 }
@@ -148,4 +155,10 @@ bool TFDet::event(QEvent* event)
     if (event->type() == QEvent::WindowActivate && !m_hintKey.isEmpty())
         m_hints.ShowHint(m_hintKey);
     return QDialog::event(event);
+}
+
+void TFDet::showEvent(QShowEvent* event)
+{
+    CentreOnScreen(*this);
+    QDialog::showEvent(event);
 }

@@ -32,6 +32,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override; // centred on the desktop
 
 private:
     Hints& m_hints;

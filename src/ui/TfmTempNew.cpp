@@ -1,5 +1,7 @@
 #include "ui/TfmTempNew.h"
 
+#include "ui/ScreenCentre.h"
+
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,4 +69,10 @@ void TfmTempNew::Button2Click()
 {
     m_answer = Cancelled;
     done(m_answer);
+}
+
+void TfmTempNew::showEvent(QShowEvent* event)
+{
+    CentreOnScreen(*this);
+    QDialog::showEvent(event);
 }

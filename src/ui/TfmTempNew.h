@@ -28,6 +28,9 @@ public:
 
     void reject() override; // Esc and the close box answer 9
 
+protected:
+    void showEvent(QShowEvent* event) override; // centred on the desktop
+
 private:
     void Button1Click();
     void Button2Click();

@@ -15,8 +15,8 @@ TEST(ChartFont, DateFitsThePointStepAndTheFaceIsInstalled)
 
     const QFontMetrics metrics = ChartCanvas::ChartFontMetrics();
     const int step = DrawingState().PointStep;
-    for (const QString& date : { QStringLiteral("01.03.2024"), QStringLiteral("28.08.2008"),
-             QStringLiteral("30/12/2099") })
+    for (const QString& date :
+        { QStringLiteral("01.03.2024"), QStringLiteral("28.08.2008"), QStringLiteral("30/12/2099") })
         EXPECT_LE(metrics.horizontalAdvance(date), step - 4) << date.toStdString();
     // The Ukrainian texts of the axes are readable: the face has the Cyrillic letters.
     EXPECT_TRUE(metrics.inFont(QChar(u'і')));

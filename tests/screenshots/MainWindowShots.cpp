@@ -34,7 +34,11 @@ void shootWindow(ScreenshotContext& shots, TMainForm& window, const QString& bas
     shots.Save(base + QStringLiteral("-1-header"), &window);
     pages->setCurrentIndex(TMainForm::DataTab);
     shots.Save(base + QStringLiteral("-2-data"), &window);
+    // Every chart page the mode has, the two relative ones included.
+    for (const ChartChoice item : { N11, N21, N31, N41, N51, N61 })
+        window.Document().SetChartSelection(item, true);
     window.Compute();
+    shots.Save(base + QStringLiteral("-2-data-computed"), &window);
     bool detailsShot = false;
     for (int slot = 0; slot < 6; ++slot) {
         const int tab = TMainForm::ChartTabOffset + slot;

@@ -1,5 +1,7 @@
 #include "ScreenshotRegistry.h"
 
+#include "ui/ApplicationLook.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFont>
@@ -72,7 +74,9 @@ QStringList ScreenshotContext::DataDocuments()
 
 int main(int argc, char** argv)
 {
+    PrepareApplicationLook();
     QApplication app(argc, argv);
+    ApplyApplicationLook();
     QLocale::setDefault(QLocale(QLocale::Ukrainian, QLocale::Ukraine));
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() < 2) {

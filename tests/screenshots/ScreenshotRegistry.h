@@ -57,7 +57,7 @@ struct ScreenshotRegistration {
     }
 };
 
-#define MERIDAN_SCREENSHOT_CASE(NAME)                                                                              \
-    static void screenshotCase_##NAME(ScreenshotContext& shots);                                                   \
-    static const ScreenshotRegistration screenshotRegistration_##NAME(#NAME, screenshotCase_##NAME);               \
+#define MERIDAN_SCREENSHOT_CASE(NAME)                                                                                  \
+    static void screenshotCase_##NAME(ScreenshotContext& shots);                                                       \
+    static const ScreenshotRegistration screenshotRegistration_##NAME(#NAME, screenshotCase_##NAME);                   \
     static void screenshotCase_##NAME(ScreenshotContext& shots)

@@ -2,6 +2,7 @@
 
 #include "analysis/AnalysisPresentation.h"
 #include "document/Numbers.h"
+#include "statistics/ComputeDriver.h"
 #include "statistics/GroupSettings.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
@@ -127,7 +128,7 @@ TEST(GroupHandlingBox, SubgroupPagesShowTheirSettingsAndControls)
         EXPECT_EQ(radio->isVisible(), c.radio);
         if (c.sigma) {
             EXPECT_EQ(sigmaEdit2->y(), c.sigmaEdit ? 108 : 96);
-            EXPECT_EQ(label5->y() - sigmaEdit2->y(), 3);
+            EXPECT_EQ(label5->geometry().center().y(), sigmaEdit2->geometry().center().y());
             EXPECT_EQ(sigmaEdit->text(), FormatFixed(g.SigmaSetting.Value, f.doc.DisplayPrecision()));
             EXPECT_EQ(sigmaEdit2->text(), FormatFixed(SigmaPercent(g), f.doc.DisplayPrecision()));
             EXPECT_EQ(label4->text(), mm);
@@ -204,6 +205,10 @@ TEST(GroupHandlingBox, IndividualValuesShowBothSlotsWithTheDeviation)
     EXPECT_EQ(f.Child<QLineEdit>("MiddleEdit")->text(), FormatFixed(11, 1));
     EXPECT_FALSE(f.Child<QGroupBox>("RadioGroup1")->isVisible());
     EXPECT_EQ(f.Child<QComboBox>("ComboBox1")->count(), 2);
+    // The units follow the header field at once.
+    f.doc.SetUnits(QStringLiteral(" мг/дм3 "));
+    EXPECT_EQ(f.Child<QLabel>("Label3")->text(), QStringLiteral("мг/дм3"));
+    EXPECT_EQ(f.Child<QLabel>("Label4")->text(), QStringLiteral("мг/дм3"));
     SaveSnapshot(*f.box, QStringLiteral("GroupHandlingBox-individual"));
 }
 
@@ -311,7 +316,7 @@ TEST(GroupHandlingBox, HandlersStayQuietWithoutResults)
     f.box->ShowSlot(0);
     f.box->Clear();
     EXPECT_EQ(f.box->Slot(), -1);
-    EXPECT_EQ(f.Child<QComboBox>("ComboBox1")->count(), 0);
+    EXPECT_EQ(f.Child<QComboBox>("ComboBox1")->currentIndex(), -1);
     EXPECT_TRUE(f.Child<QLabel>("Label15")->text().isEmpty());
     QSignalSpy spy(f.box, &GroupHandlingBox::linesChanged);
     f.Child<QCheckBox>("MiddleCheckBox")->click();
@@ -382,4 +387,81 @@ TEST(GroupHandlingBox, DetailsButtonsOpenTheDetailsWindow)
     EXPECT_FALSE(seen.westgardShown);
     EXPECT_TRUE(seen.isoShown);
     EXPECT_EQ(seen.hintKey, QStringLiteral("Детальніше 2 на вкладці 2"));
+}
+
+TEST(GroupHandlingBox, AValueTypedOnOnePageIsTakenWhenThePageChanges)
+{
+    BoxFixture f;
+    LoadComputedExample(f.doc);
+    f.Show();
+    f.box->ShowSlot(2);
+    f.Child<QCheckBox>("MiddleCheckBox")->click();
+    auto* middleEdit = f.Child<QLineEdit>("MiddleEdit");
+    middleEdit->setFocus();
+    middleEdit->selectAll();
+    QTest::keyClicks(middleEdit, QStringLiteral("0,02"));
+    QSignalSpy spy(f.box, &GroupHandlingBox::linesChanged);
+    f.box->ShowSlot(0); // the window shows another chart page; the edit kept the focus
+    EXPECT_EQ(f.doc.Groups()[0].DeviationCentreSetting.Value, 0.02);
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.front().at(0).toInt(), 2);
+    EXPECT_EQ(f.box->Slot(), 0);
+    EXPECT_EQ(middleEdit->text(), FormatFixed(f.doc.Groups()[0].CentreSetting.Value, f.doc.DisplayPrecision()));
+}
+
+// Nothing is cut off or overlaps, in the tests' font and in a larger one: every control lies
+// inside the box, the settings column stays left of the analyses, and every caption fits.
+TEST(GroupHandlingBox, LayoutFitsTheWindowsSpace)
+{
+    BoxFixture f;
+    LoadComputedExample(f.doc);
+    f.Show();
+    ASSERT_EQ(f.box->size(), QSize(776, 181));
+    for (int points : { 8, 9 }) {
+        SCOPED_TRACE(points);
+        QFont font = f.box->font();
+        font.setPointSize(points);
+        f.box->setFont(font);
+        QCoreApplication::processEvents();
+        for (int slot = 0; slot < ChartSlotCount; ++slot) {
+            f.box->ShowSlot(slot);
+            const QRect analyses
+                = f.Child<QGroupBox>("GroupBox1")->geometry().united(f.Child<QGroupBox>("GroupBox2")->geometry());
+            EXPECT_TRUE(f.box->rect().contains(analyses));
+            SaveSnapshot(*f.box, QStringLiteral("GroupHandlingBox-%1pt-slot%2").arg(points).arg(slot));
+            for (QWidget* child : f.box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (child->isHidden() || child->isWindow())
+                    continue;
+                SCOPED_TRACE(child->objectName().toStdString());
+                EXPECT_TRUE(f.box->rect().contains(child->geometry()));
+                if (child->objectName() != QLatin1String("GroupBox1")
+                    && child->objectName() != QLatin1String("GroupBox2")) {
+                    EXPECT_FALSE(child->geometry().intersects(analyses));
+                }
+                if (auto* check = qobject_cast<QCheckBox*>(child)) {
+                    EXPECT_GE(check->width(), check->sizeHint().width());
+                }
+            }
+        }
+    }
+}
+
+TEST(GroupHandlingBox, AFailedComputeLeavesTheWalkedGroupsInTheList)
+{
+    BoxFixture f;
+    BuildComputed(f.doc, 0, { { { "10" }, { "12" }, { "11" } }, { { "20" }, { "21" }, { "22" } } });
+    f.Show();
+    f.box->ShowSlot(0);
+    ASSERT_EQ(f.Child<QComboBox>("ComboBox1")->count(), 2);
+
+    MeasurementDocument& doc = f.doc;
+    doc.EditValueText(5, 0, u"x"); // row 5: the first point of the second group; results drop at once
+    EXPECT_EQ(f.box->Slot(), -1);
+    EXPECT_FALSE(RunComputeCommand(doc));
+    EXPECT_EQ(f.messenger.messages, QStringList { QStringLiteral("Некоректні дані! Неможливо провести обчислення") });
+    auto* combo = f.Child<QComboBox>("ComboBox1");
+    ASSERT_EQ(combo->count(), 2); // the failing group included
+    EXPECT_EQ(combo->itemText(1), QStringLiteral("4-6"));
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_TRUE(f.Child<QLabel>("Label15")->text().isEmpty());
 }
