@@ -52,7 +52,8 @@ std::unique_ptr<MeasurementDocument> MakeDocument(Messenger& messenger)
                       : QStringLiteral("%1.%2.2024")
                             .arg(1 + row % 28, 2, 10, QLatin1Char('0'))
                             .arg(1 + row % 12, 2, 10, QLatin1Char('0')));
-        doc->SetValueText(row, 0, separator ? MeasurementDocument::SeparatorLine() : QString::number(value(random), 'f', 3));
+        doc->SetValueText(
+            row, 0, separator ? MeasurementDocument::SeparatorLine() : QString::number(value(random), 'f', 3));
     }
     return doc;
 }

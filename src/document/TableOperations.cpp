@@ -37,7 +37,8 @@ const QString& noSuchElementMessage()
 
 const QString& tooManyRowsMessage()
 {
-    static const QString text = QStringLiteral("Операцію не виконано: таблиця не може містити більше 10 000 000 рядків!");
+    static const QString text
+        = QStringLiteral("Операцію не виконано: таблиця не може містити більше 10 000 000 рядків!");
     return text;
 }
 
@@ -94,8 +95,7 @@ bool fitsRowCap(MeasurementDocument& doc, qint64 addedRows)
 }
 
 // A failure inside an operation (memory, most likely) is reported like a bad number.
-template <typename Operation>
-TableEdit guarded(MeasurementDocument& doc, Operation operation)
+template <typename Operation> TableEdit guarded(MeasurementDocument& doc, Operation operation)
 {
     try {
         return operation();
@@ -187,8 +187,8 @@ TableEdit DeletePoint(MeasurementDocument& doc, int n)
         const bool lonePoint = (position == 1 && (endsGroup(doc, row) || endsGroup(doc, row + 1)))
             || (position == 2 && endsGroup(doc, row));
         if (lonePoint) {
-            doc.messenger().ShowMessage(QStringLiteral(
-                "У результаті вилучення буде створено підгрупу з одного елементу! Вилучіть, спочатку один із роздільників!"));
+            doc.messenger().ShowMessage(QStringLiteral("У результаті вилучення буде створено підгрупу з одного "
+                                                       "елементу! Вилучіть, спочатку один із роздільників!"));
             return {};
         }
     }
@@ -244,7 +244,8 @@ TableEdit DeleteSeparator(MeasurementDocument& doc, int n, MergeDecider& decider
             const QString paneEnd = QStringLiteral(" контрольні лінії обчислюються у такий спосіб ");
             question.EarlierCaption
                 = paneStart + doc.LabelText(first) + QLatin1Char('-') + doc.LabelText(row - 1) + paneEnd;
-            question.LaterCaption = paneStart + doc.LabelText(row + 1) + QLatin1Char('-') + doc.LabelText(last) + paneEnd;
+            question.LaterCaption
+                = paneStart + doc.LabelText(row + 1) + QLatin1Char('-') + doc.LabelText(last) + paneEnd;
             question.MergedCaption
                 = QStringLiteral(" Вкажіть спосіб обчислення контрольні лінії для групи, яку буде утворено з точок ")
                 + doc.LabelText(first) + QLatin1Char('-') + doc.LabelText(last) + QLatin1Char(' ');

@@ -129,7 +129,8 @@ void ApplyMergeDecision(TIndividualInfo& g1, bool individual, const MergeDecisio
 {
     auto setting = [&](MergeLine line) { return decision.Settings[size_t(line)]; };
     if (individual) {
-        g1.SetIndividualSettings(setting(MergeLine::Centre), setting(MergeLine::Sigma), setting(MergeLine::RangeCentre));
+        g1.SetIndividualSettings(
+            setting(MergeLine::Centre), setting(MergeLine::Sigma), setting(MergeLine::RangeCentre));
         return;
     }
     g1.SetSubgroupSettings(setting(MergeLine::Centre), setting(MergeLine::Sigma), setting(MergeLine::DeviationCentre),

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include <QButtonGroup>
-#include <QFont>
 #include <QCheckBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>

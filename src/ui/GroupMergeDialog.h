@@ -3,9 +3,9 @@
 #include "statistics/GroupMerge.h"
 
 #include <QDialog>
+#include <QRect>
 #include <array>
 #include <optional>
-#include <QRect>
 #include <span>
 
 class Messenger;

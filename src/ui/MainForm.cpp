@@ -20,6 +20,7 @@
 #include "ui/MessageBoxMessenger.h"
 #include "ui/ReportDialog.h"
 #include "ui/ScreenCentre.h"
+#include "ui/TableEditControls.h"
 #include "ui/TfmTempNew.h"
 
 #include <QApplication>
@@ -424,6 +425,14 @@ void TMainForm::buildDataPage(QWidget* page)
     m_elementsLabel->setGeometry(240, 392, 210, 20);
     m_elementsCombo->setGeometry(454, 390, 60, 24);
     layOutGrids();
+
+    // The table operations (Button1 .. Button7 and their edits) below the grids; after an operation
+    // the grids select its row and the table scroll bar follows the new row count.
+    auto* tableEdit = new TableEditControls(*m_document, *m_hints, m_dataPanel);
+    tableEdit->move(0, 418);
+    connect(tableEdit, &TableEditControls::rowSelectionRequested, this,
+        [this](int row) { TableEditControls::SelectRow(*m_grid3, *m_grid1, *m_grid4, row); });
+    connect(tableEdit, &TableEditControls::tableEdited, this, &TMainForm::bringScrollBarInLine);
 }
 
 void TMainForm::buildChartPages()

@@ -1,6 +1,7 @@
 #include "ui/TableEditControls.h"
 
 #include "document/MeasurementDocument.h"
+#include "ui/DataGridView.h"
 #include "ui/Hints.h"
 #include "ui/MergeDialogs.h"
 
@@ -28,7 +29,8 @@ TableEditControls::TableEditControls(MeasurementDocument& doc, Hints& hints, QWi
     : QWidget(parent)
     , m_doc(doc)
     , m_hints(hints)
-    , m_dialogs(std::make_unique<MergeDialogs>(doc.messenger(), this))
+    // Top-level and application-modal: their CheckBox/Edit names repeat names of the main window.
+    , m_dialogs(std::make_unique<MergeDialogs>(doc.messenger(), nullptr))
     , m_decider(*m_dialogs)
 {
     build();
@@ -56,7 +58,8 @@ void TableEditControls::build()
     constexpr int leftWidth = 300;
     constexpr int rightWidth = 310;
     auto rowTop = [](int row) { return row * rowStep; };
-    auto besides = [](int x, int width, int row) { return QRect(x + width + 4, row * rowStep + 1, editWidth, editHeight); };
+    auto besides
+        = [](int x, int width, int row) { return QRect(x + width + 4, row * rowStep + 1, editWidth, editHeight); };
 
     QPushButton* button2 = addButton(
         "Button2", QStringLiteral("Вставити нову точку за номером"), QRect(left, rowTop(0), leftWidth, rowHeight));
@@ -72,7 +75,8 @@ void TableEditControls::build()
     m_edit14 = addEdit("Edit14", besides(right, rightWidth, 1));
 
     // The last two carry their edit in the blank run of their caption.
-    const QString appendCaption = QStringLiteral("Додати") + QString(16, QLatin1Char(' ')) + QStringLiteral("нових точок");
+    const QString appendCaption
+        = QStringLiteral("Додати") + QString(16, QLatin1Char(' ')) + QStringLiteral("нових точок");
     const QString removeCaption
         = QStringLiteral("Вилучити останні") + QString(15, QLatin1Char(' ')) + QStringLiteral("точок");
     QPushButton* button6 = addButton("Button6", appendCaption, QRect(left, rowTop(2), leftWidth, rowHeight));
@@ -138,9 +142,24 @@ void TableEditControls::finish(const TableEdit& edit)
 {
     if (!edit.Done)
         return;
-    Q_EMIT tableEdited();
     if (edit.SelectRow > 0)
         Q_EMIT rowSelectionRequested(edit.SelectRow);
+    Q_EMIT tableEdited();
+}
+
+void TableEditControls::SelectRow(DataGridView& labels, DataGridView& values, DataGridView& results, int row)
+{
+    if (row < 1 || row >= values.GridRowCount())
+        return;
+    const int top = values.TopRow();
+    const int visible = values.VisibleRows();
+    if (row < top || row >= top + visible) {
+        const int lastTop = std::max(1, values.GridRowCount() - visible);
+        values.SetTopRow(std::min(row, lastTop));
+    }
+    values.SelectCell(row, 0);
+    results.SelectCell(row, 0);
+    labels.SelectCell(row, 1);
 }
 
 void TableEditControls::Button2Click()

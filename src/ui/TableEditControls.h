@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+class DataGridView;
 class Hints;
 class MeasurementDocument;
 class MergeDecider;
@@ -29,9 +30,15 @@ public:
 
     MergeDialogs* Dialogs() const { return m_dialogs.get(); } // null when a decider was given
 
+    // Selects grid row `row` after an operation: a row out of view is scrolled into it (its top row
+    // the smaller of row and the last top row that still fills the grid), the value and result
+    // grids select column 0 and the label grid the date column. The grids follow the value grid's
+    // top row through their own scrolling rule.
+    static void SelectRow(DataGridView& labels, DataGridView& values, DataGridView& results, int row);
+
 Q_SIGNALS:
-    void tableEdited(); // an operation changed the table
-    void rowSelectionRequested(int row); // grid row the grids select and bring into view
+    void rowSelectionRequested(int row); // grid row the grids select and bring into view (SelectRow)
+    void tableEdited(); // an operation changed the table; after rowSelectionRequested
 
 public:
     void Button2Click(); // insert a point

@@ -54,7 +54,8 @@ struct TableModel {
     }
 };
 
-const QString insertRefused = QStringLiteral("У результаті вставки буде створено підгрупу з одного або менше елементів!");
+const QString insertRefused
+    = QStringLiteral("У результаті вставки буде створено підгрупу з одного або менше елементів!");
 const QString deleteRefused = QStringLiteral(
     "У результаті вилучення буде створено підгрупу з одного елементу! Вилучіть, спочатку один із роздільників!");
 const QString noSuchElement = QStringLiteral("Елемента з таким номером у таблиці немає!");
@@ -238,7 +239,8 @@ QStringList step(std::mt19937& rng, MeasurementDocument& doc, TableModel& model,
         ModelGroup upper;
         upper.Record = model.Groups[g].Record;
         upper.Points.assign(model.Groups[g].Points.begin(), model.Groups[g].Points.begin() + std::ptrdiff_t(i));
-        model.Groups[g].Points.erase(model.Groups[g].Points.begin(), model.Groups[g].Points.begin() + std::ptrdiff_t(i));
+        model.Groups[g].Points.erase(
+            model.Groups[g].Points.begin(), model.Groups[g].Points.begin() + std::ptrdiff_t(i));
         model.Groups.insert(model.Groups.begin() + std::ptrdiff_t(g), std::move(upper));
         break;
     }
@@ -369,7 +371,8 @@ void expectSameComputation(const MeasurementDocument& actual, const MeasurementD
             EXPECT_EQ(a.Upper, e.Upper);
             EXPECT_EQ(actual.Groups()[g].Hits[size_t(slot)].Westgard.size(),
                 expected.Groups()[g].Hits[size_t(slot)].Westgard.size());
-            EXPECT_EQ(actual.Groups()[g].Hits[size_t(slot)].Iso.size(), expected.Groups()[g].Hits[size_t(slot)].Iso.size());
+            EXPECT_EQ(
+                actual.Groups()[g].Hits[size_t(slot)].Iso.size(), expected.Groups()[g].Hits[size_t(slot)].Iso.size());
         }
     }
     for (int row = 1; row < actual.RowCount(); ++row) {

@@ -9,7 +9,8 @@
 
 namespace {
 
-const QString insertRefused = QStringLiteral("У результаті вставки буде створено підгрупу з одного або менше елементів!");
+const QString insertRefused
+    = QStringLiteral("У результаті вставки буде створено підгрупу з одного або менше елементів!");
 const QString deleteRefused = QStringLiteral(
     "У результаті вилучення буде створено підгрупу з одного елементу! Вилучіть, спочатку один із роздільників!");
 const QString noSuchElement = QStringLiteral("Елемента з таким номером у таблиці немає!");
@@ -106,8 +107,8 @@ TEST(TableOperations, InsertSeparatorInSubgroupModeCopiesSevenSettingsAndTheBasi
     MeasurementDocument doc(messenger);
     build(doc, { 5 }, 3);
     TIndividualInfo& record = doc.Groups()[0];
-    record.SetSubgroupSettings({ true, 1 }, { true, 2 }, { true, 3 }, { false, 4 }, { true, 5 }, { true, 6 },
-        { true, 7 }, false);
+    record.SetSubgroupSettings(
+        { true, 1 }, { true, 2 }, { true, 3 }, { false, 4 }, { true, 5 }, { true, 6 }, { true, 7 }, false);
     ASSERT_TRUE(InsertSeparator(doc, 4).Done);
     ASSERT_EQ(doc.Groups().size(), 2u);
     for (const TIndividualInfo& part : doc.Groups()) {
@@ -251,8 +252,10 @@ TEST(TableOperations, DeleteSeparatorAsksWithTheTableLabelsAndAppliesTheDecision
     ASSERT_EQ(decider.questions.size(), 1u);
     const MergeQuestion& question = decider.questions[0];
     EXPECT_FALSE(question.Individual);
-    EXPECT_EQ(question.EarlierCaption, QStringLiteral(" У групі з точок 3-5 контрольні лінії обчислюються у такий спосіб "));
-    EXPECT_EQ(question.LaterCaption, QStringLiteral(" У групі з точок 6-7 контрольні лінії обчислюються у такий спосіб "));
+    EXPECT_EQ(
+        question.EarlierCaption, QStringLiteral(" У групі з точок 3-5 контрольні лінії обчислюються у такий спосіб "));
+    EXPECT_EQ(
+        question.LaterCaption, QStringLiteral(" У групі з точок 6-7 контрольні лінії обчислюються у такий спосіб "));
     EXPECT_EQ(question.MergedCaption,
         QStringLiteral(" Вкажіть спосіб обчислення контрольні лінії для групи, яку буде утворено з точок 3-7 "));
     EXPECT_TRUE(doc.IsComputed());
@@ -289,7 +292,8 @@ TEST(TableOperations, LastPointsQuestionTakesTheEndingOfTheLastDigit)
     const char* endings[] = { " точок.", " точку.", " точки.", " точки.", " точки.", " точок.", " точок.", " точок.",
         " точок.", " точок." };
     for (int count = 1; count <= 25; ++count)
-        EXPECT_EQ(LastPointsQuestion(count), start + QString::number(count) + QString::fromUtf8(endings[count % 10]) + end);
+        EXPECT_EQ(
+            LastPointsQuestion(count), start + QString::number(count) + QString::fromUtf8(endings[count % 10]) + end);
     EXPECT_EQ(LastPointsQuestion(11), start + QStringLiteral("11 точку.") + end);
     EXPECT_EQ(LastPointsQuestion(12), start + QStringLiteral("12 точки.") + end);
     EXPECT_EQ(LastPointsQuestion(111), start + QStringLiteral("111 точку.") + end);
@@ -473,7 +477,8 @@ TEST(TableOperations, OperationsInTheComputedStateWorkOnTheEditingTable)
             ExpectConsistent(doc);
             for (int row = 1; row <= doc.TableRowCount(); ++row) {
                 for (int c = 0; c < doc.ResultColumnCount(); ++c)
-                    EXPECT_EQ(doc.ResultText(row, c), doc.IsSeparatorRow(row) ? MeasurementDocument::SeparatorLine() : QString());
+                    EXPECT_EQ(doc.ResultText(row, c),
+                        doc.IsSeparatorRow(row) ? MeasurementDocument::SeparatorLine() : QString());
             }
         }
         EXPECT_EQ(valuesColumn(doc), QStringLiteral("10 20 30 40 | 50 60 70"));

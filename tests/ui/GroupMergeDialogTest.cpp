@@ -12,8 +12,7 @@
 
 namespace {
 
-template <typename Widget>
-Widget* child(const QWidget& dialog, const QString& name)
+template <typename Widget> Widget* child(const QWidget& dialog, const QString& name)
 {
     Widget* widget = dialog.findChild<Widget*>(name);
     EXPECT_NE(widget, nullptr) << name.toStdString();
@@ -148,8 +147,8 @@ TEST(GroupMergeDialog, BigDialogHasSevenLinesAndTheBasisFollowsTheCentre)
     dialog.Fill(question(earlier, later, false));
 
     // Earlier, later and new numbers per line, top to bottom.
-    const int numbers[7][3] = { { 7, 2, 15 }, { 8, 3, 16 }, { 9, 4, 17 }, { 10, 5, 18 }, { 11, 6, 19 }, { 12, 13, 20 },
-        { 1, 14, 21 } };
+    const int numbers[7][3]
+        = { { 7, 2, 15 }, { 8, 3, 16 }, { 9, 4, 17 }, { 10, 5, 18 }, { 11, 6, 19 }, { 12, 13, 20 }, { 1, 14, 21 } };
     const char* captions[] = { "Автоматично обчислювати середнє: ", "Автоматично обчислювати відхилення:",
         "Автоматично обчислювати середню медіану:", "Автоматично обчислювати середнє вибіркове відхилення:",
         "Автоматично обчислювати середнє відносне відхилення:", "Автоматично обчислювати середній розмах:",
@@ -168,7 +167,8 @@ TEST(GroupMergeDialog, BigDialogHasSevenLinesAndTheBasisFollowsTheCentre)
         QStringLiteral(" Межі для середнього обчислювати на основі "));
     EXPECT_EQ(child<QRadioButton>(dialog, QStringLiteral("RadioGroup3Item0"))->text(),
         QStringLiteral("Вибіркового відхилення"));
-    EXPECT_EQ(child<QRadioButton>(dialog, QStringLiteral("RadioGroup3Item1"))->text(), QStringLiteral("Вибіркового розмаху"));
+    EXPECT_EQ(
+        child<QRadioButton>(dialog, QStringLiteral("RadioGroup3Item1"))->text(), QStringLiteral("Вибіркового розмаху"));
     QGroupBox* basis = child<QGroupBox>(dialog, QStringLiteral("RadioGroup3"));
     EXPECT_TRUE(basis->isEnabled());
     EXPECT_TRUE(child<QRadioButton>(dialog, QStringLiteral("RadioGroup3Item0"))->isChecked());
@@ -182,10 +182,11 @@ TEST(GroupMergeDialog, BigDialogHasSevenLinesAndTheBasisFollowsTheCentre)
         check(dialog, numbers[line][2])->setChecked(false);
         EXPECT_TRUE(edit(dialog, numbers[line][2])->isEnabled());
     }
-    const QStringList expected { QStringLiteral("Некоректно задано середнє!"), QStringLiteral("Некоректно задано відхилення!"),
-        QStringLiteral("Некоректно задано середню медіану!"),
+    const QStringList expected { QStringLiteral("Некоректно задано середнє!"),
+        QStringLiteral("Некоректно задано відхилення!"), QStringLiteral("Некоректно задано середню медіану!"),
         QStringLiteral("Некоректно задано середнє стандартне відхилення!"),
-        QStringLiteral("Некоректно задано середнє відносне відхилення!"), QStringLiteral("Некоректно задано середній розмах!"),
+        QStringLiteral("Некоректно задано середнє відносне відхилення!"),
+        QStringLiteral("Некоректно задано середній розмах!"),
         QStringLiteral("Некоректно задано середній відносний розмах!") };
     for (int line = 0; line < 7; ++line) {
         dialog.ConfirmButton()->click();

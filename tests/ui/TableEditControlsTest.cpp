@@ -1,9 +1,9 @@
+#include "ui/TableEditControls.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 #include "document/MeasurementDocument.h"
 #include "statistics/GroupMerge.h"
 #include "ui/Hints.h"
-#include "ui/TableEditControls.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -62,10 +62,10 @@ struct Page {
 TEST(TableEditControls, ButtonsAndEditsOfTheDataPage)
 {
     Page p;
-    const std::pair<int, const char*> captions[] = { { 2, "Вставити нову точку за номером" },
-        { 4, "Вставити розділювач перед точкою з номером " }, { 1, "Вилучити точку за номером" },
-        { 3, "Вилучити розділювач за номером" }, { 6, "Додати                нових точок" },
-        { 7, "Вилучити останні               точок" } };
+    const std::pair<int, const char*> captions[]
+        = { { 2, "Вставити нову точку за номером" }, { 4, "Вставити розділювач перед точкою з номером " },
+              { 1, "Вилучити точку за номером" }, { 3, "Вилучити розділювач за номером" },
+              { 6, "Додати                нових точок" }, { 7, "Вилучити останні               точок" } };
     for (const auto& [number, caption] : captions) {
         ASSERT_NE(p.button(number), nullptr) << number;
         EXPECT_EQ(p.button(number)->text(), QString::fromUtf8(caption));
