@@ -4,6 +4,7 @@
 #include "document/MeasurementDocument.h"
 #include "document/Messenger.h"
 #include "document/Numbers.h"
+#include "document/TableOperations.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -90,39 +91,6 @@ QString CopyCells(const MeasurementDocument& doc, int firstRow, int lastRow, int
     return out;
 }
 
-void AppendPointsForPaste(MeasurementDocument& doc, int n)
-{
-    if (n <= 0)
-        return;
-    doc.InvalidateResults();
-    // Lay the table out anew one size larger and put the texts back.
-    const int rows = doc.TableRowCount();
-    const int columns = doc.ValueColumnCount();
-    std::vector<QString> dates;
-    std::vector<QString> values;
-    dates.reserve(size_t(rows));
-    values.reserve(size_t(rows) * size_t(columns));
-    for (int row = 1; row <= rows; ++row) {
-        dates.push_back(doc.DateText(row));
-        for (int c = 0; c < columns; ++c)
-            values.push_back(doc.ValueText(row, c).toString());
-    }
-    std::vector<bool> flags = doc.SeparatorFlags();
-    flags.insert(flags.end() - 1, size_t(n), false);
-    const int groups = std::max(1, doc.GroupCount());
-    doc.SetPointCount(doc.PointCount() + n);
-    doc.SetSeparatorFlags(std::move(flags));
-    doc.StoreGroupCount(groups);
-    doc.SetMode(doc.IndividualMode());
-    doc.SetGroupCount(groups);
-    for (int row = 1; row <= rows; ++row) {
-        doc.SetDateText(row, dates[size_t(row - 1)]);
-        for (int c = 0; c < columns; ++c)
-            doc.SetValueText(row, c, values[size_t(row - 1) * size_t(columns) + size_t(c)]);
-    }
-    doc.MarkChanged();
-}
-
 bool PasteCells(MeasurementDocument& doc, int row, int column, const QString& text)
 {
     QStringView trimmed(text);
@@ -168,14 +136,13 @@ bool PasteCells(MeasurementDocument& doc, int row, int column, const QString& te
         const int missing = pasted - available;
         const bool append = doc.messenger().AskYesNo(
             QStringLiteral("Блок із буфера обміну має рядків: %1, а від вибраного рядка до кінця таблиці точок лише "
-                           "%2. Додати %3 нових точок у кінець таблиці?\n(Ні — вставити лише ті рядки, що "
+                           "%2. Додати в кінець таблиці нових точок: %3?\n(Ні — вставити лише ті рядки, що "
                            "вміщуються.)")
                 .arg(pasted)
                 .arg(available)
                 .arg(missing));
-        if (append)
-            AppendPointsForPaste(doc, missing);
-        else
+        // A refused append (the table's size limit) has said why; the rows that fit still go in.
+        if (!append || !AppendPoints(doc, missing).Done)
             pasted = available;
     }
     if (pasted == 0)

@@ -29,6 +29,3 @@ QString CopyCells(const MeasurementDocument& doc, int firstRow, int lastRow, int
 // asks whether to append the missing points; on No only the rows that fit are pasted.
 // Returns whether anything changed.
 bool PasteCells(MeasurementDocument& doc, int row, int column, const QString& text);
-
-// Appends n empty points to the last group (the table operation's effect), as paste needs it.
-void AppendPointsForPaste(MeasurementDocument& doc, int n);

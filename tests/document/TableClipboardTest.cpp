@@ -81,7 +81,7 @@ TEST(TableClipboard, LongBlockAsksToAppend)
         BuildTwoGroups(doc);
         ASSERT_TRUE(PasteCells(doc, 6, TableColumns::FirstValue, block));
         ASSERT_EQ(messenger.questions.size(), 1);
-        EXPECT_TRUE(messenger.questions[0].contains(QStringLiteral("Додати 2 нових точок")));
+        EXPECT_TRUE(messenger.questions[0].contains(QStringLiteral("нових точок: 2?")));
         EXPECT_EQ(doc.PointCount(), 8);
         EXPECT_EQ(doc.GroupCount(), 2);
         EXPECT_EQ(doc.Groups().size(), 2u);
