@@ -94,13 +94,13 @@ bool fitsRowCap(MeasurementDocument& doc, qint64 addedRows)
     return false;
 }
 
-// A failure inside an operation (memory, most likely) is reported like a bad number.
+// A failure inside an operation (memory, most likely) says so plainly instead of ending the program.
 template <typename Operation> TableEdit guarded(MeasurementDocument& doc, Operation operation)
 {
     try {
         return operation();
     } catch (const std::exception&) {
-        doc.messenger().ShowMessage(invalidNumberMessage());
+        doc.messenger().ShowMessage(QStringLiteral("Операцію не виконано: не вистачає пам'яті!"));
         return {};
     }
 }
