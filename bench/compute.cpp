@@ -1,4 +1,5 @@
 // The compute of large documents against the floor of merely converting their cell texts.
+#include "BenchDocuments.h"
 #include "analysis/Analizer.h"
 #include "document/MeasurementDocument.h"
 #include "document/Messenger.h"
@@ -19,33 +20,7 @@ constexpr int groupCount = 10;
 std::unique_ptr<MeasurementDocument> MakeDocument(Messenger& messenger, int points, int subgroupSize)
 {
     auto doc = std::make_unique<MeasurementDocument>(messenger);
-    const bool individual = subgroupSize == 0;
-    const int perGroup = points / groupCount;
-    std::vector<bool> flags;
-    for (int g = 0; g < groupCount; ++g) {
-        if (g > 0)
-            flags.push_back(true);
-        flags.insert(flags.end(), size_t(perGroup), false);
-    }
-    flags.push_back(true);
-    doc->StoreIndividualMode(individual);
-    doc->SetPointCount(perGroup * groupCount);
-    if (!individual)
-        doc->SetSubgroupSize(subgroupSize);
-    doc->StoreGroupCount(groupCount);
-    doc->SetSeparatorFlags(flags);
-    doc->SetMode(individual);
-    doc->SetGroupCount(groupCount);
-    std::mt19937 random(42);
-    std::normal_distribution<double> value(50.0, 2.0);
-    const int columns = doc->ValueColumnCount();
-    for (int row = 1; row <= doc->TableRowCount(); ++row) {
-        const bool separator = doc->SeparatorFlags()[size_t(row - 1)];
-        doc->SetDateText(row, separator ? MeasurementDocument::SeparatorLine() : QStringLiteral("01.01.2024"));
-        for (int c = 0; c < columns; ++c)
-            doc->SetValueText(
-                row, c, separator ? MeasurementDocument::SeparatorLine() : QString::number(value(random), 'f', 3));
-    }
+    FillBenchDocument(*doc, points, subgroupSize, groupCount);
     doc->EnterComputedState();
     return doc;
 }

@@ -4,6 +4,7 @@
 //   bench_ui_main_window                       the benchmarks (offscreen unless a platform is set)
 //   bench_ui_main_window --open-compute FILE   opens FILE, computes and quits: run it under
 //                                           /usr/bin/time -v for the window's peak memory
+#include "BenchDocuments.h"
 #include "document/DocumentFile.h"
 #include "document/MeasurementDocument.h"
 #include "document/Messenger.h"
@@ -31,32 +32,7 @@ QString WriteDocument(int points, int subgroupSize)
         return path;
     SilentMessenger messenger;
     MeasurementDocument doc(messenger);
-    const bool individual = subgroupSize == 0;
-    const int perGroup = points / groupCount;
-    std::vector<bool> flags;
-    for (int g = 0; g < groupCount; ++g) {
-        if (g > 0)
-            flags.push_back(true);
-        flags.insert(flags.end(), size_t(perGroup), false);
-    }
-    flags.push_back(true);
-    doc.StoreIndividualMode(individual);
-    doc.SetPointCount(perGroup * groupCount);
-    if (!individual)
-        doc.SetSubgroupSize(subgroupSize);
-    doc.StoreGroupCount(groupCount);
-    doc.SetSeparatorFlags(flags);
-    doc.SetMode(individual);
-    doc.SetGroupCount(groupCount);
-    std::mt19937 random(42);
-    std::normal_distribution<double> value(50.0, 2.0);
-    for (int row = 1; row <= doc.TableRowCount(); ++row) {
-        const bool separator = doc.SeparatorFlags()[size_t(row - 1)];
-        doc.SetDateText(row, separator ? MeasurementDocument::SeparatorLine() : QStringLiteral("01.01.2024"));
-        for (int c = 0; c < doc.ValueColumnCount(); ++c)
-            doc.SetValueText(
-                row, c, separator ? MeasurementDocument::SeparatorLine() : QString::number(value(random), 'f', 3));
-    }
+    FillBenchDocument(doc, points, subgroupSize, groupCount);
     SaveDocument(doc, path);
     return path;
 }
