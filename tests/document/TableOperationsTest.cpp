@@ -106,9 +106,9 @@ TEST(TableOperations, InsertSeparatorInSubgroupModeCopiesSevenSettingsAndTheBasi
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     build(doc, { 5 }, 3);
-    TIndividualInfo& record = doc.Groups()[0];
-    record.SetSubgroupSettings(
+    doc.Groups()[0].SetSubgroupSettings(
         { true, 1 }, { true, 2 }, { true, 3 }, { false, 4 }, { true, 5 }, { true, 6 }, { true, 7 }, false);
+    const TIndividualInfo record = doc.Groups()[0]; // a copy: the operation reallocates the records
     ASSERT_TRUE(InsertSeparator(doc, 4).Done);
     ASSERT_EQ(doc.Groups().size(), 2u);
     for (const TIndividualInfo& part : doc.Groups()) {
