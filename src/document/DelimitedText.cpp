@@ -223,6 +223,21 @@ SourceTable ReadDelimitedText(const QByteArray& bytes, const TextFormatChoice& c
     return table;
 }
 
+void AppendDelimitedField(QString& out, QStringView text, bool quote)
+{
+    if (!quote) {
+        out += text;
+        return;
+    }
+    out += u'"';
+    for (const QChar c : text) {
+        if (c == u'"')
+            out += u'"';
+        out += c;
+    }
+    out += u'"';
+}
+
 QString DelimiterName(QChar delimiter)
 {
     if (delimiter == u';')

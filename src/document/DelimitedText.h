@@ -48,5 +48,8 @@ DecimalSeparator DetectDecimalSeparator(const SourceTable& table, QChar delimite
 SourceTable ReadDelimitedText(
     const QByteArray& bytes, const TextFormatChoice& choice, TextFormat& used, int maxRows = -1);
 
+// Appends text as one delimited field: as it stands, or in quotes with its quotes doubled.
+void AppendDelimitedField(QString& out, QStringView text, bool quote);
+
 QString DelimiterName(QChar delimiter); // "Крапка з комою", "Кома", "Табуляція" or the character
 QString EncodingName(TextEncoding encoding);

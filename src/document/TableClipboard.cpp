@@ -14,17 +14,7 @@ namespace {
 void appendClipboardCell(QString& out, QStringView text)
 {
     const bool quote = text.contains(u'\t') || text.contains(u'\n') || text.contains(u'\r') || text.contains(u'"');
-    if (!quote) {
-        out += text;
-        return;
-    }
-    out += u'"';
-    for (const QChar c : text) {
-        if (c == u'"')
-            out += u'"';
-        out += c;
-    }
-    out += u'"';
+    AppendDelimitedField(out, text, quote);
 }
 
 QString copiedValue(QStringView text, QChar point)

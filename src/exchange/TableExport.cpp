@@ -1,5 +1,6 @@
 #include "exchange/TableExport.h"
 
+#include "document/DelimitedText.h"
 #include "document/MeasurementDocument.h"
 #include "document/Messenger.h"
 #include "document/Numbers.h"
@@ -63,17 +64,7 @@ void appendCsvField(QString& out, QStringView text, QChar list)
     }
     if (!quote && !text.isEmpty() && (text.front() == u' ' || text.back() == u' '))
         quote = true;
-    if (!quote) {
-        out += text;
-        return;
-    }
-    out += u'"';
-    for (const QChar c : text) {
-        if (c == u'"')
-            out += u'"';
-        out += c;
-    }
-    out += u'"';
+    AppendDelimitedField(out, text, quote);
 }
 
 // A value cell that is a number, written with the given decimal separator; other texts as typed.
