@@ -96,7 +96,7 @@ QString parseArguments(const QStringList& args, ImportArguments& out)
 }
 
 // The value columns of "C1-C2", or of one column. Column names may themselves hold "-".
-bool valueColumns(const SourceTable& table, bool header, const QString& spec, std::vector<int>& columns, QString& error)
+bool valueColumns(const SourceTable& table, bool header, const QString& range, std::vector<int>& columns, QString& error)
 {
     auto find = [&](const QString& name) {
         const int column = FindColumn(table, header, name);
@@ -104,18 +104,18 @@ bool valueColumns(const SourceTable& table, bool header, const QString& spec, st
             error = QStringLiteral("Стовпця «%1» у файлі немає.").arg(name);
         return column < table.ColumnCount() ? column : -1;
     };
-    int first = FindColumn(table, header, spec);
+    int first = FindColumn(table, header, range);
     int last = first;
     if (first < 0 || first >= table.ColumnCount()) {
-        const qsizetype dash = spec.indexOf(u'-', 1);
+        const qsizetype dash = range.indexOf(u'-', 1);
         if (dash < 0) {
-            find(spec);
+            find(range);
             return false;
         }
-        first = find(spec.left(dash));
+        first = find(range.left(dash));
         if (first < 0)
             return false;
-        last = find(spec.mid(dash + 1));
+        last = find(range.mid(dash + 1));
         if (last < 0)
             return false;
     }
