@@ -43,6 +43,16 @@ std::optional<QStringView> DocumentLines::Next()
     return m_text.mid(begin, end - begin);
 }
 
+QStringList SplitTextLines(QStringView text)
+{
+    QStringList lines;
+    DocumentLines walker(text);
+    lines.reserve(walker.Remaining());
+    while (const std::optional<QStringView> line = walker.Next())
+        lines.append(line->toString());
+    return lines;
+}
+
 std::optional<bool> ParseBooleanItem(QStringView line)
 {
     const QStringView word = TrimBlanks(line);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QStringView>
 #include <optional>
 
@@ -19,6 +20,9 @@ private:
     qsizetype m_total = 0;
     qsizetype m_taken = 0;
 };
+
+// Every line of text, by the rules above.
+QStringList SplitTextLines(QStringView text);
 
 // A boolean item: True or False in any letter case, or a decimal number (zero is false).
 std::optional<bool> ParseBooleanItem(QStringView line);

@@ -1,5 +1,7 @@
 #include "document/HintFile.h"
 
+#include "document/DocumentLines.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -11,21 +13,7 @@ namespace {
 QStringList SplitLines(const QByteArray& bytes)
 {
     QStringDecoder decoder("windows-1251");
-    const QString text = decoder(bytes);
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.mid(start));
-    return lines;
+    return SplitTextLines(QString(decoder(bytes)));
 }
 
 bool IsKeyLine(const QString& line)

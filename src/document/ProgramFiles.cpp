@@ -1,5 +1,6 @@
 #include "document/ProgramFiles.h"
 
+#include "document/DocumentLines.h"
 #include "document/HintFile.h"
 
 #include <QCoreApplication>
@@ -30,13 +31,7 @@ std::optional<QStringList> ReadTextLines(const QString& path)
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxHintFileSize)
         return std::nullopt;
     QStringDecoder decoder("windows-1251");
-    QString text = decoder(file.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    QStringList lines = text.split(u'\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast(); // the line end of the last line starts no line of its own
-    return lines;
+    return SplitTextLines(QString(decoder(file.readAll())));
 }
 
 QString ResolveExamplePath(const QString& folder, const QString& entry)
