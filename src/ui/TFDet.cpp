@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
@@ -83,9 +84,9 @@ QTableView* makeGrid(DetailsGridModel* model, const QString& name, QWidget* pare
     grid->horizontalHeader()->setHighlightSections(false);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setWordWrap(false);
     // The columns keep their fixed widths; a condensed face of the window's font lets the
-    // criteria texts and their types show whole (the tool tip holds any text still cut).
+    // criteria texts and their types show whole, and a long list of points with their dates
+    // wraps onto more lines of its row.
     QFont font = grid->font();
     font.setStretch(QFont::Condensed);
     grid->setFont(font);
@@ -126,7 +127,6 @@ void TFDet::Prepare(CriteriaFamily family, const QString& pageCaption, int pageI
 {
     const DetailsWindowLayout layout = DetailsWindowFor(family, pageCaption, pageIndex);
     setWindowTitle(layout.Caption);
-    setFixedSize(layout.ClientWidth, layout.ClientHeight);
     m_hintKey = layout.HintKey;
 
     QTableView* shown = family == CriteriaFamily::Westgard ? m_westgardGrid : m_isoGrid;
@@ -137,6 +137,23 @@ void TFDet::Prepare(CriteriaFamily family, const QString& pageCaption, int pageI
         shown->setColumnWidth(column, layout.ColumnWidths[size_t(column)]);
         width += layout.ColumnWidths[size_t(column)];
     }
+    // A row whose points (with their dates) do not fit wraps onto more lines; the window keeps its
+    // size and the grid scrolls, so every hit stays readable.
+    const QFontMetrics metrics(shown->font());
+    const QAbstractItemModel& model = *shown->model();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        int height = RowHeight;
+        for (int column = 0; column < model.columnCount(); ++column) {
+            const QString text = model.index(row, column).data().toString();
+            const int width = shown->columnWidth(column) - Margin; // the cell's own padding
+            if (metrics.horizontalAdvance(text) <= width)
+                continue;
+            const QRect wrapped = metrics.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, text);
+            height = std::max(height, wrapped.height() + Margin);
+        }
+        shown->setRowHeight(row, height);
+    }
+    setFixedSize(layout.ClientWidth, layout.ClientHeight);
     const int height = layout.RowCount * RowHeight + 2 * shown->frameWidth();
     const int buttonTop = layout.ClientHeight - Margin - ButtonHeight;
     shown->setGeometry(
