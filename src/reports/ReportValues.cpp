@@ -183,9 +183,9 @@ QString LimitsRowValue(const MeasurementDocument& doc, int g, int slot, int i)
         value = group.SigmaSetting.Value;
         break;
     }
-    const QString unit = slot == SlotRelDeviation || slot == SlotRelRanges
-        ? QStringLiteral(" %")
-        : QLatin1Char(' ') + TrimBlanks(doc.Units()).toString();
+    // The deviation row is the process standard deviation, in the measurement units on every chart.
+    const bool percent = (slot == SlotRelDeviation || slot == SlotRelRanges) && i < 4;
+    const QString unit = percent ? QStringLiteral(" %") : QLatin1Char(' ') + TrimBlanks(doc.Units()).toString();
     return FormatFixed(value, doc.DisplayPrecision()) + unit;
 }
 

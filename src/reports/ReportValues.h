@@ -56,7 +56,8 @@ GroupSpanOfRange GroupsOfChartRange(const MeasurementDocument& doc, int slot, in
 
 // A chart's number of limits rows in a group-result section: 4 for the median chart, else 5.
 int LimitsRowCount(const MeasurementDocument& doc, int slot);
-// R1 and R2 of limits row i of group g on chart slot.
+// R1 and R2 of limits row i of group g on chart slot. R2 carries the units: " %" on the centre and
+// limits of the relative charts, the measurement units everywhere else (the deviation row included).
 QString LimitsRowLabel(const MeasurementDocument& doc, int g, int slot, int i);
 QString LimitsRowValue(const MeasurementDocument& doc, int g, int slot, int i);
 

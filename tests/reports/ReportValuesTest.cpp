@@ -61,6 +61,21 @@ TEST(ReportValues, LimitsRows)
     EXPECT_TRUE(LimitsRowValue(*subgroups, 0, SlotRanges, 1).endsWith(QStringLiteral(" мм")));
 }
 
+// The relative charts print their centre and limits in per cent, but the deviation row holds the
+// process standard deviation, which is in the measurement units on every chart.
+TEST(ReportValues, RelativeChartsKeepUnitsOnTheDeviationRow)
+{
+    RecordingMessenger messenger;
+    auto doc = SubgroupDocument(messenger, 4, { 6 });
+    const QString sigma = FormatFixed(doc->Groups()[0].SigmaSetting.Value, doc->DisplayPrecision());
+    for (int slot : { int(SlotRelDeviation), int(SlotRelRanges) }) {
+        for (int row = 0; row < 4; ++row)
+            EXPECT_TRUE(LimitsRowValue(*doc, 0, slot, row).endsWith(QStringLiteral(" %"))) << slot << " row " << row;
+        EXPECT_EQ(LimitsRowValue(*doc, 0, slot, 4), sigma + QStringLiteral(" мм")) << slot;
+    }
+    EXPECT_EQ(LimitsRowValue(*doc, 0, SlotCentre, 4), sigma + QStringLiteral(" мм"));
+}
+
 TEST(ReportValues, GroupsOfChartRanges)
 {
     RecordingMessenger messenger;
