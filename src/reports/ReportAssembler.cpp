@@ -291,8 +291,9 @@ void ReportAssembler::prepareGroupResult(int group, bool detailed)
     const int slot = m_context.SectionSlot;
     setRows(m_engine, 1, ReportValues::LimitsRowCount(m_doc, slot));
     const TSlotHits& hits = m_doc.Groups().at(size_t(group)).Hits[size_t(slot)];
-    m_westgardRows = WestgardDetailsRows(hits.Westgard);
-    m_isoRows = IsoDetailsRows(hits.Iso);
+    // The grids as the details window shows them, dates of the hits included.
+    m_westgardRows = DetailsGridRows(CriteriaFamily::Westgard, hits.Westgard, m_doc.PointDates());
+    m_isoRows = DetailsGridRows(CriteriaFamily::Iso, hits.Iso, m_doc.PointDates());
     memoNamed(m_engine, QStringLiteral("InfoHeader"))
         .setText(ReportValues::InfoHeaderText(m_doc, group, slot, m_context.SectionTitle));
     memoNamed(m_engine, QStringLiteral("ResHeader"))

@@ -182,8 +182,37 @@ TEST_F(ReportAssemblyTest, VerdictColoursAndSentences)
     const QStringList criteria = TextsOf(engine.prepared(), QStringLiteral("Crit1"));
     EXPECT_EQ(criteria[1], QStringLiteral("Не виконуються умови жодного критерію"));
     EXPECT_TRUE(criteria[0].startsWith(QStringLiteral("Для групи виконуються умови таких критеріїв: ")));
-    // The detail row of the hit lists its point.
-    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Det1Points"))[2].trimmed(), QStringLiteral("4"));
+    // The detail row of the hit lists its point, with its date.
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Det1Points"))[2].trimmed(),
+        QStringLiteral("4 (") + doc->PointDates().value(3) + QLatin1Char(')'));
+}
+
+// The report lists a criterion's points as the details window does: with the dates of each hit.
+TEST_F(ReportAssemblyTest, DetailsCarryTheDatesOfTheDetailsWindow)
+{
+    auto doc = IndividualDocument(messenger, { 15, 15 });
+    TSlotHits& hits = doc->Groups()[1].Hits[SlotCentre];
+    hits.Westgard = { { 1, 17, 17 }, { 4, 20, 23 }, { 1, 25, 25 } };
+    hits.Iso = { { 5, 18, 22 } };
+    ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 16, 30, true)), ReportAssembler::Outcome::Done);
+    const auto unwrapped = [](const QString& text) { return QString(text).remove(QLatin1Char(' ')); };
+    const struct {
+        CriteriaFamily Family;
+        const ErrorArray& Hits;
+        const char* Object;
+    } grids[] = { { CriteriaFamily::Westgard, hits.Westgard, "Det1Points" },
+        { CriteriaFamily::Iso, hits.Iso, "Det2Points" } };
+    for (const auto& grid : grids) {
+        const std::vector<DetailsRow> shown = PresentAnalysis(grid.Family, grid.Hits, doc->PointDates()).Details;
+        const QStringList printed = TextsOf(engine.prepared(), QLatin1String(grid.Object));
+        ASSERT_EQ(printed.size(), qsizetype(shown.size())) << grid.Object;
+        for (size_t r = 0; r < shown.size(); ++r)
+            EXPECT_EQ(unwrapped(printed[qsizetype(r)]).toStdString(), unwrapped(shown[r].Points).toStdString())
+                << grid.Object << " row " << r;
+    }
+    const QString date17 = doc->PointDates().value(16);
+    ASSERT_FALSE(date17.isEmpty());
+    EXPECT_TRUE(TextsOf(engine.prepared(), QStringLiteral("Det1Points"))[1].contains(date17));
 }
 
 TEST_F(ReportAssemblyTest, HeaderFields)
