@@ -124,9 +124,9 @@ ReportRequest RequestFor(const MeasurementDocument& doc, const Options& options,
 {
     ReportRequest request = DefaultReportRequest(doc);
     const auto rangeOf = [&](int slot) {
-        const int limit = RangeEndLimit(doc, slot);
-        const PointRange range = options.range.value_or(PointRange { 1, limit });
-        return std::pair(QString::number(range.First), QString::number(std::min(range.Last, limit)));
+        // Both ends: A-B past the moving ranges' last value still prints that chart's end.
+        const PointRange range = ClampToChart(doc, slot, options.range.value_or(PointRange { 1, doc.PointCount() }));
+        return std::pair(QString::number(range.First), QString::number(range.Last));
     };
     const auto [dataFirst, dataLast] = rangeOf(-1);
     request.Data = { options.data, dataFirst, dataLast, false };

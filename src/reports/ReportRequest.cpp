@@ -57,6 +57,12 @@ std::optional<PointRange> ParseRange(const RangeChoice& choice)
     return PointRange { first, last };
 }
 
+PointRange ClampToChart(const MeasurementDocument& doc, int slot, PointRange range)
+{
+    const int limit = RangeEndLimit(doc, slot);
+    return PointRange { std::min(range.First, limit), std::min(range.Last, limit) };
+}
+
 std::vector<int> ReportSlots(const MeasurementDocument& doc)
 {
     std::vector<int> slots;

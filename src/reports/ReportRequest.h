@@ -48,6 +48,10 @@ struct PointRange {
 };
 std::optional<PointRange> ParseRange(const RangeChoice& choice);
 
+// A range of point numbers as one chart can print it: each end at most the chart's last value
+// (RangeEndLimit), so a chart with fewer values ends at its last. An inverted range stays inverted.
+PointRange ClampToChart(const MeasurementDocument& doc, int slot, PointRange range);
+
 // Checks the ranges of the checked boxes of the document's mode in the order the window checks
 // them; the message for the first wrong one, or nothing. A typed number outside the lists is as
 // wrong as an inverted range; a text that is not a whole number gets the number message.

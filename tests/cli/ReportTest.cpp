@@ -111,6 +111,32 @@ TEST(ReportCli, ChosenChartsRangeAndBrief)
     EXPECT_TRUE(fullText.contains(QStringLiteral("(точки №№34-39)")));
 }
 
+// Every range the individual chart accepts gives a report: the moving-range chart, one value
+// fewer per group, takes the range up to its own last value.
+TEST(ReportCli, RangeClampedToEveryChart)
+{
+    QTemporaryDir dir;
+    const QString viscosity = QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/viscosity.mrd"));
+    struct Row {
+        const char* range;
+        const char* lastMovingRangeTitle;
+    } rows[] = {
+        { "34-35", "(точка №33)" }, // 35 points in two groups: 33 moving ranges
+        { "35-35", "(точка №33)" },
+        { "30-35", "(точки №№30-33)" },
+        { "1-35", "(точки №№23-33)" },
+    };
+    for (const Row& row : rows) {
+        const QString pdf = dir.filePath(QStringLiteral("v.pdf"));
+        const CliResult result = RunReportCli({ viscosity, QStringLiteral("-o"), pdf, QStringLiteral("--no-data"),
+            QStringLiteral("--brief"), QStringLiteral("--range"), QString::fromLatin1(row.range) });
+        ASSERT_EQ(result.exitCode, 0) << row.range << ": " << result.err.toStdString();
+        const QString text = Poppler(QStringLiteral("pdftotext"), { pdf, QStringLiteral("-") });
+        EXPECT_TRUE(text.contains(QStringLiteral("Карта ковзних розмахів"))) << row.range;
+        EXPECT_TRUE(text.contains(QString::fromUtf8(row.lastMovingRangeTitle))) << row.range;
+    }
+}
+
 TEST(ReportCli, FailuresAndUsage)
 {
     QTemporaryDir dir;

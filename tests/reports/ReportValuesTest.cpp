@@ -141,6 +141,21 @@ TEST(ReportRequestCheck, RangesAndTemplates)
     EXPECT_EQ(request.Captions[SlotCentre], QStringLiteral(" Карта індивідуальних значень "));
     EXPECT_EQ(request.Charts[SlotDeviation].LastText, QStringLiteral("18"));
     EXPECT_FALSE(CheckRanges(*doc, request));
+    // A range of points clamped to one chart's values: any range the individual chart takes passes.
+    for (int first = 1; first <= 20; ++first) {
+        for (int last = first; last <= 20; ++last) {
+            for (int slot : { -1, int(SlotCentre), int(SlotDeviation) }) {
+                const PointRange clamped = ClampToChart(*doc, slot, { first, last });
+                ReportRequest each = request;
+                (slot < 0 ? each.Data : each.Charts[size_t(slot)])
+                    = { true, QString::number(clamped.First), QString::number(clamped.Last), false };
+                EXPECT_FALSE(CheckRanges(*doc, each)) << first << "-" << last << " slot " << slot;
+            }
+        }
+    }
+    EXPECT_EQ(ClampToChart(*doc, SlotDeviation, { 19, 20 }).First, 18);
+    EXPECT_EQ(ClampToChart(*doc, SlotCentre, { 19, 20 }).First, 19);
+    EXPECT_EQ(ClampToChart(*doc, SlotDeviation, { 9, 3 }).Last, 3); // still inverted
 
     const QString rangeMessage = QStringLiteral(" Карта ковзних розмахів  - некоректно задано діапазон точок!");
     request.Charts[SlotDeviation] = { true, QStringLiteral("5"), QStringLiteral("4"), false };
