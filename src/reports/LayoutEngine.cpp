@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <cmath>
+#include <optional>
 
 namespace rpt {
 
@@ -299,31 +300,52 @@ void LayoutEngine::runDataBand(Band& band, const std::vector<Band*>& headers, co
     }
 
     // Headers are filled once; they stay with the first row, and the repeating ones come back on
-    // every page the band continues on.
+    // every page the band continues on. So do the band's own header rows, which keep the row
+    // after them on their page.
     std::vector<Instance> headerInstances;
-    double headerHeight = 0;
-    for (Band* header : headers) {
+    for (Band* header : headers)
         headerInstances.push_back(fill(*header));
-        headerHeight += headerInstances.back().heightMm;
+    const int leadRows = std::min(rows, band.headerRows + 1);
+    std::vector<Instance> lead;
+    for (int row = 0; row < leadRows; ++row) {
+        lead.push_back(fill(band));
+        if (dataSet)
+            dataSet->next();
     }
+    double keep = 0;
+    for (const Instance& header : headerInstances)
+        keep += header.heightMm;
+    for (const Instance& row : lead)
+        keep += row.heightMm;
+    if (keep > m_bodyBottom - m_y + Epsilon && m_pageHasBody) {
+        finishPage();
+        newPage();
+    }
+
     const size_t runningBefore = m_runningHeaders.size();
-    for (int row = 0; row < rows; ++row) {
-        Instance instance = fill(band);
-        if (row == 0) {
-            if (headerHeight + instance.heightMm > m_bodyBottom - m_y + Epsilon && m_pageHasBody) {
-                finishPage();
-                newPage();
-            }
-            for (size_t h = 0; h < headerInstances.size(); ++h) {
-                if (headers[h]->repeatOnNewPage)
-                    m_runningHeaders.push_back(headerInstances[h]);
-                place(std::move(headerInstances[h]), headers[h]->name());
-            }
-        }
+    const auto placeRow = [&](Instance instance, bool running) {
         const CrossTabObject* crossTab = instance.crossTab;
+        std::optional<Instance> copy;
+        if (running)
+            copy = instance;
         place(std::move(instance), band.name());
         if (crossTab)
             placeCrossTab(*crossTab, crossTab->rectMm().left());
+        if (copy) // after placing it: a page break while it is placed must not print it twice
+            m_runningHeaders.push_back(std::move(*copy));
+    };
+    for (size_t h = 0; h < headerInstances.size(); ++h) {
+        std::optional<Instance> copy;
+        if (headers[h]->repeatOnNewPage)
+            copy = headerInstances[h];
+        place(std::move(headerInstances[h]), headers[h]->name());
+        if (copy)
+            m_runningHeaders.push_back(std::move(*copy));
+    }
+    for (int row = 0; row < leadRows; ++row)
+        placeRow(std::move(lead[size_t(row)]), row < band.headerRows);
+    for (int row = leadRows; row < rows; ++row) {
+        placeRow(fill(band), false);
         if (dataSet)
             dataSet->next();
     }

@@ -211,6 +211,9 @@ public:
     QString forBand; // header and footer bands: the name of their data band
     bool repeatOnNewPage = false; // header bands
     bool startNewPage = false; // begins a new page before its first instance
+    // Data bands: the first rows are the table's own header (a grid whose row 0 names its
+    // columns); they stay with the row after them and come back on every page the band continues on.
+    int headerRows = 0;
 
     // Rows of a data band without a data set (1 unless the template or the program says so);
     // 0 prints nothing, not even the band's header and footer.

@@ -304,8 +304,8 @@ namespace {
 
         void readBand()
         {
-            checkAttributes(
-                { u"type", u"name", u"height", u"dataSet", u"rowCount", u"for", u"repeatOnNewPage", u"startNewPage" });
+            checkAttributes({ u"type", u"name", u"height", u"dataSet", u"rowCount", u"headerRows", u"for",
+                u"repeatOnNewPage", u"startNewPage" });
             auto band = std::make_unique<Band>();
             if (!has(u"type"))
                 fail(QStringLiteral("елемент band не має атрибута type"));
@@ -327,6 +327,9 @@ namespace {
                     fail(QStringLiteral("невідомий набір даних \"%1\"").arg(band->dataSetName));
             }
             band->setRowCount(integer(u"rowCount", 1, 0, 1000000));
+            if (!data && has(u"headerRows"))
+                fail(QStringLiteral("атрибут headerRows мають лише смуги даних"));
+            band->headerRows = integer(u"headerRows", 0, 0, 100);
             if (has(u"for") && band->type != BandType::Header && band->type != BandType::Footer)
                 fail(QStringLiteral("атрибут for мають лише смуги header і footer"));
             band->forBand = text(u"for").trimmed();

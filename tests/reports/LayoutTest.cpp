@@ -219,6 +219,52 @@ TEST(ReportLayout, PageBreaksRepeatHeaders)
     EXPECT_TRUE(ReportLines(report).contains(QStringLiteral("page 4: Сторінка 4 з 4")));
 }
 
+// A grid whose row 0 names its columns (the details grids) prints that row again at the top of
+// every page it continues on, from its one fill, and never leaves it alone at a page's foot.
+TEST(ReportLayout, HeaderRowsRepeatOnEveryPage)
+{
+    ReportEngine engine;
+    engine.loadTemplateXml(TemplateXml(QStringLiteral(R"(
+<band type="pageHeader" name="PH" height="10"><memo name="P" x="0" y="0" w="100" h="5">[Page#]</memo></band>
+<band type="data" name="Above" height="245"><memo name="A" x="0" y="0" w="50" h="5">above</memo></band>
+<band type="data" name="Grid" dataSet="frxUserDataSet2" headerRows="1" height="10"><memo name="R" x="0" y="0" w="50" h="10" frame="ltrb">[Row]</memo></band>
+<band type="data" name="After" height="5"><memo name="N" x="0" y="0" w="50" h="5">after</memo></band>
+<band type="pageFooter" name="PF" height="5"><memo name="F" x="0" y="0" w="100" h="5">footer</memo></band>)")),
+        QStringLiteral("t.fr3"));
+    UserDataSet* rows = engine.dataSet(QStringLiteral("frxUserDataSet2"));
+    QStringList asked;
+    engine.setValueCallback([&](const QString& name) -> std::optional<QString> {
+        if (name != u"Row")
+            return std::nullopt;
+        asked.append(QString::number(rows->currentRow()));
+        return rows->currentRow() == 0 ? QStringLiteral("Номер") : QString::number(rows->currentRow());
+    });
+    rows->setRowCount(60);
+    engine.prepare(true);
+    const PreparedReport& report = engine.prepared();
+    EXPECT_EQ(asked.size(), 60); // each row filled once
+    // Body 262 mm: 12 mm left below "Above" cannot take the header row with a row after it.
+    ASSERT_EQ(report.pageCount(), 4) << textDump(report).toStdString();
+    EXPECT_FALSE(findText(report, 0, QStringLiteral("R")));
+    int next = 1;
+    for (int p = 1; p < 4; ++p) {
+        const TextCmd* header = findText(report, p, QStringLiteral("R"));
+        ASSERT_TRUE(header) << p;
+        EXPECT_EQ(header->lines, QStringList { QStringLiteral("Номер") }) << p;
+        EXPECT_DOUBLE_EQ(header->rectMm.top(), 20) << p;
+        const TextCmd* first = findText(report, p, QStringLiteral("R"), 1);
+        ASSERT_TRUE(first) << p;
+        EXPECT_EQ(first->lines, QStringList { QString::number(next) }) << p;
+        EXPECT_DOUBLE_EQ(first->rectMm.top(), 30) << p;
+        next += 25;
+    }
+    // Over after the grid: the next band is no row of it.
+    const TextCmd* after = findText(report, 3, QStringLiteral("N"));
+    ASSERT_TRUE(after);
+    EXPECT_DOUBLE_EQ(after->rectMm.top(), 30 + 9 * 10);
+    EXPECT_TRUE(report.warnings().isEmpty()) << report.warnings().join(u'\n').toStdString();
+}
+
 // "Page n of m" counts the whole report assembled from several templates, without laying out
 // anything twice; prepare(true) starts again; a section may continue on the previous page.
 TEST(ReportLayout, PageNumbersAcrossSeveralPrepares)

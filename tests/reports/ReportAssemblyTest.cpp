@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -97,9 +98,14 @@ TEST_F(ReportAssemblyTest, OneResultSectionPerTouchedGroup)
     ASSERT_EQ(labels.size(), 15);
     EXPECT_EQ(labels[3], QStringLiteral("Середній ковзний розмах"));
     EXPECT_TRUE(TextsOf(engine.prepared(), QStringLiteral("LimitValue"))[0].endsWith(QStringLiteral(" мг/л")));
-    // Detailed: both grids with their header rows.
-    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Det1Criterion")).size(), 3 * 7);
-    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("Det2Criterion")).size(), 3 * 9);
+    // Detailed: both grids with their header rows (again on each page a grid continues on).
+    const QStringList westgard = TextsOf(engine.prepared(), QStringLiteral("Det1Criterion"));
+    const QStringList iso = TextsOf(engine.prepared(), QStringLiteral("Det2Criterion"));
+    const QString header = QStringLiteral("Номер критерію");
+    EXPECT_EQ(westgard.size() - westgard.count(header), 3 * 6);
+    EXPECT_EQ(iso.size() - iso.count(header), 3 * 8);
+    EXPECT_GE(westgard.count(header), 3);
+    EXPECT_GE(iso.count(header), 3);
 
     ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotDeviation, 1, 27, false)), ReportAssembler::Outcome::Done);
     EXPECT_TRUE(TextsOf(engine.prepared(), QStringLiteral("Det1Criterion")).isEmpty());
@@ -213,6 +219,34 @@ TEST_F(ReportAssemblyTest, DetailsCarryTheDatesOfTheDetailsWindow)
     const QString date17 = doc->PointDates().value(16);
     ASSERT_FALSE(date17.isEmpty());
     EXPECT_TRUE(TextsOf(engine.prepared(), QStringLiteral("Det1Points"))[1].contains(date17));
+}
+
+// A details grid that continues on the next page starts there with its header row again.
+TEST_F(ReportAssemblyTest, DetailsGridRepeatsItsHeaderRowOnEveryPage)
+{
+    auto doc = IndividualDocument(messenger, { 200 });
+    TSlotHits& hits = doc->Groups()[0].Hits[SlotCentre];
+    hits.Westgard.clear();
+    for (int criterion : { 1, 4, 5 }) {
+        for (int point = 1; point <= 60; ++point)
+            hits.Westgard.push_back({ criterion, point, point });
+    }
+    ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 1, 11, true)), ReportAssembler::Outcome::Done);
+    const QString header = QStringLiteral("Точки критерія");
+    std::map<int, QStringList> pages; // the grid's points column, page by page
+    for (const LaidOutText& text : LaidOutTexts(engine.prepared())) {
+        if (text.Object == QStringLiteral("Det1Points"))
+            pages[text.Page].append(text.Text);
+    }
+    ASSERT_GE(pages.size(), 2u); // the grid does continue on another page
+    int rows = 0;
+    for (const auto& [page, texts] : pages) {
+        EXPECT_EQ(texts.first().toStdString(), header.toStdString()) << "page " << page + 1;
+        EXPECT_EQ(texts.count(header), 1) << "page " << page + 1;
+        EXPECT_GE(texts.size(), 2) << "page " << page + 1; // never the header row alone
+        rows += int(texts.size()) - 1;
+    }
+    EXPECT_EQ(rows, 6);
 }
 
 TEST_F(ReportAssemblyTest, HeaderFields)
