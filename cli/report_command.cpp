@@ -174,6 +174,8 @@ int RunReport(const QStringList& args)
     assembler.SetLaboratoryNames(ReadLaboratoryNames(LaboratoryDefaultsFile(ProgramDataFolder())));
     if (assembler.Assemble(request) != ReportAssembler::Outcome::Done)
         return 1; // the messenger has said why
+    if (const QString warnings = engine.prepared().warningsMessage(); !warnings.isEmpty())
+        messenger.ShowMessage(warnings); // on standard error; the report is still written
 
     rpt::ExportInfo info;
     info.title = doc.TableName().isEmpty() ? QFileInfo(options->file).completeBaseName() : doc.TableName();

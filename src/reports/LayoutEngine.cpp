@@ -3,6 +3,7 @@
 #include "reports/ReportError.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -28,25 +29,158 @@ namespace {
             command);
     }
 
-    double topOf(const DrawCmd& command)
-    {
-        return std::visit(
-            [](const auto& c) {
-                using T = std::decay_t<decltype(c)>;
-                if constexpr (std::is_same_v<T, LineCmd>)
-                    return std::min(c.lineMm.y1(), c.lineMm.y2());
-                else if constexpr (std::is_same_v<T, ImageCmd>)
-                    return c.clipMm.top();
-                else
-                    return c.rectMm.top();
-            },
-            command);
-    }
-
     bool isReserved(const QString& name)
     {
         return name.compare(u"Page#", Qt::CaseInsensitive) == 0
             || name.compare(u"TotalPages#", Qt::CaseInsensitive) == 0;
+    }
+
+    struct SplitInstance {
+        LayoutEngine::Instance head;
+        LayoutEngine::Instance tail;
+        bool headHasText = false;
+    };
+
+    // Cuts a band instance at cut (mm from its top): what lies above stays in the head, the rest
+    // moves up into the tail. A text is cut between its lines, and both pieces read from their
+    // top; boxes, pictures and lines are cut at the edge. Boxes and texts that reached the
+    // instance's foot (stretch="max" cells) reach the tail's, so table frames stay even.
+    SplitInstance splitAt(const LayoutEngine::Instance& instance, double cut)
+    {
+        SplitInstance split;
+        split.head.heightMm = cut;
+        const double restHeight = instance.heightMm - cut;
+        double tailHeight = restHeight;
+        struct Grown {
+            QRectF rect; // the piece's box before it grew
+            double height;
+        };
+        std::vector<Grown> grown;
+        const auto below = [cut](QRectF rect) { return QRectF(rect.left(), 0, rect.width(), rect.bottom() - cut); };
+        const auto moved = [cut](const auto& command) {
+            DrawCmd copy = command;
+            translate(copy, QPointF(0, -cut));
+            return copy;
+        };
+        auto& head = split.head.commands;
+        auto& tail = split.tail.commands;
+        for (const DrawCmd& command : instance.commands) {
+            if (const auto* text = std::get_if<TextCmd>(&command)) {
+                const QRectF rect = text->rectMm;
+                if (rect.bottom() <= cut + Epsilon) {
+                    head.emplace_back(*text);
+                    split.headHasText = split.headHasText || !text->lines.isEmpty();
+                } else if (rect.top() >= cut - Epsilon) {
+                    tail.emplace_back(moved(*text));
+                } else {
+                    const double lineHeight = std::max(text->lineHeightMm, 0.1);
+                    const qsizetype fitting = std::clamp<qsizetype>(
+                        qsizetype(std::floor((cut - rect.top() - 2 * text->paddingMm + Epsilon) / lineHeight)), 0,
+                        text->lines.size());
+                    const Qt::Alignment fromTop = (text->alignment & ~Qt::AlignVertical_Mask) | Qt::AlignTop;
+                    if (fitting > 0) {
+                        TextCmd piece = *text;
+                        piece.alignment = fromTop;
+                        piece.rectMm.setBottom(cut);
+                        piece.lines = text->lines.mid(0, fitting);
+                        head.emplace_back(std::move(piece));
+                        split.headHasText = true;
+                    }
+                    if (fitting < text->lines.size()) {
+                        TextCmd piece = *text;
+                        piece.alignment = fromTop;
+                        piece.lines = text->lines.mid(fitting);
+                        piece.rectMm = below(rect);
+                        const double needed = double(piece.lines.size()) * lineHeight + 2 * text->paddingMm;
+                        if (needed > piece.rectMm.height() + Epsilon) {
+                            grown.push_back({ piece.rectMm, needed });
+                            piece.rectMm.setHeight(needed);
+                            tailHeight = std::max(tailHeight, needed);
+                        }
+                        tail.emplace_back(std::move(piece));
+                    }
+                }
+            } else if (const auto* box = std::get_if<BoxCmd>(&command)) {
+                const QRectF rect = box->rectMm;
+                if (rect.bottom() <= cut + Epsilon) {
+                    head.emplace_back(*box);
+                } else if (rect.top() >= cut - Epsilon) {
+                    tail.emplace_back(moved(*box));
+                } else {
+                    BoxCmd upper = *box;
+                    upper.rectMm.setBottom(cut);
+                    head.emplace_back(upper);
+                    BoxCmd lower = *box;
+                    lower.rectMm = below(rect);
+                    tail.emplace_back(lower);
+                }
+            } else if (const auto* image = std::get_if<ImageCmd>(&command)) {
+                const QRectF clip = image->clipMm;
+                if (clip.bottom() <= cut + Epsilon) {
+                    head.emplace_back(*image);
+                } else if (clip.top() >= cut - Epsilon) {
+                    tail.emplace_back(moved(*image));
+                } else {
+                    ImageCmd upper = *image;
+                    upper.clipMm.setBottom(cut);
+                    if (upper.rectMm.intersects(upper.clipMm))
+                        head.emplace_back(upper);
+                    ImageCmd lower = std::get<ImageCmd>(moved(*image));
+                    lower.clipMm = below(clip);
+                    if (lower.rectMm.intersects(lower.clipMm))
+                        tail.emplace_back(lower);
+                }
+            } else if (const auto* line = std::get_if<LineCmd>(&command)) {
+                const QLineF l = line->lineMm;
+                const double top = std::min(l.y1(), l.y2());
+                const double bottom = std::max(l.y1(), l.y2());
+                if (bottom <= cut + Epsilon) {
+                    head.emplace_back(*line);
+                } else if (top >= cut - Epsilon) {
+                    tail.emplace_back(moved(*line));
+                } else {
+                    const QPointF crossing = l.pointAt((cut - l.y1()) / (l.y2() - l.y1()));
+                    const QPointF upperEnd = l.y1() < l.y2() ? l.p1() : l.p2();
+                    const QPointF lowerEnd = l.y1() < l.y2() ? l.p2() : l.p1();
+                    LineCmd upper = *line;
+                    upper.lineMm = QLineF(upperEnd, crossing);
+                    head.emplace_back(upper);
+                    LineCmd lower = *line;
+                    lower.lineMm = QLineF(crossing, lowerEnd).translated(0, -cut);
+                    tail.emplace_back(lower);
+                }
+            }
+        }
+        for (DrawCmd& command : tail) {
+            QRectF* rect = nullptr;
+            if (auto* box = std::get_if<BoxCmd>(&command)) {
+                rect = &box->rectMm;
+                for (const Grown& g : grown) {
+                    if (std::abs(rect->left() - g.rect.left()) < Epsilon
+                        && std::abs(rect->width() - g.rect.width()) < Epsilon
+                        && std::abs(rect->top() - g.rect.top()) < Epsilon
+                        && std::abs(rect->height() - g.rect.height()) < Epsilon)
+                        rect->setHeight(std::max(rect->height(), g.height));
+                }
+            } else if (auto* text = std::get_if<TextCmd>(&command)) {
+                rect = &text->rectMm;
+            }
+            if (rect && std::abs(rect->bottom() - restHeight) < Epsilon)
+                rect->setBottom(tailHeight);
+        }
+        split.tail.heightMm = tailHeight;
+        return split;
+    }
+
+    // The least room in which a split of the instance starts with a line of text.
+    double firstPieceMm(const LayoutEngine::Instance& instance)
+    {
+        double least = instance.heightMm;
+        for (const DrawCmd& command : instance.commands) {
+            if (const auto* text = std::get_if<TextCmd>(&command); text && !text->lines.isEmpty())
+                least = std::min(least, text->rectMm.top() + 2 * text->paddingMm + text->lineHeightMm);
+        }
+        return least;
     }
 }
 
@@ -240,6 +374,7 @@ void LayoutEngine::newPage()
         Instance header = fill(*m_pageHeader);
         append(header, m_y);
         m_y += header.heightMm;
+        m_pageHeaderMm = header.heightMm;
     }
     for (const Instance& running : m_runningHeaders) {
         Instance copy = running;
@@ -263,19 +398,45 @@ void LayoutEngine::finishPage()
     m_report.lastPageBodyBottomMm = m_bodyBottom;
 }
 
+double LayoutEngine::freshBodyMm() const
+{
+    const PageDef& page = m_template.page;
+    double top = page.marginTopMm + m_pageHeaderMm;
+    for (const Instance& running : m_runningHeaders)
+        top += running.heightMm;
+    return page.paperMm.height() - page.marginBottomMm - (m_pageFooter ? m_pageFooter->heightMm : 0) - top;
+}
+
 void LayoutEngine::place(Instance instance, const QString& bandName)
 {
-    if (instance.heightMm > m_bodyBottom - m_y + Epsilon && m_pageHasBody) {
+    // A band that fits a page moves whole to the next one; a taller one starts here and continues
+    // on the next pages, cut between the lines of its texts.
+    const bool fitsAPage = instance.heightMm <= freshBodyMm() + Epsilon;
+    if (instance.heightMm > m_bodyBottom - m_y + Epsilon && m_pageHasBody && fitsAPage) {
         finishPage();
         newPage();
     }
-    if (instance.heightMm > m_bodyBottom - m_y + Epsilon) {
-        // Taller than a page body: cut at the body's end rather than break forever.
-        m_report.addWarning(QStringLiteral("Смуга \"%1\" вища за сторінку і обрізана (%2)")
-                                .arg(bandName, QDir::toNativeSeparators(m_template.fileName)));
-        const double room = m_bodyBottom - m_y;
-        std::erase_if(instance.commands, [room](const DrawCmd& c) { return topOf(c) >= room - Epsilon; });
-        instance.heightMm = std::max(room, 0.0);
+    while (instance.heightMm > m_bodyBottom - m_y + Epsilon) {
+        const double room = std::max(m_bodyBottom - m_y, 0.0);
+        SplitInstance split = splitAt(instance, room);
+        if (!split.headHasText && m_pageHasBody) {
+            finishPage(); // not even a line fits below what the page holds
+            newPage();
+            continue;
+        }
+        if (room <= Epsilon || split.tail.heightMm >= instance.heightMm - Epsilon) {
+            // Nothing moves on (a line taller than a page body): keep what fits, never loop.
+            m_report.addWarning(QStringLiteral("Смуга \"%1\" вища за сторінку і обрізана (%2)")
+                                    .arg(bandName, QDir::toNativeSeparators(m_template.fileName)));
+            instance = std::move(split.head);
+            break;
+        }
+        append(split.head, m_y);
+        m_y += room;
+        m_pageHasBody = true;
+        finishPage();
+        newPage();
+        instance = std::move(split.tail);
     }
     append(instance, m_y);
     m_y += instance.heightMm;
@@ -315,8 +476,11 @@ void LayoutEngine::runDataBand(Band& band, const std::vector<Band*>& headers, co
     double keep = 0;
     for (const Instance& header : headerInstances)
         keep += header.heightMm;
-    for (const Instance& row : lead)
-        keep += row.heightMm;
+    for (size_t row = 0; row < lead.size(); ++row) {
+        // A last row taller than a page only needs its first line here.
+        const bool splits = row + 1 == lead.size() && lead[row].heightMm > freshBodyMm() - keep + Epsilon;
+        keep += splits ? firstPieceMm(lead[row]) : lead[row].heightMm;
+    }
     if (keep > m_bodyBottom - m_y + Epsilon && m_pageHasBody) {
         finishPage();
         newPage();
@@ -546,12 +710,15 @@ void LayoutEngine::run()
     const auto& bands = m_template.bands();
     m_pageHeader = nullptr;
     m_pageFooter = nullptr;
+    m_pageHeaderMm = 0;
     for (const auto& band : bands) {
         if (band->type == BandType::PageHeader)
             m_pageHeader = band.get();
         else if (band->type == BandType::PageFooter)
             m_pageFooter = band.get();
     }
+    if (m_pageHeader)
+        m_pageHeaderMm = m_pageHeader->heightMm; // until a page of this template has placed it
 
     // Headers and footers belong to the data band they name, else to the next (header) or the
     // previous (footer) data band.

@@ -11,8 +11,9 @@
 namespace rpt {
 
 // Lays one template out into a prepared report, filling every band instance exactly once (see
-// ReportEngine for the order of the callbacks). Band instances never split: one that does not fit
-// moves whole to the next page, where the running headers are placed again from their first fill.
+// ReportEngine for the order of the callbacks). A band instance that does not fit moves whole to
+// the next page, where the running headers are placed again from their first fill; one taller than
+// a page body starts where it stands and continues on the next pages, its texts cut between lines.
 class LayoutEngine {
 public:
     struct Callbacks {
@@ -41,6 +42,7 @@ private:
     void place(Instance instance, const QString& bandName);
     void append(Instance& instance, double topMm); // onto the last page, at topMm
     void newPage();
+    double freshBodyMm() const; // the height a new page of the template offers a band
     void finishPage();
     void runDataBand(Band& band, const std::vector<Band*>& headers, const std::vector<Band*>& footers);
     void placeCrossTab(const CrossTabObject& crossTab, double xMm);
@@ -54,6 +56,7 @@ private:
     Band* m_pageFooter = nullptr;
     double m_y = 0; // cursor on the current page, from the paper's top
     double m_bodyBottom = 0;
+    double m_pageHeaderMm = 0; // the height of the last page header placed
     bool m_pageHasBody = false;
     bool m_footerPending = false;
     std::vector<Instance> m_runningHeaders; // placed again at the top of each new page

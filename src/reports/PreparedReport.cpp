@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QHash>
 #include <QImageWriter>
+#include <algorithm>
 
 namespace rpt {
 
@@ -176,6 +177,23 @@ QString PreparedReport::substituteTokens(const QString& line, int pageIndex, int
     result.replace(QStringLiteral("[Page#]"), QString::number(pageIndex + 1), Qt::CaseInsensitive);
     result.replace(QStringLiteral("[TotalPages#]"), QString::number(pageCount), Qt::CaseInsensitive);
     return result;
+}
+
+QString PreparedReport::warningsMessage(int shown) const
+{
+    QStringList distinct;
+    for (const QString& warning : m_warnings) {
+        if (!distinct.contains(warning))
+            distinct.append(warning);
+    }
+    if (distinct.isEmpty())
+        return QString();
+    QString text = QStringLiteral("Звіт підготовлено із зауваженнями до макета:");
+    for (qsizetype i = 0; i < std::min<qsizetype>(distinct.size(), shown); ++i)
+        text += QLatin1Char('\n') + distinct[i];
+    if (distinct.size() > shown)
+        text += QStringLiteral("\nі ще зауважень: %1").arg(distinct.size() - shown);
+    return text;
 }
 
 std::vector<int> PreparedReport::findText(const QString& what) const

@@ -94,9 +94,12 @@ public:
     const std::vector<PreparedPage>& pages() const { return m_pages; }
     bool isEmpty() const { return m_pages.empty(); }
 
-    // Notes on what did not fit or was not answered (a band taller than a page, a cut text, an
-    // unknown variable); for template authors and tests, never shown as errors.
+    // Notes on what did not fit or was not answered (a cut text, an unknown variable, a line
+    // taller than a page); the report is still shown, after the notes.
     const QStringList& warnings() const { return m_warnings; }
+    // The notes as one message: each distinct note once, in the order they came, the first
+    // `shown` of them and how many more; empty when there are none.
+    QString warningsMessage(int shown = 10) const;
 
     // The text of line with its page tokens replaced: pages count from 1 over the whole report.
     static QString substituteTokens(const QString& line, int pageIndex, int pageCount);

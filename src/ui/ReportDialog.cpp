@@ -286,6 +286,9 @@ void TfmReportDialog::Button2Click()
     progress.close();
     if (outcome != ReportAssembler::Outcome::Done)
         return;
+    // What the layout could not place as designed, said once before the report is shown.
+    if (const QString warnings = m_engine->prepared().warningsMessage(); !warnings.isEmpty())
+        messenger.ShowMessage(warnings);
     if (m_preview) {
         m_preview(*m_engine);
         return;

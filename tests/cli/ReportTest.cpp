@@ -137,6 +137,48 @@ TEST(ReportCli, RangeClampedToEveryChart)
     }
 }
 
+// The layout's warnings go to standard error, once each; the report is still written.
+TEST(ReportCli, LayoutWarningsOnStandardError)
+{
+    // The program beside templates of its own, one of which asks for a value nobody answers.
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    ASSERT_TRUE(folder.mkpath(QStringLiteral("Data")));
+    const QString program = folder.filePath(QStringLiteral("meridan-cli"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(MERIDAN_CLI), program));
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+    const QDir source(QStringLiteral(MERIDAN_SOURCE_DIR "/data"));
+    ASSERT_TRUE(QFile::copy(
+        source.filePath(QStringLiteral("demo_path.txt")), folder.filePath(QStringLiteral("demo_path.txt"))));
+    for (const char* name : { "head.fr3", "individ.fr3", "card.fr3", "group.fr3", "result.fr3" }) {
+        QFile in(source.filePath(QStringLiteral("Data/") + QLatin1String(name)));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QByteArray xml = in.readAll();
+        if (qstrcmp(name, "head.fr3") == 0)
+            xml.replace("</page>",
+                "<band type=\"summary\" name=\"Probe\" height=\"5\"><memo name=\"ProbeText\" x=\"0\" "
+                "y=\"0\" w=\"50\" h=\"5\">[NoSuchValue] [NoSuchValue]</memo></band></page>");
+        QFile out(folder.filePath(QStringLiteral("Data/") + QLatin1String(name)));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(xml);
+    }
+    const QString pdf = folder.filePath(QStringLiteral("w.pdf"));
+    QProcess process;
+    process.start(
+        program, { QStringLiteral("report"), Example(), QStringLiteral("-o"), pdf, QStringLiteral("--no-data") });
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_TRUE(err.contains(QStringLiteral("Звіт підготовлено із зауваженнями до макета:"))) << err.toStdString();
+    EXPECT_EQ(err.count(QStringLiteral("Невідома змінна [NoSuchValue]")), 1) << err.toStdString();
+
+    // The delivered templates leave nothing to say.
+    const CliResult clean = RunReportCli({ Example(), QStringLiteral("-o"), pdf });
+    EXPECT_EQ(clean.exitCode, 0);
+    EXPECT_FALSE(clean.err.contains(QStringLiteral("зауваженнями"))) << clean.err.toStdString();
+}
+
 TEST(ReportCli, FailuresAndUsage)
 {
     QTemporaryDir dir;

@@ -180,7 +180,7 @@ TEST(ReportLayout, TextStretch)
 }
 
 // Rows that do not fit move whole to the next page, below the page header and the repeated
-// table header; a band taller than a page is cut instead of looping.
+// table header; a band taller than a page continues on the next one.
 TEST(ReportLayout, PageBreaksRepeatHeaders)
 {
     ReportEngine engine;
@@ -211,12 +211,88 @@ TEST(ReportLayout, PageBreaksRepeatHeaders)
         EXPECT_DOUBLE_EQ(footer->rectMm.top(), 282);
         EXPECT_LE(findText(report, p, QStringLiteral("R"), p < 2 ? 24 : 9)->rectMm.bottom(), 282);
     }
-    // The huge band has a page to itself, cut at the body's end.
-    EXPECT_TRUE(findText(report, 3, QStringLiteral("Big")));
-    EXPECT_FALSE(findText(report, 3, QStringLiteral("Low")));
+    // The band taller than a page starts below the last rows and continues on the next page.
+    const TextCmd* big = findText(report, 2, QStringLiteral("Big"));
+    ASSERT_TRUE(big);
+    EXPECT_DOUBLE_EQ(big->rectMm.top(), 128);
+    const TextCmd* low = findText(report, 3, QStringLiteral("Low"));
+    ASSERT_TRUE(low);
+    EXPECT_DOUBLE_EQ(low->rectMm.top(), 20 + 390 - (282 - 128));
     EXPECT_FALSE(findText(report, 3, QStringLiteral("H"))); // the table is over: no header
-    EXPECT_TRUE(report.warnings().join(u'\n').contains(QStringLiteral("Huge")));
+    EXPECT_TRUE(report.warnings().isEmpty());
     EXPECT_TRUE(ReportLines(report).contains(QStringLiteral("page 4: Сторінка 4 з 4")));
+}
+
+// A band taller than a page body starts where it stands and continues on the next pages: its
+// long text is cut between lines, nothing is lost or drawn outside the body, the cells beside it
+// stay as tall as it on every page, and the table's header comes back above each piece.
+TEST(ReportLayout, TallBandContinuesOnTheNextPages)
+{
+    QStringList points;
+    for (int p = 1; p <= 900; ++p)
+        points.append(QString::number(p * 4));
+    const QString longText = points.join(QStringLiteral(" , "));
+    ReportEngine engine;
+    engine.loadTemplateXml(TemplateXml(QStringLiteral(R"(
+<band type="pageHeader" name="PH" height="10"><memo name="P" x="0" y="0" w="100" h="5">[Page#]</memo></band>
+<band type="data" name="Above" height="100"><memo name="A" x="0" y="0" w="50" h="5">above</memo></band>
+<band type="header" name="Head" for="Rows" height="6" repeatOnNewPage="true"><memo name="H" x="0" y="0" w="80" h="6" frame="ltrb">Точки</memo></band>
+<band type="data" name="Rows" rowCount="1" height="5">
+ <memo name="Name" x="0" y="0" w="50" h="5" valign="center" frame="ltrb" stretch="max">1. Правило</memo>
+ <memo name="Points" x="50" y="0" w="30" h="5" valign="center" frame="ltrb" stretch="max" padding="1">%1</memo>
+</band>
+<band type="data" name="After" height="5"><memo name="N" x="0" y="0" w="50" h="5">after</memo></band>
+<band type="pageFooter" name="PF" height="5"><memo name="F" x="0" y="0" w="100" h="5">footer</memo></band>)")
+                                           .arg(longText)),
+        QStringLiteral("t.fr3"));
+    engine.prepare(true);
+    const PreparedReport& report = engine.prepared();
+    ASSERT_GE(report.pageCount(), 3);
+    EXPECT_TRUE(report.warnings().isEmpty()) << report.warnings().join(u'\n').toStdString();
+
+    const double bodyBottom = 297 - 10 - 5;
+    QStringList printed;
+    for (int p = 0; p < report.pageCount(); ++p) {
+        const TextCmd* piece = findText(report, p, QStringLiteral("Points"));
+        ASSERT_TRUE(piece) << p;
+        printed += piece->lines;
+        EXPECT_LE(piece->rectMm.bottom(), bodyBottom + 1e-6) << p;
+        EXPECT_LE(piece->lines.size() * piece->lineHeightMm + 2 * piece->paddingMm, piece->rectMm.height() + 1e-6) << p;
+        // The header of the table above every piece; the piece below it.
+        const TextCmd* header = findText(report, p, QStringLiteral("H"));
+        ASSERT_TRUE(header) << p;
+        EXPECT_DOUBLE_EQ(header->rectMm.bottom(), piece->rectMm.top()) << p;
+        // The frame beside it as tall as the piece.
+        double nameBottom = -1;
+        for (const DrawCmd& command : report.page(p).commands) {
+            const auto* box = std::get_if<BoxCmd>(&command);
+            if (box && std::abs(box->rectMm.left() - 15) < 1e-6
+                && std::abs(box->rectMm.top() - piece->rectMm.top()) < 1e-6)
+                nameBottom = box->rectMm.bottom();
+        }
+        EXPECT_DOUBLE_EQ(nameBottom, piece->rectMm.bottom()) << p;
+        if (p + 1 < report.pageCount()) { // full pages down to the body's end
+            EXPECT_DOUBLE_EQ(piece->rectMm.bottom(), bodyBottom) << p;
+        }
+        for (const DrawCmd& command : report.page(p).commands) { // nothing over the footer
+            const auto* text = std::get_if<TextCmd>(&command);
+            if (text && text->objectName != u"F") {
+                EXPECT_LE(text->rectMm.bottom(), bodyBottom + 1e-6) << p << " " << text->objectName.toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(printed.join(QLatin1Char(' ')), longText);
+    EXPECT_DOUBLE_EQ(
+        findText(report, 0, QStringLiteral("Points"))->rectMm.top(), 20 + 100 + 6); // starts where it stands
+    // The rule's name reads at the top of its cell, beside the first points.
+    const TextCmd* name = findText(report, 0, QStringLiteral("Name"));
+    ASSERT_TRUE(name);
+    EXPECT_DOUBLE_EQ(name->rectMm.top(), 126);
+    EXPECT_TRUE(name->alignment & Qt::AlignTop);
+    const int last = report.pageCount() - 1;
+    const TextCmd* after = findText(report, last, QStringLiteral("N"));
+    ASSERT_TRUE(after);
+    EXPECT_DOUBLE_EQ(after->rectMm.top(), findText(report, last, QStringLiteral("Points"))->rectMm.bottom());
 }
 
 // A grid whose row 0 names its columns (the details grids) prints that row again at the top of

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -219,6 +220,54 @@ TEST_F(ReportAssemblyTest, DetailsCarryTheDatesOfTheDetailsWindow)
     const QString date17 = doc->PointDates().value(16);
     ASSERT_FALSE(date17.isEmpty());
     EXPECT_TRUE(TextsOf(engine.prepared(), QStringLiteral("Det1Points"))[1].contains(date17));
+}
+
+// A single group of 10,000 points whose moving-range chart meets rule 1 at 2,494 points: the
+// criterion's cell runs over several pages, cut between its lines, with every point printed and
+// nothing over the footer.
+TEST_F(ReportAssemblyTest, LongCriteriaCellContinuesOverThePages)
+{
+    auto doc = IndividualDocument(messenger, { 10000 });
+    TSlotHits& hits = doc->Groups()[0].Hits[SlotDeviation];
+    hits.Westgard.clear();
+    for (int k = 0; k < 2494; ++k)
+        hits.Westgard.push_back({ 1, 2 + 4 * k, 2 + 4 * k });
+    hits.Westgard.push_back({ 2, 9000, 9001 });
+    ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotDeviation, 1, 11, true)), ReportAssembler::Outcome::Done);
+    const rpt::PreparedReport& report = engine.prepared();
+    EXPECT_TRUE(report.warnings().isEmpty()) << report.warnings().first().toStdString();
+
+    // The body ends above the result template's page footer: 297 - 10 - 8 mm.
+    const double bodyBottom = 279;
+    const std::vector<DetailsRow> shown
+        = PresentAnalysis(CriteriaFamily::Westgard, hits.Westgard, doc->PointDates()).Details;
+    QString printed;
+    std::set<int> pages;
+    for (int p = 0; p < report.pageCount(); ++p) {
+        for (const rpt::DrawCmd& command : report.page(p).commands) {
+            const auto* text = std::get_if<rpt::TextCmd>(&command);
+            if (!text || text->objectName.startsWith(QLatin1String("Signature")) || text->objectName == u"CheckedBy")
+                continue;
+            EXPECT_LE(text->rectMm.bottom(), bodyBottom + 1e-6)
+                << "page " << p + 1 << " " << text->objectName.toStdString();
+            if (text->objectName != u"Det1Points")
+                continue;
+            EXPECT_LE(text->lines.size() * text->lineHeightMm + 2 * text->paddingMm, text->rectMm.height() + 1e-6)
+                << "page " << p + 1;
+            if (text->lines.join(QString()) != shown[0].Points) {
+                printed += text->lines.join(QString());
+                pages.insert(p);
+            }
+        }
+    }
+    QString expected;
+    for (size_t r = 1; r < shown.size(); ++r)
+        expected += shown[r].Points;
+    EXPECT_EQ(printed.remove(QLatin1Char(' ')).toStdString(), expected.remove(QLatin1Char(' ')).toStdString());
+    EXPECT_GE(pages.size(), 4u);
+    // The rest of the section follows the long grid: the ISO analysis with its grid.
+    const QStringList iso = TextsOf(report, QStringLiteral("Det2Criterion"));
+    EXPECT_EQ(iso.size() - iso.count(QStringLiteral("Номер критерію")), 8);
 }
 
 // A details grid that continues on the next page starts there with its header row again.

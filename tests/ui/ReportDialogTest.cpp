@@ -156,6 +156,41 @@ TEST_F(ReportDialogTest, MissingTemplateBlocksEvenAnIndividualReport)
     EXPECT_EQ(previews, 0);
 }
 
+// What the layout could not place as designed is said once, in one message, before the preview.
+TEST_F(ReportDialogTest, LayoutWarningsShownOnceBeforeThePreview)
+{
+    open(0, { 10, 10 });
+    QTemporaryDir dir;
+    for (const QString& name : ReportTemplateNames())
+        QFile::copy(QDir(Templates()).filePath(name), QDir(dir.path()).filePath(name));
+    // A group-result template that asks for a value nobody answers, once per group.
+    QFile result(QDir(dir.path()).filePath(QStringLiteral("result.fr3")));
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    QString xml = QString::fromUtf8(result.readAll());
+    result.close();
+    const QString gap = QStringLiteral("<band type=\"data\" name=\"GapBand\" rowCount=\"1\" height=\"4\">");
+    ASSERT_TRUE(xml.contains(gap));
+    xml.replace(
+        gap, gap + QStringLiteral("<memo name=\"Probe\" x=\"0\" y=\"0\" w=\"20\" h=\"4\">[NoSuchValue]</memo>"));
+    ASSERT_TRUE(result.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    result.write(xml.toUtf8());
+    result.close();
+    dialog.SetTemplateFolder(dir.path());
+    int messagesAtPreview = -1;
+    dialog.SetPreviewHandler([&](rpt::ReportEngine&) {
+        ++previews;
+        messagesAtPreview = int(messenger.messages.size());
+    });
+    check("CheckBox1");
+    child<QPushButton>("Button2")->click();
+    ASSERT_EQ(messenger.messages.size(), 1) << messenger.messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(messagesAtPreview, 1);
+    EXPECT_EQ(previews, 1);
+    const QString message = messenger.messages[0];
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Звіт підготовлено із зауваженнями до макета:")));
+    EXPECT_EQ(message.count(QStringLiteral("Невідома змінна [NoSuchValue]")), 1); // two groups, said once
+}
+
 TEST_F(ReportDialogTest, AssemblesAndShowsThePreview)
 {
     open(0, { 10, 10 });
