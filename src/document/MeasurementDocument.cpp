@@ -44,7 +44,8 @@ MeasurementDocument::~MeasurementDocument() = default;
 void MeasurementDocument::SetPointCount(int n)
 {
     m_pointCount = std::max(0, n);
-    m_label18Caption = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
+    m_label18Caption
+        = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
         + QLatin1Char(' ') + QString::number(m_pointCount);
     Q_EMIT viewStateChanged();
 }
@@ -276,12 +277,12 @@ void MeasurementDocument::InsertTableRows(int row, int count, bool separators)
     const size_t at = size_t(row - 1);
     const size_t rows = size_t(count);
     m_separatorFlags.insert(m_separatorFlags.begin() + std::ptrdiff_t(at), rows, separators);
-    m_dates.insert(m_dates.begin() + std::ptrdiff_t(at), rows, QString());
+    m_dates.insert(at, rows);
     m_values.insert(at * size_t(m_valueColumns), rows * size_t(m_valueColumns));
     if (!m_resultNumbers.empty()) {
         m_results.insert(at * size_t(m_resultColumns), rows * size_t(m_resultColumns));
-        m_resultNumbers.insert(
-            m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns)), rows * size_t(m_resultColumns), textCell);
+        m_resultNumbers.insert(m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns)),
+            rows * size_t(m_resultColumns), textCell);
     }
     m_labelNumbers.insert(m_labelNumbers.begin() + std::ptrdiff_t(at), rows, 0);
     if (separators) {
@@ -300,7 +301,7 @@ void MeasurementDocument::RemoveTableRow(int row)
     const size_t at = size_t(row - 1);
     m_separatorFlags.erase(m_separatorFlags.begin() + std::ptrdiff_t(at));
     m_separatorFlags.back() = true;
-    m_dates.erase(m_dates.begin() + std::ptrdiff_t(at));
+    m_dates.erase(at, 1);
     m_values.erase(at * size_t(m_valueColumns), size_t(m_valueColumns));
     if (!m_resultNumbers.empty()) {
         m_results.erase(at * size_t(m_resultColumns), size_t(m_resultColumns));
@@ -624,8 +625,8 @@ void MeasurementDocument::writeUnitHeaders()
         m_resultHeaders = { QStringLiteral("Ковзний розмах") + suffix };
     } else {
         m_resultHeaders = { QStringLiteral("Середнє") + suffix, QStringLiteral("Медіана") + suffix,
-            QStringLiteral("Відхилення") + suffix, QStringLiteral("В. відхилення, %"), QStringLiteral("Розмах") + suffix,
-            QStringLiteral("В. розмах, %") };
+            QStringLiteral("Відхилення") + suffix, QStringLiteral("В. відхилення, %"),
+            QStringLiteral("Розмах") + suffix, QStringLiteral("В. розмах, %") };
     }
     Q_EMIT headersChanged();
 }
