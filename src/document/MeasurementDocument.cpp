@@ -44,8 +44,7 @@ MeasurementDocument::~MeasurementDocument() = default;
 void MeasurementDocument::SetPointCount(int n)
 {
     m_pointCount = std::max(0, n);
-    m_label18Caption
-        = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
+    m_label18Caption = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
         + QLatin1Char(' ') + QString::number(m_pointCount);
     Q_EMIT viewStateChanged();
 }
@@ -281,8 +280,8 @@ void MeasurementDocument::InsertTableRows(int row, int count, bool separators)
     m_values.insert(at * size_t(m_valueColumns), rows * size_t(m_valueColumns));
     if (!m_resultNumbers.empty()) {
         m_results.insert(at * size_t(m_resultColumns), rows * size_t(m_resultColumns));
-        m_resultNumbers.insert(m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns)),
-            rows * size_t(m_resultColumns), textCell);
+        m_resultNumbers.insert(
+            m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns)), rows * size_t(m_resultColumns), textCell);
     }
     m_labelNumbers.insert(m_labelNumbers.begin() + std::ptrdiff_t(at), rows, 0);
     if (separators) {
@@ -625,8 +624,8 @@ void MeasurementDocument::writeUnitHeaders()
         m_resultHeaders = { QStringLiteral("Ковзний розмах") + suffix };
     } else {
         m_resultHeaders = { QStringLiteral("Середнє") + suffix, QStringLiteral("Медіана") + suffix,
-            QStringLiteral("Відхилення") + suffix, QStringLiteral("В. відхилення, %"),
-            QStringLiteral("Розмах") + suffix, QStringLiteral("В. розмах, %") };
+            QStringLiteral("Відхилення") + suffix, QStringLiteral("В. відхилення, %"), QStringLiteral("Розмах") + suffix,
+            QStringLiteral("В. розмах, %") };
     }
     Q_EMIT headersChanged();
 }
