@@ -1,14 +1,21 @@
 #include "document/SharedTextColumn.h"
 
-#include <cstring>
 #include <stdexcept>
 
 namespace {
 
+// Inline rather than memcmp: the texts compared are a few characters long.
 bool SameText(const QString& stored, QStringView text)
 {
-    return stored.size() == text.size() && stored.isNull() == text.isNull()
-        && std::memcmp(stored.constData(), text.data(), size_t(text.size()) * sizeof(QChar)) == 0;
+    if (stored.size() != text.size() || stored.isNull() != text.isNull())
+        return false;
+    const QChar* a = stored.constData();
+    const QChar* b = text.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
 }
 
 } // namespace
