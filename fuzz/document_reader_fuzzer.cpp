@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the document reader. Beyond the sanitizers it checks that every load
-// leaves a consistent document, that a document that loaded saves and loads back to the same
-// file, and that the compute can take whatever the reader accepted.
+// leaves a consistent document, the same one the plain reader leaves, that a document that loaded
+// saves and loads back to the same file, and that the compute can take whatever the reader
+// accepted.
 #include "FuzzChecks.h"
 #include "document/DocumentFile.h"
 #include "document/MeasurementDocument.h"
@@ -16,6 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const bool loaded = LoadDocumentFromBytes(doc, bytes, QStringLiteral("fuzz.mrd"));
     CheckConsistent(doc);
+    {
+        // The streamed reader reads what the plain one reads, whole or up to the same failure.
+        MeasurementDocument plain(messenger);
+        Require(LoadDocumentFromBytesPlain(plain, bytes, QStringLiteral("fuzz.mrd")) == loaded,
+            "the plain reader gives the same result");
+        Require(plain.RowCount() == doc.RowCount() && plain.SeparatorFlags() == doc.SeparatorFlags(),
+            "the plain reader lays out the same table");
+        Require(SaveDocumentToBytes(plain) == SaveDocumentToBytes(doc), "the plain reader reads the same texts");
+    }
     if (loaded) {
         const std::optional<QByteArray> saved = SaveDocumentToBytes(doc);
         Require(saved.has_value(), "a loaded document saves without a question");

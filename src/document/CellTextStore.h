@@ -27,6 +27,7 @@ public:
     // A new last cell holding text, and room for cells and characters to come, for stores filled in order.
     void append(QStringView text);
     void reserve(size_t cells, size_t chars);
+    size_t charCount() const { return m_chars.size(); } // the buffer, dead characters included
 
 private:
     struct Span {

@@ -4,6 +4,7 @@
 #include "document/MeasurementDocument.h"
 #include "document/Messenger.h"
 #include "document/Numbers.h"
+#include "document/StreamedLines.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -23,11 +24,13 @@ constexpr HeaderField StoredHeaderFields[]
     = { HeaderField::Operator, HeaderField::MeasuredParameter, HeaderField::Sample, HeaderField::SamplePreparation,
           HeaderField::MeasurementMethod, HeaderField::Instrument, HeaderField::Detector };
 
-class DocumentReader {
+// Reads the items from Lines, which is DocumentLines over the decoded text or
+// StreamedDocumentLines over the bytes; a line it gives is valid only until the next is taken.
+template <typename Lines> class DocumentReader {
 public:
-    DocumentReader(MeasurementDocument& doc, QStringView text)
+    DocumentReader(MeasurementDocument& doc, Lines& lines)
         : m_doc(doc)
-        , m_lines(text)
+        , m_lines(lines)
         , m_individual(doc.IndividualMode())
     {
     }
@@ -59,14 +62,27 @@ public:
     }
 
 private:
-    bool text(QString& out)
+    // The next line, valid until the next item is read.
+    bool view(QStringView& out)
     {
         const std::optional<QStringView> line = m_lines.Next();
         if (!line)
             return false;
-        out = line->toString();
+        out = *line;
         return true;
     }
+
+    bool text(QString& out)
+    {
+        QStringView line;
+        if (!view(line))
+            return false;
+        out = line.toString();
+        return true;
+    }
+
+    // The date and value lines of rows [1, rows]: all dates, then the values row by row.
+    bool rowTexts(int64_t rows, int columns);
 
     bool boolean(bool& out)
     {
@@ -129,7 +145,7 @@ private:
     bool readLegacyPoints(int points, int columns);
 
     MeasurementDocument& m_doc;
-    DocumentLines m_lines;
+    Lines& m_lines;
     bool m_individual;
     int m_subgroupSize = 0;
     bool m_laidOut = false;
@@ -152,7 +168,7 @@ bool ValidSeparatorFlags(const std::vector<bool>& flags, int groups)
     return true;
 }
 
-bool DocumentReader::readCurrent()
+template <typename Lines> bool DocumentReader<Lines>::readCurrent()
 {
     if (!boolean(m_individual))
         return false;
@@ -228,19 +244,8 @@ bool DocumentReader::readCurrent()
     if (!cellsBacked(rows, columns))
         return false;
     layOut(points, m_subgroupSize, std::move(flags));
-
-    for (int row = 1; row <= rows; ++row) {
-        if (!text(line))
-            return false;
-        m_doc.SetDateText(row, line);
-    }
-    for (int row = 1; row <= rows; ++row) {
-        for (int c = 0; c < columns; ++c) {
-            if (!text(line))
-                return false;
-            m_doc.SetValueText(row, c, line);
-        }
-    }
+    if (!rowTexts(rows, columns))
+        return false;
 
     int decimals = 0;
     if (!integer(decimals))
@@ -256,9 +261,28 @@ bool DocumentReader::readCurrent()
     return true;
 }
 
+template <typename Lines> bool DocumentReader<Lines>::rowTexts(int64_t rows, int columns)
+{
+    QStringView line;
+    for (int row = 1; row <= rows; ++row) {
+        if (!view(line))
+            return false;
+        m_doc.SetDateText(row, line);
+    }
+    m_doc.ReserveValueText(size_t(m_lines.RemainingChars()));
+    for (int row = 1; row <= rows; ++row) {
+        for (int c = 0; c < columns; ++c) {
+            if (!view(line))
+                return false;
+            m_doc.SetValueText(row, c, line);
+        }
+    }
+    return true;
+}
+
 // Three fixed flags, then the values of those set; a value that is not a number leaves its setting
 // automatic. The record changes only once it is read whole.
-bool DocumentReader::readGroupRecord(TIndividualInfo& record)
+template <typename Lines> bool DocumentReader<Lines>::readGroupRecord(TIndividualInfo& record)
 {
     TFixableValue centre = record.CentreSetting;
     TFixableValue range = record.RangeCentreSetting;
@@ -280,7 +304,7 @@ bool DocumentReader::readGroupRecord(TIndividualInfo& record)
     return true;
 }
 
-bool DocumentReader::readLegacy(QStringView firstLine)
+template <typename Lines> bool DocumentReader<Lines>::readLegacy(QStringView firstLine)
 {
     const QString operatorName = TrimBlanks(firstLine).toString();
     m_doc.SetHeaderText(HeaderField::Operator, operatorName);
@@ -398,28 +422,29 @@ bool DocumentReader::readLegacy(QStringView firstLine)
 
 // Individual values: date and value line per point. Subgroups: all dates, then the values column
 // by column.
-bool DocumentReader::readLegacyPoints(int points, int columns)
+template <typename Lines> bool DocumentReader<Lines>::readLegacyPoints(int points, int columns)
 {
-    QString line;
+    QStringView line;
+    m_doc.ReserveValueText(size_t(m_lines.RemainingChars()));
     if (m_individual) {
         for (int row = 1; row <= points; ++row) {
-            if (!text(line))
+            if (!view(line))
                 return false;
             m_doc.SetDateText(row, line);
-            if (!text(line))
+            if (!view(line))
                 return false;
             m_doc.SetValueText(row, 0, line);
         }
         return true;
     }
     for (int row = 1; row <= points; ++row) {
-        if (!text(line))
+        if (!view(line))
             return false;
         m_doc.SetDateText(row, line);
     }
     for (int c = 0; c < columns; ++c) {
         for (int row = 1; row <= points; ++row) {
-            if (!text(line))
+            if (!view(line))
                 return false;
             m_doc.SetValueText(row, c, line);
         }
@@ -444,9 +469,11 @@ const QString& LoadErrorText()
 
 namespace {
 
-bool LoadDocumentFromText(MeasurementDocument& doc, QString text, const QString& fileName)
+// Reads doc from lines; false when reading stopped short. The lines are the caller's to release
+// before the steps after every load (EndLoad).
+template <typename Lines> bool ReadDocument(MeasurementDocument& doc, Lines& lines)
 {
-    DocumentReader reader(doc, text);
+    DocumentReader<Lines> reader(doc, lines);
     bool complete = false;
     try {
         complete = reader.Read();
@@ -455,40 +482,111 @@ bool LoadDocumentFromText(MeasurementDocument& doc, QString text, const QString&
         complete = false;
     }
     reader.LayOutEmptyTableIfNeeded();
-    text = QString(); // the line list is released before the steps that follow every load
+    return complete;
+}
+
+bool EndLoad(MeasurementDocument& doc, bool complete, const QString& fileName)
+{
     if (!complete)
         doc.messenger().ShowMessage(LoadErrorText());
     FinishLoad(doc, fileName);
     return complete;
 }
 
-QString DecodeFile(const QByteArray& bytes)
+QString DecodeFile(const QByteArrayView bytes)
 {
     QStringDecoder decoder("windows-1251");
     return decoder.decode(bytes);
 }
 
+bool LoadDocumentFromText(MeasurementDocument& doc, QString text, const QString& fileName)
+{
+    bool complete = false;
+    {
+        DocumentLines lines(text);
+        complete = ReadDocument(doc, lines);
+    }
+    text = QString(); // the line list is released before the steps that follow every load
+    return EndLoad(doc, complete, fileName);
+}
+
+// The bytes in pieces from nextPiece, as StreamedDocumentLines takes them; counted is what a
+// ByteLineCounter found in the same bytes.
+bool LoadStreamed(MeasurementDocument& doc, const ByteLineCounter& counted, std::function<QByteArrayView()> nextPiece,
+    const QString& fileName)
+{
+    bool complete = false;
+    {
+        StreamedDocumentLines lines(counted.Lines(), counted.Bytes(), std::move(nextPiece));
+        complete = ReadDocument(doc, lines);
+    }
+    return EndLoad(doc, complete, fileName);
+}
+
+constexpr qint64 FilePieceBytes = 128 * 1024;
+
+// Nothing was read: the document, its name and its unsaved changes stay as they were, so a later
+// save cannot put the old table under the name of the file that failed.
+bool RefuseUnreadable(MeasurementDocument& doc)
+{
+    doc.messenger().ShowMessage(LoadErrorText());
+    return false;
+}
+
 } // namespace
 
-bool LoadDocumentFromBytes(MeasurementDocument& doc, const QByteArray& bytes, const QString& fileName)
+bool LoadDocumentFromBytesPlain(MeasurementDocument& doc, const QByteArray& bytes, const QString& fileName)
 {
     return LoadDocumentFromText(doc, DecodeFile(bytes), fileName);
 }
 
+bool LoadDocumentFromBytes(MeasurementDocument& doc, const QByteArray& bytes, const QString& fileName)
+{
+    if (!OneCharacterPerByte())
+        return LoadDocumentFromBytesPlain(doc, bytes, fileName);
+    ByteLineCounter counter;
+    counter.Add(bytes);
+    bool given = false;
+    return LoadStreamed(
+        doc, counter,
+        [&]() {
+            const QByteArrayView piece = given ? QByteArrayView() : QByteArrayView(bytes);
+            given = true;
+            return piece;
+        },
+        fileName);
+}
+
 bool LoadDocument(MeasurementDocument& doc, const QString& fileName)
 {
-    QString text;
-    {
-        QFile file(fileName);
-        const bool opened = file.open(QIODevice::ReadOnly);
-        const QByteArray bytes = opened ? file.readAll() : QByteArray();
-        if (!opened || file.error() != QFileDevice::NoError) {
-            // Nothing was read: the document, its name and its unsaved changes stay as they were,
-            // so a later save cannot put the old table under the name of the file that failed.
-            doc.messenger().ShowMessage(LoadErrorText());
-            return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return RefuseUnreadable(doc);
+    if (file.isSequential() || !OneCharacterPerByte()) {
+        // A pipe cannot be read twice: the whole text at once.
+        QString text;
+        {
+            const QByteArray bytes = file.readAll();
+            if (file.error() != QFileDevice::NoError)
+                return RefuseUnreadable(doc);
+            text = DecodeFile(bytes); // the bytes go before the document grows
         }
-        text = DecodeFile(bytes); // the bytes go before the document grows
+        return LoadDocumentFromText(doc, std::move(text), fileName);
     }
-    return LoadDocumentFromText(doc, std::move(text), fileName);
+    // A first pass counts the lines and proves the file readable; the second decodes and reads
+    // them. Neither holds more than a piece of the file.
+    std::vector<char> buffer(static_cast<size_t>(FilePieceBytes));
+    ByteLineCounter counter;
+    qint64 got = 0;
+    while ((got = file.read(buffer.data(), FilePieceBytes)) > 0)
+        counter.Add(QByteArrayView(buffer.data(), got));
+    if (got < 0 || file.error() != QFileDevice::NoError || !file.seek(0))
+        return RefuseUnreadable(doc);
+    return LoadStreamed(
+        doc, counter,
+        [&]() {
+            const qint64 read = file.read(buffer.data(), FilePieceBytes);
+            return read > 0 ? QByteArrayView(buffer.data(), read) : QByteArrayView();
+        },
+        fileName);
 }

@@ -14,6 +14,10 @@ bool LoadDocument(MeasurementDocument& doc, const QString& fileName);
 // The same from the file's bytes; fileName is only the name the document takes.
 bool LoadDocumentFromBytes(MeasurementDocument& doc, const QByteArray& bytes, const QString& fileName);
 
+// The plain reader the two above must agree with: the whole text decoded at once, then split
+// into lines. They decode and split a block at a time instead, and count the lines on the bytes.
+bool LoadDocumentFromBytesPlain(MeasurementDocument& doc, const QByteArray& bytes, const QString& fileName);
+
 // Writes the current layout. On failure says why through the messenger, keeps Changed and the file
 // name, leaves any existing file untouched, and returns false.
 bool SaveDocument(MeasurementDocument& doc, const QString& fileName);

@@ -53,9 +53,34 @@ QStringList SplitTextLines(QStringView text)
     return lines;
 }
 
+namespace {
+
+// True or False in ASCII letters of any case, as the writer puts them, without the Unicode case
+// folding of the general comparison; nothing for any other text. For ASCII text the two agree:
+// only non-ASCII characters (such as U+017F, which folds to "s") fold onto these letters.
+std::optional<bool> AsciiBooleanWord(QStringView word)
+{
+    static constexpr char16_t trueWord[] = u"true";
+    static constexpr char16_t falseWord[] = u"false";
+    const qsizetype size = word.size();
+    if (size != 4 && size != 5)
+        return std::nullopt;
+    const char16_t* expected = size == 4 ? trueWord : falseWord;
+    for (qsizetype i = 0; i < size; ++i) {
+        // Setting bit 0x20 maps only the upper and lower case letter onto a lower case letter.
+        if ((word[i].unicode() | 0x20) != expected[i])
+            return std::nullopt;
+    }
+    return size == 4;
+}
+
+} // namespace
+
 std::optional<bool> ParseBooleanItem(QStringView line)
 {
     const QStringView word = TrimBlanks(line);
+    if (const std::optional<bool> ascii = AsciiBooleanWord(word))
+        return ascii;
     if (word.compare(u"true", Qt::CaseInsensitive) == 0)
         return true;
     if (word.compare(u"false", Qt::CaseInsensitive) == 0)

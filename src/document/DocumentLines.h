@@ -12,6 +12,7 @@ public:
 
     qsizetype Remaining() const { return m_total - m_taken; }
     qsizetype Taken() const { return m_taken; }
+    qsizetype RemainingChars() const { return m_text.size() - m_pos; } // line breaks included
     std::optional<QStringView> Next(); // nothing once the lines are used up
 
 private:

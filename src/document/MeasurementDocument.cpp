@@ -276,7 +276,7 @@ void MeasurementDocument::InsertTableRows(int row, int count, bool separators)
     const size_t at = size_t(row - 1);
     const size_t rows = size_t(count);
     m_separatorFlags.insert(m_separatorFlags.begin() + std::ptrdiff_t(at), rows, separators);
-    m_dates.insert(m_dates.begin() + std::ptrdiff_t(at), rows, QString());
+    m_dates.insert(at, rows);
     m_values.insert(at * size_t(m_valueColumns), rows * size_t(m_valueColumns));
     if (!m_resultNumbers.empty()) {
         m_results.insert(at * size_t(m_resultColumns), rows * size_t(m_resultColumns));
@@ -300,7 +300,7 @@ void MeasurementDocument::RemoveTableRow(int row)
     const size_t at = size_t(row - 1);
     m_separatorFlags.erase(m_separatorFlags.begin() + std::ptrdiff_t(at));
     m_separatorFlags.back() = true;
-    m_dates.erase(m_dates.begin() + std::ptrdiff_t(at));
+    m_dates.erase(at, 1);
     m_values.erase(at * size_t(m_valueColumns), size_t(m_valueColumns));
     if (!m_resultNumbers.empty()) {
         m_results.erase(at * size_t(m_resultColumns), size_t(m_resultColumns));

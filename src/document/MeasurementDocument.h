@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/CellTextStore.h"
+#include "document/SharedTextColumn.h"
 #include "statistics/InfoClasses.h"
 
 #include <QHash>
@@ -99,11 +100,15 @@ public:
     bool IsSeparatorRow(int row) const; // the closing row of the computed state counts as one
     QString LabelText(int row) const;
     void SetLabelText(int row, const QString& text);
-    const QString& DateText(int row) const { return m_dates[size_t(row - 1)]; }
-    void SetDateText(int row, const QString& text) { m_dates[size_t(row - 1)] = text; }
+    // Valid until the date cells are next changed.
+    const QString& DateText(int row) const { return m_dates.at(size_t(row - 1)); }
+    void SetDateText(int row, const QString& text) { m_dates.set(size_t(row - 1), text); }
+    void SetDateText(int row, QStringView text) { m_dates.set(size_t(row - 1), text); }
     // Valid until the value cells are next changed.
     QStringView ValueText(int row, int column) const { return m_values.at(valueIndex(row, column)); }
     void SetValueText(int row, int column, QStringView text) { m_values.set(valueIndex(row, column), text); }
+    // Room for `chars` more value characters, for a reader about to fill the cells.
+    void ReserveValueText(size_t chars) { m_values.reserve(m_values.size(), m_values.charCount() + chars); }
     // A result cell holds either a text or a number shown with the result decimals; numbers are
     // formatted when read, so a compute of a million rows does not build a million texts. The
     // cells take memory only once results are written.
@@ -212,10 +217,7 @@ Q_SIGNALS:
 
 private:
     size_t valueIndex(int row, int column) const { return size_t(row - 1) * size_t(m_valueColumns) + size_t(column); }
-    size_t resultIndex(int row, int column) const
-    {
-        return size_t(row - 1) * size_t(m_resultColumns) + size_t(column);
-    }
+    size_t resultIndex(int row, int column) const { return size_t(row - 1) * size_t(m_resultColumns) + size_t(column); }
     void resizeRows(int tableRows); // grid rows after the header
     void fillSeparatorRow(int row);
     void allocateResults();
@@ -236,7 +238,7 @@ private:
 
     int m_valueColumns = 1;
     int m_resultColumns = 1;
-    std::vector<QString> m_dates; // per grid row from 1
+    SharedTextColumn m_dates; // per grid row from 1
     CellTextStore m_values; // row-major, m_valueColumns per row
     CellTextStore m_results; // row-major, m_resultColumns per row; empty while no results exist
     std::vector<double> m_resultNumbers; // parallel to m_results; NaN where the cell holds a text

@@ -1,8 +1,10 @@
 #include "document/DocumentLines.h"
 
 #include "common/TestSupport.h"
+#include "document/Numbers.h"
 
 #include <optional>
+#include <random>
 
 TEST(DocumentFileItems, LinesEndAtCrLfLfOrCr)
 {
@@ -69,6 +71,28 @@ TEST(DocumentFileItems, BooleanForms)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseBooleanItem(QString::fromUtf8(c.text)), c.value) << '"' << c.text << '"';
+}
+
+// The quick reading of ASCII words against the general case-insensitive comparison, for short
+// texts over letters that fold onto the words' letters (U+017F folds to "s", U+212A to "k").
+TEST(DocumentFileItems, BooleanWordsAsTheGeneralComparisonReadsThem)
+{
+    const QString alphabet = QStringLiteral("tTrRuUeEfFaAlLsS@`5 \u017F\u212A\u0442");
+    std::mt19937 rng(3);
+    for (int i = 0; i < 200000; ++i) {
+        QString word;
+        for (int n = 3 + int(rng() % 4); n > 0; --n)
+            word.append(alphabet[qsizetype(rng() % alphabet.size())]);
+        const QStringView trimmed = TrimBlanks(word);
+        std::optional<bool> expected;
+        if (trimmed.compare(u"true", Qt::CaseInsensitive) == 0)
+            expected = true;
+        else if (trimmed.compare(u"false", Qt::CaseInsensitive) == 0)
+            expected = false;
+        else if (const std::optional<double> number = ParseNumber(trimmed))
+            expected = *number != 0.0;
+        ASSERT_EQ(ParseBooleanItem(word), expected) << word.toStdString();
+    }
 }
 
 TEST(DocumentFileItems, IntegerForms)
