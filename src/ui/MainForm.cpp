@@ -13,6 +13,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/ChartPageView.h"
 #include "ui/DataGridView.h"
+#include "ui/FocusEntry.h"
 #include "ui/FormChoise.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
@@ -1088,7 +1089,7 @@ void TMainForm::changeEvent(QEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn && watched != m_fillDate && watched != m_elementsCombo->lineEdit())
+    if (EntersControl(event) && watched != m_fillDate && watched != m_elementsCombo->lineEdit())
         m_hints->ShowHintLater(QStringLiteral("Редагування"));
     else if (event->type() == QEvent::MouseButtonPress && watched == m_fillDate)
         m_hints->ShowHintLater(QStringLiteral("Редагування"));
