@@ -467,6 +467,8 @@ void TMainForm::connectDocument()
         layOutGrids();
         bringScrollBarInLine();
     });
+    connect(doc, &MeasurementDocument::rowsInserted, this, &TMainForm::bringScrollBarInLine);
+    connect(doc, &MeasurementDocument::rowsRemoved, this, &TMainForm::bringScrollBarInLine);
     connect(doc, &MeasurementDocument::headersChanged, this, [this] { m_grid2->viewport()->update(); });
 }
 
