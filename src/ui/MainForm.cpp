@@ -946,10 +946,11 @@ void TMainForm::N1Click()
 void TMainForm::Compute()
 {
     MeasurementDocument& doc = *m_document;
+    // An open cell edit ends first: its new value drops the results and is computed with the rest.
+    endGridEditing();
     if (doc.SeparatorFlags().size() <= 1 || doc.IsComputed())
         return;
     const BusyCursor busy;
-    endGridEditing();
     if (!RunComputeCommand(doc)) {
         bringScrollBarInLine();
         return;
