@@ -430,6 +430,9 @@ bool DocumentReader::readLegacyPoints(int points, int columns)
 // The steps after every load, whether or not reading failed.
 void FinishLoad(MeasurementDocument& doc, const QString& fileName)
 {
+    // The units were read before the table was laid out, which wrote the plain headers.
+    if (doc.HasDocument())
+        doc.WriteUnitHeaders();
     doc.SetFileName(fileName);
     doc.ClearChanged();
 }

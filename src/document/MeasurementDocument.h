@@ -176,6 +176,9 @@ public:
     void SetAdditionalInfo(const QStringList& lines);
     QString Units() const { return m_units; }
     void SetUnits(const QString& units);
+    // The headers as a change of the units writes them, without marking the document changed:
+    // after a load, whose table layout wrote the plain headers.
+    void WriteUnitHeaders() { writeUnitHeaders(); }
 
     // Change tracking and the file name.
     bool Changed() const { return m_changed; }
