@@ -951,7 +951,7 @@ void TMainForm::Compute()
     if (doc.SeparatorFlags().size() <= 1 || doc.IsComputed())
         return;
     const BusyCursor busy;
-    if (!RunComputeCommand(doc)) {
+    if (!RunComputeCommand(doc, PrecisionNotice::Caller)) {
         bringScrollBarInLine();
         return;
     }
@@ -973,6 +973,7 @@ void TMainForm::Compute()
         return;
     }
     showChartTabs();
+    ShowPrecisionNotice(doc); // over the drawn charts
     m_hints->ShowExampleHint(QStringLiteral("Обчислити"));
     const int slot = ActiveChartSlot();
     if (slot >= 0)
