@@ -573,7 +573,7 @@ int TMainForm::ActiveChartSlot() const
 // ---------------------------------------------------------------------------------------------
 // The data page
 
-void TMainForm::layOutGrids()
+void TMainForm::layOutGrids(bool newDocument)
 {
     const bool individual = !m_document->HasDocument() || m_document->IndividualMode();
     const int W = DataPanelWidth;
@@ -614,14 +614,14 @@ void TMainForm::layOutGrids()
         const int valueColumns = m_document->ValueColumnCount();
         QHeaderView* valueHeader = m_grid1->horizontalHeader();
         valueHeader->setSectionResizeMode(QHeaderView::Interactive);
-        if (valueHeader->defaultSectionSize() != valueWidth) {
+        if (newDocument || valueHeader->defaultSectionSize() != valueWidth) {
             valueHeader->setDefaultSectionSize(valueWidth);
             for (int c = 0; c < valueColumns; ++c)
                 m_grid1->setColumnWidth(c, valueWidth);
         }
         QHeaderView* resultHeader = m_grid4->horizontalHeader();
         resultHeader->setSectionResizeMode(QHeaderView::Interactive);
-        if (resultHeader->defaultSectionSize() != resultWidth) {
+        if (newDocument || resultHeader->defaultSectionSize() != resultWidth) {
             resultHeader->setDefaultSectionSize(resultWidth);
             for (int c = 0; c < 6; ++c)
                 m_grid4->setColumnWidth(c, resultWidth);
@@ -775,7 +775,7 @@ bool TMainForm::OpenDocument(const QString& fileName)
 void TMainForm::DocumentReplaced()
 {
     showHeaderFields();
-    layOutGrids();
+    layOutGrids(true);
     scrollGridsToTop();
     m_pages->setCurrentIndex(HeaderTab);
     showViewState();
