@@ -34,6 +34,7 @@ TableEditControls::TableEditControls(MeasurementDocument& doc, Hints& hints, QWi
     , m_dialogs(std::make_unique<MergeDialogs>(doc.messenger(), nullptr))
     , m_decider(*m_dialogs)
 {
+    m_dialogs->ShowOver(this);
     build();
 }
 
