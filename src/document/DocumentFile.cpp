@@ -483,7 +483,7 @@ bool LoadDocument(MeasurementDocument& doc, const QString& fileName)
     QString text;
     {
         QFile file(fileName);
-        const bool opened = file.open(QIODevice::ReadOnly);
+        const bool opened = !fileName.isEmpty() && file.open(QIODevice::ReadOnly); // a blank example entry names none
         const QByteArray bytes = opened ? file.readAll() : QByteArray();
         if (!opened || file.error() != QFileDevice::NoError) {
             // Nothing was read: the document, its name and its unsaved changes stay as they were,
