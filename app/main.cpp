@@ -17,8 +17,7 @@ int main(int argc, char** argv)
     PrepareApplicationLook();
     QApplication app(argc, argv);
     ApplyApplicationLook();
-    QApplication::setApplicationDisplayName(QStringLiteral("Мерідан"));
-    QApplication::setWindowIcon(ApplicationIcon());
+    ApplyApplicationIdentity();
     const QStringList arguments = QApplication::arguments();
     // A file named relative to where the program was started, whatever folder it reads its own files from.
     const QString fileName = arguments.size() > 1 ? QFileInfo(arguments.at(1)).absoluteFilePath() : QString();
@@ -27,12 +26,13 @@ int main(int argc, char** argv)
     // and example chooser), the hint window.
     MessageBoxMessenger splashMessenger;
     TFirstForm splash(ProgramDataFolder(), &splashMessenger);
-    TMessageForm messageForm;
-    const auto makeWindow = [&messageForm] {
+    splashMessenger.SetParent(&splash);
+    const auto makeWindow = [] {
         auto window = std::make_unique<TMainForm>();
         Hints& hints = window->hints();
         hints.SetMessenger(&window->messenger());
-        hints.SetView(&messageForm);
+        // A child of the main window, so that it stays above it under every window manager.
+        hints.SetView(new TMessageForm(window.get()));
         hints.LoadExampleList();
         return window;
     };

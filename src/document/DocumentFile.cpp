@@ -455,6 +455,9 @@ template <typename Lines> bool DocumentReader<Lines>::readLegacyPoints(int point
 // The steps after every load, whether or not reading failed.
 void FinishLoad(MeasurementDocument& doc, const QString& fileName)
 {
+    // The units were read before the table was laid out, which wrote the plain headers.
+    if (doc.HasDocument())
+        doc.WriteUnitHeaders();
     doc.SetFileName(fileName);
     doc.ClearChanged();
 }
@@ -560,7 +563,8 @@ bool LoadDocumentFromBytes(MeasurementDocument& doc, const QByteArray& bytes, co
 bool LoadDocument(MeasurementDocument& doc, const QString& fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // A blank example entry names no file: nothing to ask Qt to open.
+    if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly))
         return RefuseUnreadable(doc);
     if (file.isSequential() || !OneCharacterPerByte()) {
         // A pipe cannot be read twice: the whole text at once.

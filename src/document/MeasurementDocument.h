@@ -181,6 +181,9 @@ public:
     void SetAdditionalInfo(const QStringList& lines);
     QString Units() const { return m_units; }
     void SetUnits(const QString& units);
+    // The headers as a change of the units writes them, without marking the document changed:
+    // after a load, whose table layout wrote the plain headers.
+    void WriteUnitHeaders() { writeUnitHeaders(); }
 
     // Change tracking and the file name.
     bool Changed() const { return m_changed; }
@@ -206,7 +209,8 @@ public:
 
 Q_SIGNALS:
     void tableReset(); // rows or columns were laid out anew
-    // Table rows inserted before, or removed from, grid row `row`; the labels below were rewritten.
+    // Grid rows row .. row + count - 1 came or went (table rows, or the closing row of the computed
+    // state); cellsChanged follows when the labels or other texts were rewritten.
     void rowsInserted(int row, int count);
     void rowsRemoved(int row, int count);
     void cellsChanged(); // texts were rewritten in bulk
@@ -219,6 +223,7 @@ private:
     size_t valueIndex(int row, int column) const { return size_t(row - 1) * size_t(m_valueColumns) + size_t(column); }
     size_t resultIndex(int row, int column) const { return size_t(row - 1) * size_t(m_resultColumns) + size_t(column); }
     void resizeRows(int tableRows); // grid rows after the header
+    void renumber(); // RenumberRows without its announcement
     void fillSeparatorRow(int row);
     void allocateResults();
     void releaseResults();

@@ -48,11 +48,10 @@ std::optional<QStringList> ReadExampleList(const QString& folder)
     const auto lines = ReadTextLines(QDir(folder).filePath(ExampleListFileName));
     if (!lines)
         return std::nullopt;
+    // Line i is example i + 1: a blank line stays, as an entry that names no document.
     QStringList examples;
-    for (const QString& line : *lines) {
-        if (!line.trimmed().isEmpty())
-            examples.append(ResolveExamplePath(folder, line));
-    }
+    for (const QString& line : *lines)
+        examples.append(line.trimmed().isEmpty() ? QString() : ResolveExamplePath(folder, line));
     return examples;
 }
 

@@ -23,7 +23,13 @@ const QString& normalisedDisplayMessage()
 
 } // namespace
 
-bool ComputeDocument(MeasurementDocument& doc)
+void ShowPrecisionNotice(MeasurementDocument& doc)
+{
+    if (!doc.NormalisedChoiceEnabled())
+        doc.messenger().ShowMessage(normalisedDisplayMessage());
+}
+
+bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
 {
     doc.GroupList().clear();
     doc.PointDates().clear();
@@ -70,13 +76,13 @@ bool ComputeDocument(MeasurementDocument& doc)
     doc.SetChartTabVisible(SlotRelRanges, subgroups && doc.ChartSelection(N61));
     doc.SetPrintReportEnabled(true);
 
-    if (!doc.NormalisedChoiceEnabled())
-        doc.messenger().ShowMessage(normalisedDisplayMessage());
+    if (notice == PrecisionNotice::Now)
+        ShowPrecisionNotice(doc);
     doc.SelectedGroup().fill(0);
     return true;
 }
 
-bool RunComputeCommand(MeasurementDocument& doc)
+bool RunComputeCommand(MeasurementDocument& doc, PrecisionNotice notice)
 {
     if (doc.SeparatorFlags().size() <= 1 || doc.IsComputed())
         return doc.IsComputed();
@@ -84,7 +90,7 @@ bool RunComputeCommand(MeasurementDocument& doc)
         doc.SetChartFormatFromN13();
         doc.EnterComputedState();
         doc.SetPrintReportEnabled(true);
-        if (ComputeDocument(doc))
+        if (ComputeDocument(doc, notice))
             return true;
     } catch (...) {
         // Any failure of the compute leaves the document editable, without a message of its own.

@@ -157,17 +157,18 @@ QString Hints::ExamplePath(int index) const
 
 bool Hints::RunExample(int index, const std::function<bool(const QString&)>& load)
 {
-    const QString path = ExamplePath(index);
-    if (path.isEmpty()) {
+    if (index < 0 || index >= m_exampleList.size()) {
         if (m_messenger) {
             m_messenger->ShowMessage(
                 QStringLiteral("Прикладу %1 немає у списку прикладів \"%2\".").arg(index + 1).arg(ExampleListFileName));
         }
         return false;
     }
+    const QString path = ExamplePath(index);
     const int previous = m_currentExample;
     m_currentExample = index;
-    if (load(path + QStringLiteral(".mrd")))
+    // A blank line of the list names no file: its load fails and says so like any other.
+    if (load(path.isEmpty() ? QString() : path + QStringLiteral(".mrd")))
         return true;
     m_currentExample = previous;
     return false;

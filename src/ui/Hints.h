@@ -55,11 +55,12 @@ public:
     const QStringList& ExampleList() const { return m_exampleList; }
     int CurrentExample() const { return m_currentExample; }
     void SetCurrentExample(int index) { m_currentExample = index; }
-    QString ExamplePath(int index) const; // without extension; empty beyond the list
+    QString ExamplePath(int index) const; // without extension; empty beyond the list and for a blank line
 
     // The example command once the chooser has given its entry: makes it the current example
     // and loads its document through load (true on success); a failed load brings the previous
-    // example back, an entry the list does not have is refused with a message.
+    // example back, an entry the list does not have is refused with a message. A blank line of
+    // the list is an entry whose load fails (load gets an empty path).
     bool RunExample(int index, const std::function<bool(const QString& documentPath)>& load);
 
     const QString& LastHintKey() const { return m_lastHintKey; }

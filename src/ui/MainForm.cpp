@@ -13,6 +13,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/ChartPageView.h"
 #include "ui/DataGridView.h"
+#include "ui/FocusEntry.h"
 #include "ui/FormChoise.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
@@ -466,6 +467,8 @@ void TMainForm::connectDocument()
         layOutGrids();
         bringScrollBarInLine();
     });
+    connect(doc, &MeasurementDocument::rowsInserted, this, &TMainForm::bringScrollBarInLine);
+    connect(doc, &MeasurementDocument::rowsRemoved, this, &TMainForm::bringScrollBarInLine);
     connect(doc, &MeasurementDocument::headersChanged, this, [this] { m_grid2->viewport()->update(); });
 }
 
@@ -570,7 +573,7 @@ int TMainForm::ActiveChartSlot() const
 // ---------------------------------------------------------------------------------------------
 // The data page
 
-void TMainForm::layOutGrids()
+void TMainForm::layOutGrids(bool newDocument)
 {
     const bool individual = !m_document->HasDocument() || m_document->IndividualMode();
     const int W = DataPanelWidth;
@@ -611,14 +614,14 @@ void TMainForm::layOutGrids()
         const int valueColumns = m_document->ValueColumnCount();
         QHeaderView* valueHeader = m_grid1->horizontalHeader();
         valueHeader->setSectionResizeMode(QHeaderView::Interactive);
-        if (valueHeader->defaultSectionSize() != valueWidth) {
+        if (newDocument || valueHeader->defaultSectionSize() != valueWidth) {
             valueHeader->setDefaultSectionSize(valueWidth);
             for (int c = 0; c < valueColumns; ++c)
                 m_grid1->setColumnWidth(c, valueWidth);
         }
         QHeaderView* resultHeader = m_grid4->horizontalHeader();
         resultHeader->setSectionResizeMode(QHeaderView::Interactive);
-        if (resultHeader->defaultSectionSize() != resultWidth) {
+        if (newDocument || resultHeader->defaultSectionSize() != resultWidth) {
             resultHeader->setDefaultSectionSize(resultWidth);
             for (int c = 0; c < 6; ++c)
                 m_grid4->setColumnWidth(c, resultWidth);
@@ -772,7 +775,7 @@ bool TMainForm::OpenDocument(const QString& fileName)
 void TMainForm::DocumentReplaced()
 {
     showHeaderFields();
-    layOutGrids();
+    layOutGrids(true);
     scrollGridsToTop();
     m_pages->setCurrentIndex(HeaderTab);
     showViewState();
@@ -943,11 +946,12 @@ void TMainForm::N1Click()
 void TMainForm::Compute()
 {
     MeasurementDocument& doc = *m_document;
+    // An open cell edit ends first: its new value drops the results and is computed with the rest.
+    endGridEditing();
     if (doc.SeparatorFlags().size() <= 1 || doc.IsComputed())
         return;
     const BusyCursor busy;
-    endGridEditing();
-    if (!RunComputeCommand(doc)) {
+    if (!RunComputeCommand(doc, PrecisionNotice::Caller)) {
         bringScrollBarInLine();
         return;
     }
@@ -969,6 +973,7 @@ void TMainForm::Compute()
         return;
     }
     showChartTabs();
+    ShowPrecisionNotice(doc); // over the drawn charts
     m_hints->ShowExampleHint(QStringLiteral("Обчислити"));
     const int slot = ActiveChartSlot();
     if (slot >= 0)
@@ -1088,7 +1093,7 @@ void TMainForm::changeEvent(QEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn && watched != m_fillDate && watched != m_elementsCombo->lineEdit())
+    if (EntersControl(event) && watched != m_fillDate && watched != m_elementsCombo->lineEdit())
         m_hints->ShowHintLater(QStringLiteral("Редагування"));
     else if (event->type() == QEvent::MouseButtonPress && watched == m_fillDate)
         m_hints->ShowHintLater(QStringLiteral("Редагування"));

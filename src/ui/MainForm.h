@@ -131,7 +131,9 @@ private:
     void showChartTabs();
 
     // The data page.
-    void layOutGrids(); // positions, sizes and column widths for the mode
+    // Positions, sizes and column widths for the mode; a new document (New, Load, an example, an
+    // import) gets every column width anew, other calls keep the widths the analyst dragged.
+    void layOutGrids(bool newDocument = false);
     void scrollGridsToTop();
     void bringScrollBarInLine();
     void scrollBar2Change(int position);

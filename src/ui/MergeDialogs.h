@@ -15,6 +15,9 @@ public:
     ~MergeDialogs() override;
 
     std::optional<MergeDecision> AskMerge(const MergeQuestion& question) override;
+    // Dialogs without a parent take the window of anchor as their parent while they are shown,
+    // so that they stay above it, its message boxes included.
+    void ShowOver(QWidget* anchor) { m_anchor = anchor; }
 
     TfmGroupConfDialog& Small() const { return *m_small; }
     TfmGroupConfDialogBig& Big() const { return *m_big; }
@@ -23,4 +26,5 @@ private:
     TfmGroupConfDialog* m_small; // owned by parent when there is one
     TfmGroupConfDialogBig* m_big;
     bool m_owned;
+    QWidget* m_anchor = nullptr;
 };

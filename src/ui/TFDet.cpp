@@ -6,8 +6,10 @@
 #include <QAbstractTableModel>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <utility>
 
@@ -70,6 +72,7 @@ constexpr int Margin = 8;
 constexpr int RowHeight = 24;
 constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 25;
+constexpr int TitleAllowance = 40; // the window manager's title bar and frame
 
 QTableView* makeGrid(DetailsGridModel* model, const QString& name, QWidget* parent)
 {
@@ -137,10 +140,11 @@ void TFDet::Prepare(CriteriaFamily family, const QString& pageCaption, int pageI
         shown->setColumnWidth(column, layout.ColumnWidths[size_t(column)]);
         width += layout.ColumnWidths[size_t(column)];
     }
-    // A row whose points (with their dates) do not fit wraps onto more lines; the window keeps its
-    // size and the grid scrolls, so every hit stays readable.
+    // A row whose points (with their dates) do not fit wraps onto more lines, and the window grows
+    // until every row shows at once; only beyond the screen's height does the grid scroll.
     const QFontMetrics metrics(shown->font());
     const QAbstractItemModel& model = *shown->model();
+    int rowsHeight = 0;
     for (int row = 0; row < model.rowCount(); ++row) {
         int height = RowHeight;
         for (int column = 0; column < model.columnCount(); ++column) {
@@ -152,10 +156,15 @@ void TFDet::Prepare(CriteriaFamily family, const QString& pageCaption, int pageI
             height = std::max(height, wrapped.height() + Margin);
         }
         shown->setRowHeight(row, height);
+        rowsHeight += height;
     }
-    setFixedSize(layout.ClientWidth, layout.ClientHeight);
-    const int height = layout.RowCount * RowHeight + 2 * shown->frameWidth();
-    const int buttonTop = layout.ClientHeight - Margin - ButtonHeight;
+    const int height = std::max(layout.RowCount * RowHeight, RowHeight + rowsHeight) + 2 * shown->frameWidth();
+    int clientHeight = std::max(layout.ClientHeight, height + 3 * Margin + ButtonHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        clientHeight = std::min(
+            clientHeight, std::max(layout.ClientHeight, screen->availableGeometry().height() - TitleAllowance));
+    setFixedSize(layout.ClientWidth, clientHeight);
+    const int buttonTop = clientHeight - Margin - ButtonHeight;
     shown->setGeometry(
         Margin, Margin, std::min(width, layout.ClientWidth - 2 * Margin), std::min(height, buttonTop - 2 * Margin));
     shown->show();

@@ -2,6 +2,7 @@
 
 #include "document/MeasurementDocument.h"
 #include "ui/DataGridView.h"
+#include "ui/FocusEntry.h"
 #include "ui/Hints.h"
 #include "ui/MergeDialogs.h"
 
@@ -33,6 +34,7 @@ TableEditControls::TableEditControls(MeasurementDocument& doc, Hints& hints, QWi
     , m_dialogs(std::make_unique<MergeDialogs>(doc.messenger(), nullptr))
     , m_decider(*m_dialogs)
 {
+    m_dialogs->ShowOver(this);
     build();
 }
 
@@ -133,7 +135,7 @@ QLineEdit* TableEditControls::addEdit(const char* name, const QRect& geometry)
 
 bool TableEditControls::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn)
+    if (EntersControl(event))
         m_hints.ShowHintLater(editingHintKey());
     return QWidget::eventFilter(watched, event);
 }
