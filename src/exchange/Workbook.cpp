@@ -40,6 +40,9 @@ constexpr qint64 MaxInflateRatio = 100;
 constexpr qint64 RatioGrace = 1024 * 1024;
 // Real parts nest elements a dozen deep; the reader's bookkeeping grows with the depth.
 constexpr int MaxDepth = 256;
+// One token of XML (a text, a comment, a tag with its attributes) is held whole by the reader. A
+// cell's text is at most 128 KB of UTF-8.
+constexpr qint64 MaxTokenBytes = 4ll * 1024 * 1024;
 
 QString tooManyCellsText()
 {
@@ -100,7 +103,7 @@ long deviceSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
     // minizip steps back with offsets that wrapped around, as fseeko would take them.
     qint64 position = 0;
     if (__builtin_add_overflow(base, qint64(offset), &position) || position < 0
-        || (origin == ZLIB_FILEFUNC_SEEK_SET && qint64(offset) < 0))
+        || (origin == ZLIB_FILEFUNC_SEEK_SET && qint64(offset) < 0) || position > device->size())
         return -1;
     return device->seek(position) ? 0 : -1;
 }
@@ -218,6 +221,9 @@ public:
     // Why the part was not opened although it is there; empty when it was, or is absent.
     const QString& Refusal() const { return m_refusal; }
     const QString& Name() const { return m_name; }
+    // The XML reader holds a whole token (a text, a comment, a tag with its attributes) in
+    // memory; the bytes read for one are counted from here and bounded.
+    void TokenStart() { m_sinceToken = 0; }
     bool isSequential() const override { return true; }
 
 protected:
@@ -227,10 +233,18 @@ protected:
         const int chunk = int(std::min<qint64>({ maxSize, m_left, 1 << 20 }));
         if (chunk <= 0)
             return 0;
+        if (m_sinceToken > MaxTokenBytes) {
+            if (m_refusal.isEmpty())
+                m_refusal = QStringLiteral("Книгу не імпортовано: у частині «%1» є запис XML, довший за %2 МБ, "
+                                           "таких у книгах не буває.")
+                                .arg(m_name, megabytes(MaxTokenBytes));
+            return -1;
+        }
         const int read = unzReadCurrentFile(m_zip, data, unsigned(chunk));
         if (read < 0)
             return -1;
         m_left -= read;
+        m_sinceToken += read;
         return read;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -241,6 +255,7 @@ private:
     QString m_refusal;
     bool m_entryOpen = false;
     qint64 m_left = 0;
+    qint64 m_sinceToken = 0;
 };
 
 // QXmlStreamReader over a part, under the limits a workbook is read with: no DTD (no workbook has
@@ -250,14 +265,18 @@ class PartXml {
 public:
     explicit PartXml(ZipPart& part)
         : m_xml(&part)
+        , m_device(part)
         , m_part(part.Name())
     {
     }
     bool AtEnd() const { return m_xml.atEnd(); }
     QXmlStreamReader::TokenType Next()
     {
+        m_device.TokenStart();
         const QXmlStreamReader::TokenType token = m_xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
+        if (!m_device.Refusal().isEmpty())
+            refuse(m_device.Refusal());
+        else if (token == QXmlStreamReader::StartElement) {
             if (++m_depth > MaxDepth)
                 refuse(QStringLiteral("Книгу не імпортовано: елементи частини «%1» вкладено глибше, ніж на %2 рівнів.")
                            .arg(m_part)
@@ -327,6 +346,7 @@ private:
     }
 
     QXmlStreamReader m_xml;
+    ZipPart& m_device;
     QString m_part;
     QString m_refusal;
     int m_depth = 0;
@@ -592,7 +612,7 @@ QString inlineText(PartXml& xml, bool* tooLong)
             if (xml.Name() == u"rPh")
                 ++phonetic;
             else if (xml.Name() == u"t" && phonetic == 0)
-                PartXml::AppendLimited(text, xml.ElementText(), tooLong);
+                PartXml::AppendLimited(text, xml.ElementText(tooLong), tooLong);
             else if (xml.Name() == u"t")
                 xml.Skip();
         } else if (xml.IsEnd()) {
@@ -690,7 +710,7 @@ QString xlsxDate(double serial, bool date1904)
 
 QString tooLongText()
 {
-    return unreadableCell(QStringLiteral("текст довший за %1 символів").arg(MaxCellChars));
+    return unreadableCell(QStringLiteral("текст понад %1 символів").arg(MaxCellChars));
 }
 
 QString readXlsxSheet(const ZipArchive& zip, const XlsxWorkbook& book, int index, SourceTable& table)
@@ -764,7 +784,7 @@ QString readXlsxSheet(const ZipArchive& zip, const XlsxWorkbook& book, int index
                 bool ok = false;
                 const qint64 i = value.toLongLong(&ok);
                 if (!ok || i < 0 || i >= qint64(shared.Texts.size()))
-                    text = unreadableCell(QStringLiteral("у книзі немає спільного тексту №%1").arg(value.left(20)));
+                    text = unreadableCell(QStringLiteral("немає спільного тексту №%1").arg(value.left(20)));
                 else if (shared.TooLong[size_t(i)])
                     text = tooLongText();
                 else
