@@ -46,11 +46,14 @@ constexpr qint64 MaxTokenBytes = 4ll * 1024 * 1024;
 
 QString tooManyCellsText()
 {
-    return QStringLiteral("Аркуш завеликий для імпорту: у ньому понад %L1 клітинок.").arg(MaxCells);
+    return QStringLiteral("Аркуш завеликий для імпорту: у ньому понад %1 мільйонів клітинок або %2 мільйонів "
+                          "символів тексту.")
+        .arg(MaxCells / 1'000'000)
+        .arg(MaxChars / 1'000'000);
 }
 QString tooManyRowsText()
 {
-    return QStringLiteral("Аркуш завеликий для імпорту: у ньому понад %L1 рядків.").arg(MaxRows);
+    return QStringLiteral("Аркуш завеликий для імпорту: у ньому понад %1 рядків.").arg(MaxRows);
 }
 QString rowNumberText(qint64 line)
 {
@@ -523,6 +526,8 @@ public:
     }
     // Whether that many more cells and characters stay within the budget.
     bool Fits(qint64 cells, qint64 chars) const { return m_cells + cells <= MaxCells && m_chars + chars <= MaxChars; }
+    qint64 Cells() const { return m_cells; }
+    qint64 Chars() const { return m_chars; }
     int NextColumn() const { return m_column; }
     // Empty cells, for which nothing is made.
     void SkipColumns(qint64 count) { m_column = int(std::min<qint64>(m_column + count, MaxColumns)); }
@@ -986,6 +991,11 @@ QString readOdsSheet(const ZipArchive& zip, int index, SourceTable& table)
                 chars += rowTable.Cell(0, c).size();
             if (!builder.Fits(qint64(cells) * rowRepeat, chars * rowRepeat))
                 return tooManyCellsText();
+            // A long run is made at once, without the vectors' doubling on the way; shorter runs
+            // leave the growth as it is, so it stays geometric.
+            if (qint64(cells) * rowRepeat > builder.Cells())
+                table.Reserve(size_t(table.RowCount() + rowRepeat), size_t(builder.Cells() + cells * rowRepeat),
+                    size_t(builder.Chars() + chars * rowRepeat));
             for (qint64 r = 0; r < rowRepeat; ++r) {
                 if (const QString error = builder.StartRow(++line); !error.isEmpty())
                     return error;
