@@ -72,9 +72,13 @@ QString damagedText()
 {
     return QStringLiteral("Файл пошкоджений або не є книгою XLSX чи ODS.");
 }
-QString megabytes(qint64 bytes)
+// "8.9 МБ", "34 КБ".
+QString sizeText(qint64 bytes)
 {
-    return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', bytes < 10 * 1024 * 1024 ? 1 : 0);
+    if (bytes < 1024 * 1024)
+        return QStringLiteral("%1 КБ").arg((bytes + 1023) / 1024);
+    return QStringLiteral("%1 МБ").arg(
+        QString::number(double(bytes) / (1024.0 * 1024.0), 'f', bytes < 10 * 1024 * 1024 ? 1 : 0));
 }
 
 // Reads the archive through a QIODevice, so a file and bytes in memory go the same way.
@@ -198,15 +202,15 @@ public:
         const qint64 size = qint64(std::min<ZPOS64_T>(info.uncompressed_size, ZPOS64_T(1) << 62));
         const qint64 packed = qint64(std::min<ZPOS64_T>(info.compressed_size, ZPOS64_T(1) << 62));
         if (size > RatioGrace && size / std::max<qint64>(packed, 1) >= MaxInflateRatio) {
-            m_refusal = QStringLiteral("Книгу не імпортовано: частина «%1» розпаковується з %2 МБ у %3 МБ, "
+            m_refusal = QStringLiteral("Книгу не імпортовано: частина «%1» розпаковується з %2 у %3, "
                                        "так стиснуто лише навмисно роздуті файли.")
-                            .arg(name, megabytes(packed), megabytes(size));
+                            .arg(name, sizeText(packed), sizeText(size));
             return;
         }
         if (size > limit) {
-            m_refusal = QStringLiteral("Книгу не імпортовано: частина «%1» займає %2 МБ після розпакування, "
-                                       "а можна щонайбільше %3 МБ.")
-                            .arg(name, megabytes(size), megabytes(limit));
+            m_refusal = QStringLiteral("Книгу не імпортовано: частина «%1» займає %2 після розпакування, "
+                                       "а можна щонайбільше %3.")
+                            .arg(name, sizeText(size), sizeText(limit));
             return;
         }
         if (unzOpenCurrentFile(m_zip) != UNZ_OK)
@@ -238,9 +242,9 @@ protected:
             return 0;
         if (m_sinceToken > MaxTokenBytes) {
             if (m_refusal.isEmpty())
-                m_refusal = QStringLiteral("Книгу не імпортовано: у частині «%1» є запис XML, довший за %2 МБ, "
+                m_refusal = QStringLiteral("Книгу не імпортовано: у частині «%1» є запис XML, довший за %2, "
                                            "таких у книгах не буває.")
-                                .arg(m_name, megabytes(MaxTokenBytes));
+                                .arg(m_name, sizeText(MaxTokenBytes));
             return -1;
         }
         const int read = unzReadCurrentFile(m_zip, data, unsigned(chunk));
