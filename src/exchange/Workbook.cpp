@@ -897,7 +897,9 @@ qint64 repeatCount(const QXmlStreamAttributes& attributes, QLatin1String name)
 {
     bool ok = false;
     const qint64 count = attributes.value(name).toLongLong(&ok);
-    return ok && count > 1 ? count : 1;
+    // Past a trillion the count only matters as too many; held there, sums and products with it
+    // cannot overflow.
+    return ok && count > 1 ? std::min<qint64>(count, 1'000'000'000'000) : 1;
 }
 
 QString readOdsSheet(const ZipArchive& zip, int index, SourceTable& table)

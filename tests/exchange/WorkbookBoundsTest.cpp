@@ -182,6 +182,11 @@ TEST(WorkbookBounds, HugeClaimsAreReadExactlyOrRefused)
             "<table:table-row><table:table-cell table:number-columns-repeated=\"1000000000\" "
             "office:value-type=\"float\" office:value=\"5\"/></table:table-row>",
             nullptr, "стовпець 1000000000" },
+        { "repeats at the 64-bit limit", true,
+            "<table:table-row table:number-rows-repeated=\"9223372036854775807\"><table:table-cell "
+            "table:number-columns-repeated=\"9223372036854775807\"/><table:table-cell office:value-type=\"float\" "
+            "office:value=\"5\"/></table:table-row>",
+            nullptr, "стовпець 16385" },
         { "a full row repeated past the cell budget", true,
             "<table:table-row table:number-rows-repeated=\"1000\"><table:table-cell "
             "table:number-columns-repeated=\"16384\" office:value-type=\"float\" office:value=\"5\"/>"
