@@ -187,6 +187,11 @@ TEST(WorkbookBounds, HugeClaimsAreReadExactlyOrRefused)
             "table:number-columns-repeated=\"9223372036854775807\"/><table:table-cell office:value-type=\"float\" "
             "office:value=\"5\"/></table:table-row>",
             nullptr, "стовпець 16385" },
+        // Found by fuzzing (slow under the sanitizers, not stuck): a million rows made, then the XML breaks.
+        { "a million rows, then damage", true,
+            "<table:table-row table:number-rows-repeated=\"1048570\"><table:table-cell office:value-type=\"float\" "
+            "office:value=\"5\"/></table:table-row><table:table-row table:number-rows-repeated=\"1048e-row>",
+            nullptr, "пошкоджений" },
         { "a full row repeated past the cell budget", true,
             "<table:table-row table:number-rows-repeated=\"1000\"><table:table-cell "
             "table:number-columns-repeated=\"16384\" office:value-type=\"float\" office:value=\"5\"/>"
