@@ -1,5 +1,7 @@
 // Data in and out at the sizes a laboratory system dumps: a million-row CSV imported, a
-// hundred thousand rows pasted, a computed million-point table exported.
+// hundred thousand rows pasted, a computed million-point table exported. And workbooks made to
+// exhaust the reader, each refused or read within 5 s and 300 MB.
+#include "ExchangeTestSupport.h"
 #include "document/MeasurementDocument.h"
 #include "document/Messenger.h"
 #include "document/TableClipboard.h"
@@ -115,6 +117,80 @@ void BM_ExportComputedCsv(benchmark::State& state)
         benchmark::DoNotOptimize(ExportTableCsv(doc, separators).size());
 }
 BENCHMARK(BM_ExportComputedCsv)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// Hostile workbooks: a sheet part and an ODS content part that inflate to 2 GB, a million rows
+// made from one repeated ODS row (read exactly), and repeats past the cell budget (refused).
+// Run each alone for its memory figure (--benchmark_filter=NAME): peak_rss_MB is the process's peak.
+const QByteArray HostileXml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+const QByteArray HostileSheetHead
+    = HostileXml + "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+const QByteArray HostileOdsHead = HostileXml
+    + "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+      "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+      "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+      "<table:table table:name=\"A\">";
+const QByteArray HostileOdsTail = "</table:table></office:spreadsheet></office:body></office:document-content>";
+constexpr qint64 HostileSize = 2ll * 1024 * 1024 * 1024;
+
+QString HostileWorkbook(const QTemporaryDir& dir, int kind)
+{
+    const std::pair<QString, QByteArray> mimetype { QStringLiteral("mimetype"),
+        "application/vnd.oasis.opendocument.spreadsheet" };
+    const QString path = dir.filePath(QStringLiteral("hostile%1.%2").arg(kind).arg(kind == 0 ? "xlsx" : "ods"));
+    bool ok = false;
+    switch (kind) {
+    case 0:
+        ok = WriteZipWithRepeatedPart(path,
+            { { QStringLiteral("xl/workbook.xml"),
+                HostileXml + "<workbook><sheets><sheet name=\"A\"/></sheets></workbook>" } },
+            { QStringLiteral("xl/worksheets/sheet1.xml"), HostileSheetHead, "<row/>", HostileSize / 6,
+                "</sheetData></worksheet>" });
+        break;
+    case 1:
+        ok = WriteZipWithRepeatedPart(path, { mimetype },
+            { QStringLiteral("content.xml"), HostileOdsHead, "<table:table-row/>", HostileSize / 18, HostileOdsTail });
+        break;
+    case 2:
+        ok = WriteZip(path,
+            { mimetype,
+                { QStringLiteral("content.xml"),
+                    HostileOdsHead
+                        + "<table:table-row table:number-rows-repeated=\"1048575\"><table:table-cell "
+                          "office:value-type=\"float\" office:value=\"5.125\"/></table:table-row>"
+                        + HostileOdsTail } });
+        break;
+    default:
+        ok = WriteZip(path,
+            { mimetype,
+                { QStringLiteral("content.xml"),
+                    HostileOdsHead
+                        + "<table:table-row table:number-rows-repeated=\"1000\"><table:table-cell "
+                          "table:number-columns-repeated=\"16384\" office:value-type=\"float\" "
+                          "office:value=\"5\"/></table:table-row>"
+                        + HostileOdsTail } });
+        break;
+    }
+    return ok ? path : QString();
+}
+
+void BM_HostileWorkbook(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = HostileWorkbook(dir, int(state.range(0)));
+    if (path.isEmpty()) {
+        state.SkipWithError("cannot write the workbook");
+        return;
+    }
+    for (auto _ : state) {
+        const LoadedSource source = LoadSource(path, {});
+        benchmark::DoNotOptimize(source.Table.RowCount());
+        state.counters["rows"] = source.Table.RowCount();
+        state.counters["refused"] = source.Error.isEmpty() ? 0 : 1;
+    }
+    state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+}
+// 0: XLSX sheet of 2 GB of rows, 1: ODS content of 2 GB of rows, 2: a million repeated rows, 3: past the budget.
+BENCHMARK(BM_HostileWorkbook)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
