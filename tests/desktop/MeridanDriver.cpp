@@ -132,7 +132,7 @@ bool Program::LoadExample(int index, bool hints)
 {
     const QString before = Main().Title;
     ClickMain(MenuExamples);
-    const auto chooser = s.waitForTitle(QStringLiteral("Оберіть приклад"));
+    const auto chooser = s.waitForWindow([](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Оберіть приклад")); });
     if (!chooser)
         return false;
     if (hints) {
@@ -155,6 +155,10 @@ bool Program::LoadExample(int index, bool hints)
     return s.waitUntil([&] { return Main().Title != before; }) && s.waitActive(MainId) && Settle();
 }
 
-bool Program::ShowsChartTabs() { return !Uniform(GrabMain(TabBarEnd)); }
+bool Program::ShowsChartTabs()
+{
+    // Beside the table tab while they fit, else the scroll buttons at the end of the tab bar.
+    return !Uniform(GrabMain(TabBarEnd)) || !Uniform(GrabMain(QRect(250, 28, 120, 14)));
+}
 
 } // namespace Meridan
