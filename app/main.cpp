@@ -17,8 +17,7 @@ int main(int argc, char** argv)
     PrepareApplicationLook();
     QApplication app(argc, argv);
     ApplyApplicationLook();
-    QApplication::setApplicationDisplayName(QStringLiteral("Мерідан"));
-    QApplication::setWindowIcon(ApplicationIcon());
+    ApplyApplicationIdentity();
     const QStringList arguments = QApplication::arguments();
     // A file named relative to where the program was started, whatever folder it reads its own files from.
     const QString fileName = arguments.size() > 1 ? QFileInfo(arguments.at(1)).absoluteFilePath() : QString();

@@ -44,7 +44,8 @@ MeasurementDocument::~MeasurementDocument() = default;
 void MeasurementDocument::SetPointCount(int n)
 {
     m_pointCount = std::max(0, n);
-    m_label18Caption = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
+    m_label18Caption
+        = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
         + QLatin1Char(' ') + QString::number(m_pointCount);
     Q_EMIT viewStateChanged();
 }
@@ -252,6 +253,12 @@ void MeasurementDocument::EditValueText(int row, int column, QStringView text)
 
 void MeasurementDocument::RenumberRows()
 {
+    renumber();
+    Q_EMIT cellsChanged();
+}
+
+void MeasurementDocument::renumber()
+{
     int point = 0;
     int separator = 0;
     const int tableRows = TableRowCount();
@@ -265,7 +272,6 @@ void MeasurementDocument::RenumberRows()
             number = ++point;
     }
     m_labelOverrides.clear();
-    Q_EMIT cellsChanged();
 }
 
 void MeasurementDocument::InsertTableRows(int row, int count, bool separators)
@@ -280,16 +286,17 @@ void MeasurementDocument::InsertTableRows(int row, int count, bool separators)
     m_values.insert(at * size_t(m_valueColumns), rows * size_t(m_valueColumns));
     if (!m_resultNumbers.empty()) {
         m_results.insert(at * size_t(m_resultColumns), rows * size_t(m_resultColumns));
-        m_resultNumbers.insert(
-            m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns)), rows * size_t(m_resultColumns), textCell);
+        m_resultNumbers.insert(m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns)),
+            rows * size_t(m_resultColumns), textCell);
     }
     m_labelNumbers.insert(m_labelNumbers.begin() + std::ptrdiff_t(at), rows, 0);
     if (separators) {
         for (int r = row; r < row + count; ++r)
             fillSeparatorRow(r);
     }
-    RenumberRows();
+    renumber();
     Q_EMIT rowsInserted(row, count);
+    Q_EMIT cellsChanged();
 }
 
 void MeasurementDocument::RemoveTableRow(int row)
@@ -308,8 +315,9 @@ void MeasurementDocument::RemoveTableRow(int row)
         m_resultNumbers.erase(first, first + m_resultColumns);
     }
     m_labelNumbers.erase(m_labelNumbers.begin() + std::ptrdiff_t(at));
-    RenumberRows();
+    renumber();
     Q_EMIT rowsRemoved(row, 1);
+    Q_EMIT cellsChanged();
 }
 
 void MeasurementDocument::TruncateTable(int tableRows)
@@ -321,8 +329,9 @@ void MeasurementDocument::TruncateTable(int tableRows)
     m_separatorFlags.resize(size_t(tableRows) + 1);
     m_separatorFlags.back() = true;
     resizeRows(tableRows);
-    RenumberRows();
+    renumber();
     Q_EMIT rowsRemoved(tableRows + 1, oldRows - tableRows);
+    Q_EMIT cellsChanged();
 }
 
 void MeasurementDocument::fillSeparatorRow(int row)
@@ -361,13 +370,14 @@ void MeasurementDocument::EnterComputedState()
     for (int c = 0; c < m_resultColumns; ++c)
         SetResultText(row, c, SeparatorLine());
     m_labelNumbers[size_t(row - 1)] = 0;
-    Q_EMIT tableReset();
+    Q_EMIT rowsInserted(row, 1);
 }
 
 void MeasurementDocument::InvalidateResults()
 {
     if (!IsComputed())
         return;
+    const int closingRow = RowCount() - 1;
     resizeRows(TableRowCount());
     m_labelOverrides.clear();
     // Unwritten result cells show the separator line in separator rows and nothing elsewhere.
@@ -383,7 +393,8 @@ void MeasurementDocument::InvalidateResults()
     }
     m_chartTabVisible.fill(false);
     m_printReportEnabled = false;
-    Q_EMIT tableReset();
+    Q_EMIT rowsRemoved(closingRow, 1);
+    Q_EMIT cellsChanged();
     Q_EMIT viewStateChanged();
 }
 
@@ -624,8 +635,8 @@ void MeasurementDocument::writeUnitHeaders()
         m_resultHeaders = { QStringLiteral("Ковзний розмах") + suffix };
     } else {
         m_resultHeaders = { QStringLiteral("Середнє") + suffix, QStringLiteral("Медіана") + suffix,
-            QStringLiteral("Відхилення") + suffix, QStringLiteral("В. відхилення, %"), QStringLiteral("Розмах") + suffix,
-            QStringLiteral("В. розмах, %") };
+            QStringLiteral("Відхилення") + suffix, QStringLiteral("В. відхилення, %"),
+            QStringLiteral("Розмах") + suffix, QStringLiteral("В. розмах, %") };
     }
     Q_EMIT headersChanged();
 }

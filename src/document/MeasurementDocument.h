@@ -201,7 +201,8 @@ public:
 
 Q_SIGNALS:
     void tableReset(); // rows or columns were laid out anew
-    // Table rows inserted before, or removed from, grid row `row`; the labels below were rewritten.
+    // Grid rows row .. row + count - 1 came or went (table rows, or the closing row of the computed
+    // state); cellsChanged follows when the labels or other texts were rewritten.
     void rowsInserted(int row, int count);
     void rowsRemoved(int row, int count);
     void cellsChanged(); // texts were rewritten in bulk
@@ -212,11 +213,9 @@ Q_SIGNALS:
 
 private:
     size_t valueIndex(int row, int column) const { return size_t(row - 1) * size_t(m_valueColumns) + size_t(column); }
-    size_t resultIndex(int row, int column) const
-    {
-        return size_t(row - 1) * size_t(m_resultColumns) + size_t(column);
-    }
+    size_t resultIndex(int row, int column) const { return size_t(row - 1) * size_t(m_resultColumns) + size_t(column); }
     void resizeRows(int tableRows); // grid rows after the header
+    void renumber(); // RenumberRows without its announcement
     void fillSeparatorRow(int row);
     void allocateResults();
     void releaseResults();

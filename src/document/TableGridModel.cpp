@@ -2,29 +2,39 @@
 
 #include "document/MeasurementDocument.h"
 
+#include <utility>
+
 TableGridModel::TableGridModel(MeasurementDocument& document, Part part, QObject* parent)
     : QAbstractTableModel(parent)
     , m_document(document)
     , m_part(part)
 {
-    m_rows = rowCount();
-    m_columns = columnCount();
+    m_rows = documentRows();
+    m_columns = documentColumns();
     connect(&m_document, &MeasurementDocument::tableReset, this, &TableGridModel::resetFromDocument);
+    connect(&m_document, &MeasurementDocument::rowsInserted, this, &TableGridModel::insertRows);
+    connect(&m_document, &MeasurementDocument::rowsRemoved, this, &TableGridModel::removeRows);
     connect(&m_document, &MeasurementDocument::cellsChanged, this, &TableGridModel::refreshCells);
     connect(&m_document, &MeasurementDocument::headersChanged, this, &TableGridModel::refreshHeaders);
 }
 
 int TableGridModel::rowCount(const QModelIndex& parent) const
 {
-    if (parent.isValid() || !m_document.HasDocument())
-        return 0;
-    return m_document.RowCount() - 1;
+    return parent.isValid() ? 0 : m_rows;
 }
 
 int TableGridModel::columnCount(const QModelIndex& parent) const
 {
-    if (parent.isValid())
-        return 0;
+    return parent.isValid() ? 0 : m_columns;
+}
+
+int TableGridModel::documentRows() const
+{
+    return m_document.HasDocument() ? m_document.RowCount() - 1 : 0;
+}
+
+int TableGridModel::documentColumns() const
+{
     switch (m_part) {
     case Part::Labels:
         return 2;
@@ -107,15 +117,35 @@ bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, in
     const QString text = value.toString();
     if (text == data(index, Qt::EditRole).toString())
         return true; // leaving a cell unchanged is no edit
+    if (m_commitDeferred && m_document.IsComputed()) {
+        m_deferredEdit = { row, index.column(), text };
+        return true;
+    }
+    applyEdit(row, index.column(), text);
+    return true;
+}
+
+void TableGridModel::ApplyDeferredEdit()
+{
+    if (!HasDeferredEdit())
+        return;
+    const DeferredEdit edit = std::exchange(m_deferredEdit, DeferredEdit {});
+    if (IsEditable(edit.Row, edit.Column))
+        applyEdit(edit.Row, edit.Column, edit.Text);
+}
+
+void TableGridModel::applyEdit(int gridRow, int column, const QString& text)
+{
     const bool computed = m_document.IsComputed();
     if (m_part == Part::Labels)
-        m_document.EditDateText(row, text);
+        m_document.EditDateText(gridRow, text);
     else
-        m_document.EditValueText(row, index.column(), text);
-    // Dropping the results resets the model; otherwise only this cell changed.
-    if (!computed)
-        Q_EMIT dataChanged(index, index, { Qt::DisplayRole, Qt::EditRole });
-    return true;
+        m_document.EditValueText(gridRow, column, text);
+    // Dropping the results announces its own rows and cells; otherwise only this cell changed.
+    if (!computed) {
+        const QModelIndex cell = index(gridRow - 1, column);
+        Q_EMIT dataChanged(cell, cell, { Qt::DisplayRole, Qt::EditRole });
+    }
 }
 
 void TableGridModel::BeginBulkChange()
@@ -124,6 +154,7 @@ void TableGridModel::BeginBulkChange()
         return;
     beginResetModel();
     m_bulk = true;
+    m_deferredEdit = {};
 }
 
 void TableGridModel::EndBulkChange()
@@ -131,8 +162,8 @@ void TableGridModel::EndBulkChange()
     if (!m_bulk)
         return;
     m_bulk = false;
-    m_rows = rowCount();
-    m_columns = columnCount();
+    m_rows = documentRows();
+    m_columns = documentColumns();
     endResetModel();
 }
 
@@ -141,16 +172,47 @@ void TableGridModel::resetFromDocument()
     if (m_bulk)
         return;
     beginResetModel();
-    m_rows = rowCount();
-    m_columns = columnCount();
+    m_deferredEdit = {};
+    m_rows = documentRows();
+    m_columns = documentColumns();
     endResetModel();
+}
+
+void TableGridModel::insertRows(int gridRow, int count)
+{
+    if (m_bulk)
+        return;
+    const int first = gridRow - 1;
+    if (count <= 0 || first < 0 || first > m_rows || documentRows() != m_rows + count
+        || documentColumns() != m_columns) {
+        resetFromDocument(); // not the step the views last saw
+        return;
+    }
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    m_rows += count;
+    endInsertRows();
+}
+
+void TableGridModel::removeRows(int gridRow, int count)
+{
+    if (m_bulk)
+        return;
+    const int first = gridRow - 1;
+    if (count <= 0 || first < 0 || first + count > m_rows || documentRows() != m_rows - count
+        || documentColumns() != m_columns) {
+        resetFromDocument();
+        return;
+    }
+    beginRemoveRows(QModelIndex(), first, first + count - 1);
+    m_rows -= count;
+    endRemoveRows();
 }
 
 void TableGridModel::refreshCells()
 {
     if (m_bulk)
         return;
-    if (rowCount() != m_rows || columnCount() != m_columns) {
+    if (documentRows() != m_rows || documentColumns() != m_columns) {
         resetFromDocument();
         return;
     }
@@ -162,7 +224,7 @@ void TableGridModel::refreshHeaders()
 {
     if (m_bulk)
         return;
-    if (columnCount() != m_columns) {
+    if (documentColumns() != m_columns) {
         resetFromDocument();
         return;
     }

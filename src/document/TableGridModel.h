@@ -6,7 +6,8 @@ class MeasurementDocument;
 
 // One of the three side-by-side grids of the data table as an item model over the document. Model
 // row r is grid row r + 1: the grid's fixed row 0 is the view's horizontal header. Nothing is kept
-// per row, so a table of a million rows costs the model nothing.
+// per row, so a table of a million rows costs the model nothing. The row and column counts are
+// those last announced to the views: the document changes first and tells afterwards.
 class TableGridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -32,21 +33,40 @@ public:
 
     bool IsEditable(int gridRow, int column) const;
 
+    // An editor's commit in the computed state: its text waits until the editor has closed, since
+    // dropping the results changes the rows under the view that is still committing.
+    void SetCommitDeferred(bool deferred) { m_commitDeferred = deferred; }
+    bool HasDeferredEdit() const { return m_deferredEdit.Row > 0; }
+    void ApplyDeferredEdit(); // the waiting text goes into the document; nothing when none waits
+
     // Around a load or any other change of the whole table: the views see one reset at the end
     // instead of one per step of the change.
     void BeginBulkChange();
     void EndBulkChange();
 
 private:
+    struct DeferredEdit {
+        int Row = 0; // grid row; 0: none
+        int Column = 0;
+        QString Text;
+    };
+
+    int documentRows() const;
+    int documentColumns() const;
     void resetFromDocument();
     void refreshCells();
     void refreshHeaders();
+    void insertRows(int gridRow, int count);
+    void removeRows(int gridRow, int count);
+    void applyEdit(int gridRow, int column, const QString& text);
 
     MeasurementDocument& m_document;
     Part m_part;
     int m_rows = 0;
     int m_columns = 0;
     bool m_bulk = false;
+    bool m_commitDeferred = false;
+    DeferredEdit m_deferredEdit;
 };
 
 // StringGrid2: the one-row header band above the three grids in subgroup mode. Column 1 carries the

@@ -1,5 +1,7 @@
 #include "ui/ApplicationLook.h"
 
+#include "ui/Pictures.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -16,4 +18,9 @@ void ApplyApplicationLook()
         return; // the platform's font then
     QFont font(family, 9);
     QApplication::setFont(font);
+}
+
+void ApplyApplicationIdentity()
+{
+    QApplication::setWindowIcon(ApplicationIcon());
 }

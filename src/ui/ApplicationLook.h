@@ -10,3 +10,8 @@ void PrepareApplicationLook();
 // classic Windows sans serif) keeps the fixed-width grid columns and buttons wide enough for their
 // texts, which the wider DejaVu Sans cuts off.
 void ApplyApplicationLook();
+
+// After the application object exists: the program's icon on every window. Every window title is
+// exactly the caption the window sets; an application display name would make X11 window
+// managers show it after each title.
+void ApplyApplicationIdentity();

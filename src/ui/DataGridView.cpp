@@ -2,12 +2,14 @@
 
 #include "document/GridScrolling.h"
 #include "document/MeasurementDocument.h"
+#include "document/TableGridModel.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QTimer>
 
 DataGridView::DataGridView(MeasurementDocument& document, QWidget* parent)
     : QTableView(parent)
@@ -71,6 +73,28 @@ void DataGridView::EndEditing()
         commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
+}
+
+void DataGridView::commitData(QWidget* editor)
+{
+    auto* grid = qobject_cast<TableGridModel*>(model());
+    if (!grid) {
+        QTableView::commitData(editor);
+        return;
+    }
+    grid->SetCommitDeferred(true);
+    QTableView::commitData(editor);
+    grid->SetCommitDeferred(false);
+    // The editor closes next and lands the edit; this covers a commit that no close follows.
+    if (grid->HasDeferredEdit())
+        QTimer::singleShot(0, grid, [grid] { grid->ApplyDeferredEdit(); });
+}
+
+void DataGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    if (auto* grid = qobject_cast<TableGridModel*>(model()))
+        grid->ApplyDeferredEdit();
 }
 
 void DataGridView::SelectCell(int gridRow, int column)

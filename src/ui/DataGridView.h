@@ -31,6 +31,11 @@ Q_SIGNALS:
     void topRowChanged(int row); // by the analyst or the program
     void keyPressed();
 
+protected Q_SLOTS:
+    // A commit that drops the results lands only once its editor has closed.
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -4,6 +4,7 @@
 #include "document/Messenger.h"
 #include "document/Numbers.h"
 #include "statistics/GroupSettings.h"
+#include "ui/FocusEntry.h"
 #include "ui/Hints.h"
 #include "ui/TFDet.h"
 
@@ -524,9 +525,11 @@ bool GroupHandlingBox::eventFilter(QObject* watched, QEvent* event)
     auto* edit = qobject_cast<QLineEdit*>(watched);
     switch (event->type()) {
     case QEvent::FocusIn:
+        if (!EntersControl(event))
+            break;
         if (edit)
             EditEnter(edit);
-        else if (watched == m_comboBox1 && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        else if (watched == m_comboBox1)
             m_hints.ShowHintLater(QStringLiteral("Редагування"));
         break;
     case QEvent::FocusOut: {

@@ -13,6 +13,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/ChartPageView.h"
 #include "ui/DataGridView.h"
+#include "ui/FocusEntry.h"
 #include "ui/FormChoise.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
@@ -466,6 +467,8 @@ void TMainForm::connectDocument()
         layOutGrids();
         bringScrollBarInLine();
     });
+    connect(doc, &MeasurementDocument::rowsInserted, this, &TMainForm::bringScrollBarInLine);
+    connect(doc, &MeasurementDocument::rowsRemoved, this, &TMainForm::bringScrollBarInLine);
     connect(doc, &MeasurementDocument::headersChanged, this, [this] { m_grid2->viewport()->update(); });
 }
 
@@ -943,10 +946,11 @@ void TMainForm::N1Click()
 void TMainForm::Compute()
 {
     MeasurementDocument& doc = *m_document;
+    // An open cell edit ends first: its new value drops the results and is computed with the rest.
+    endGridEditing();
     if (doc.SeparatorFlags().size() <= 1 || doc.IsComputed())
         return;
     const BusyCursor busy;
-    endGridEditing();
     if (!RunComputeCommand(doc)) {
         bringScrollBarInLine();
         return;
@@ -1088,7 +1092,7 @@ void TMainForm::changeEvent(QEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn && watched != m_fillDate && watched != m_elementsCombo->lineEdit())
+    if (EntersControl(event) && watched != m_fillDate && watched != m_elementsCombo->lineEdit())
         m_hints->ShowHintLater(QStringLiteral("Редагування"));
     else if (event->type() == QEvent::MouseButtonPress && watched == m_fillDate)
         m_hints->ShowHintLater(QStringLiteral("Редагування"));

@@ -2,6 +2,7 @@
 
 #include "document/MeasurementDocument.h"
 #include "ui/DataGridView.h"
+#include "ui/FocusEntry.h"
 #include "ui/Hints.h"
 #include "ui/MergeDialogs.h"
 
@@ -133,7 +134,7 @@ QLineEdit* TableEditControls::addEdit(const char* name, const QRect& geometry)
 
 bool TableEditControls::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn)
+    if (EntersControl(event))
         m_hints.ShowHintLater(editingHintKey());
     return QWidget::eventFilter(watched, event);
 }
