@@ -127,7 +127,8 @@ DesktopSession::DesktopSession()
         m_failure = QStringLiteral("cannot open the display");
         return;
     }
-    XSelectInput(m_display, DefaultRootWindow(m_display), SubstructureNotifyMask);
+    // Answers to _NET_WM_PING come back to the root window with the structure mask.
+    XSelectInput(m_display, DefaultRootWindow(m_display), StructureNotifyMask);
 
     m_windowManager = spawn({ QStringLiteral("openbox"), QStringLiteral("--sm-disable") },
         m_temp + QStringLiteral("/openbox.log"), false);
@@ -496,16 +497,6 @@ void DesktopSession::click(const ProgramWindow& window, QPoint local, int button
         XTestFakeButtonEvent(m_display, unsigned(button), False, CurrentTime);
         XSync(m_display, False);
     }
-}
-
-bool DesktopSession::pointerGrabbed()
-{
-    const int result = XGrabPointer(m_display, DefaultRootWindow(m_display), False, ButtonPressMask, GrabModeAsync,
-        GrabModeAsync, None, None, CurrentTime);
-    if (result == GrabSuccess)
-        XUngrabPointer(m_display, CurrentTime);
-    XSync(m_display, False);
-    return result == AlreadyGrabbed;
 }
 
 QImage DesktopSession::grab(const QRect& screenRect)

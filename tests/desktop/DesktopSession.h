@@ -73,8 +73,6 @@ public:
     void click(const ProgramWindow& window, QPoint local, int button = 1, int count = 1);
     void moveMouse(QPoint screen);
 
-    bool pointerGrabbed(); // someone (an open menu) holds the pointer
-
     QImage grab(const QRect& screenRect); // what the screen shows there
     QImage grab(const ProgramWindow& window) { return grab(window.Geometry); }
     // Saves a picture of the whole screen into the session folder's parent when a test fails.

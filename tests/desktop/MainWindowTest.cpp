@@ -154,6 +154,7 @@ TEST_F(Desktop, WindowTitlesAreTheCaptions)
     ASSERT_TRUE(session.waitUntil([this] { return SameImage(program.GrabMain(TableOperations), m_tableOperations); }, 10s))
         << "the table page does not show";
     program.ClickMain(Edit14);
+    ASSERT_TRUE(program.Settle());
     session.key(QStringLiteral("ctrl+a"));
     session.typeText(QStringLiteral("1"));
     session.key(QStringLiteral("Return"));
@@ -191,30 +192,47 @@ TEST_F(Desktop, OpenComputeEveryTabReportAndClose)
     session.key(QStringLiteral("F5"));
     ASSERT_TRUE(session.waitUntil([this] { return program.ShowsChartTabs(); }));
 
-    // Individual values: the header, the table and two chart pages; Ctrl+Tab comes round again.
+    // Individual values: the header, the table and two chart pages, each clicked in turn; the
+    // chart pages come with the group box.
     const QRect page(8, 50, 776, 290);
+    const QRect groupBox(10, 372, 370, 150);
+    const QImage tableLower = program.GrabMain(groupBox);
     QImage previous = program.GrabMain(page);
-    for (int tab = 0; tab < 4; ++tab) {
-        session.key(QStringLiteral("ctrl+Tab"));
+    for (const QPoint tab : { IndividualChart0Tab, IndividualChart2Tab, HeaderTab, DataTab }) {
+        program.ClickMain(tab);
         ASSERT_TRUE(session.waitUntil([&] { return !SameImage(program.GrabMain(page), previous); }, 10s))
-            << "tab " << tab << " shows nothing new";
+            << "the tab at " << tab.x() << " shows nothing new";
+        const bool chart = tab == IndividualChart0Tab || tab == IndividualChart2Tab;
+        if (chart) {
+            EXPECT_TRUE(session.waitUntil([&] { return !SameImage(program.GrabMain(groupBox), tableLower); }, 10s))
+                << "no group box on the tab at " << tab.x();
+        }
         ASSERT_TRUE(program.Settle());
         previous = program.GrabMain(page);
     }
-    EXPECT_TRUE(SameImage(program.GrabMain(TableOperations), table)) << "four tabs on, not the table again";
+    EXPECT_TRUE(SameImage(program.GrabMain(TableOperations), table)) << "the table is not shown again";
 
     session.key(QStringLiteral("ctrl+p"));
-    const auto options = session.waitForWindow([](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Опції звіту")); });
+    const auto options = session.waitForWindow(
+        [](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Опції звіту")); });
     ASSERT_TRUE(options) << "no report options";
     ASSERT_TRUE(session.waitActive(options->Id));
-    session.key(QStringLiteral("Return"));
+    ASSERT_TRUE(session.ping(options->Id));
+    session.click(*options, ReportDataCheck);
+    ASSERT_TRUE(session.ping(options->Id));
+    session.click(*options, ReportPrepareButtonIndividual);
     const auto preview = session.waitForWindow(
         [](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Попередній перегляд звіту")); }, 60s);
     ASSERT_TRUE(preview) << "no report preview";
     ASSERT_TRUE(session.waitActive(preview->Id));
-    ASSERT_TRUE(program.Settle());
+    ASSERT_TRUE(session.ping(preview->Id));
     session.key(QStringLiteral("Escape"));
     ASSERT_TRUE(session.waitGone(preview->Id));
+    if (auto stillOptions = session.window(options->Id)) {
+        ASSERT_TRUE(session.waitActive(options->Id));
+        session.key(QStringLiteral("Escape"));
+        ASSERT_TRUE(session.waitGone(options->Id));
+    }
 
     // An edit, then closing: the question comes; "Так" (the default) saves and the program ends.
     ASSERT_TRUE(session.waitActive(program.MainId));

@@ -75,7 +75,9 @@ void Program::ClickMain(QPoint local, int count) { s.click(Main(), local, 1, cou
 
 QImage Program::GrabMain(const QRect& local) { return s.grab(local.translated(Main().Geometry.topLeft())); }
 
-bool Program::Settle()
+bool Program::Settle() { return s.ping(MainId) && s.ping(MainId); }
+
+bool Program::SettleScreen()
 {
     // The screen of the program stays the same for two looks in a row: what the input asked for is drawn.
     QImage last = s.grab(QRect(0, 0, 1280, 1024));
@@ -114,7 +116,7 @@ bool Program::WaitPopup()
 {
     // Menus are override-redirect windows the window manager does not list: the open menu is
     // drawn once the screen has settled.
-    return Settle();
+    return SettleScreen();
 }
 
 bool Program::HintsOff()

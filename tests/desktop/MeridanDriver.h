@@ -12,11 +12,16 @@ inline const QPoint MenuOptions { 138, 9 };
 inline const QPoint HeaderTab { 67, 36 }; // while only the first two tabs show
 inline const QPoint DataTab { 185, 36 };
 inline const QPoint DataTabBesideChart0 { 589, 36 }; // the table tab while chart page 0 is the current one
+inline const QPoint IndividualChart0Tab { 335, 36 }; // an individual-values document's chart tabs
+inline const QPoint IndividualChart2Tab { 508, 36 };
 inline const QPoint FirstValueCell { 225, 128 };
 inline const QPoint Edit6 { 348, 501 };
 inline const QPoint Edit14 { 740, 501 };
 inline const QPoint MiddleCheckBox { 23, 410 };
 inline const QPoint Details1 { 727, 378 };
+// Report options of an individual-values document, in the dialog's coordinates.
+inline const QPoint ReportDataCheck { 156, 33 };
+inline const QPoint ReportPrepareButtonIndividual { 275, 276 };
 inline const QRect TableOperations { 8, 462, 776, 76 };
 inline const QRect TabBarEnd { 752, 24, 38, 22 }; // the tab scroll buttons show once chart tabs are there
 
@@ -40,6 +45,7 @@ public:
     QImage GrabMain(const QRect& local);
 
     bool Settle(); // the main window has answered twice: what the last input asked for is done
+    bool SettleScreen(); // the screen has stayed the same for a few looks
     std::optional<ProgramWindow> WaitHint(std::chrono::milliseconds timeout = 20s);
     bool CloseHint(const ProgramWindow& hint); // with a key, as the hint window allows
     // True when no hint window shows within the time after the program has settled.
