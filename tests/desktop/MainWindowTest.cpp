@@ -255,3 +255,47 @@ TEST_F(Desktop, OpenComputeEveryTabReportAndClose)
     ASSERT_TRUE(info.waitForFinished(60000));
     EXPECT_EQ(info.exitCode(), 0) << info.readAllStandardError().toStdString();
 }
+
+// Fault 4: with dates beside the points the rows of the details grid wrapped, the grid scrolled
+// and the last rule (a critical one) fell out of view. Every row shows at once: going to the last
+// row scrolls nothing.
+TEST_F(Desktop, DetailsWindowShowsEveryRow)
+{
+    ASSERT_TRUE(program.HintsOff());
+    const QString file = session.tempFolder() + QStringLiteral("/many-hits.mrd");
+    QProcess import;
+    import.start(CliPath(),
+        { QStringLiteral("import"), QStringLiteral(MERIDAN_DESKTOP_DATA "/many-hits.csv"), QStringLiteral("-o"), file,
+            QStringLiteral("--values"), QStringLiteral("2"), QStringLiteral("--date-column"), QStringLiteral("1"),
+            QStringLiteral("--delimiter"), QStringLiteral(";") });
+    ASSERT_TRUE(import.waitForFinished(60000));
+    ASSERT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
+    ASSERT_TRUE(program.OpenFile(file));
+    program.ClickMain(DataTab);
+    ASSERT_TRUE(program.Settle());
+    session.key(QStringLiteral("F5"));
+    ASSERT_TRUE(session.waitUntil([this] { return program.ShowsChartTabs(); }));
+    program.ClickMain(IndividualChart0Tab);
+    ASSERT_TRUE(program.Settle());
+    program.ClickMain(Details1);
+    const auto details = session.waitForWindow(
+        [](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Деталі по карті")); });
+    ASSERT_TRUE(details);
+    ASSERT_TRUE(session.waitActive(details->Id));
+    ASSERT_TRUE(session.ping(details->Id));
+
+    // The first rule's type cell, beside the cell clicked; it moves only if the grid scrolls.
+    const QPoint firstRule(30, 42);
+    const QRect firstType(322, 36, 80, 16);
+    session.click(*details, firstRule);
+    ASSERT_TRUE(session.ping(details->Id));
+    const QImage before = session.grab(firstType.translated(details->Geometry.topLeft()));
+    session.key(QStringLiteral("ctrl+End"));
+    ASSERT_TRUE(session.ping(details->Id));
+    ASSERT_TRUE(session.ping(details->Id));
+    const bool still = SameImage(session.grab(firstType.translated(details->Geometry.topLeft())), before);
+    EXPECT_TRUE(still) << "the grid scrolled to show its last row: "
+                       << (still ? "" : session.saveScreen(QStringLiteral("DetailsWindowScrolled")).toStdString());
+    session.key(QStringLiteral("Escape"));
+    ASSERT_TRUE(session.waitGone(details->Id));
+}

@@ -157,6 +157,20 @@ bool Program::LoadExample(int index, bool hints)
     return s.waitUntil([&] { return Main().Title != before; }) && s.waitActive(MainId) && Settle();
 }
 
+bool Program::OpenFile(const QString& path)
+{
+    const QString before = Main().Title;
+    s.key(QStringLiteral("ctrl+o"));
+    const auto open = s.waitForWindow(
+        [](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Завантажити")); });
+    if (!open || !s.waitActive(open->Id) || !s.ping(open->Id))
+        return false;
+    s.typeText(path);
+    s.key(QStringLiteral("Return"));
+    return s.waitGone(open->Id) && s.waitUntil([&] { return Main().Title != before; }) && s.waitActive(MainId)
+        && Settle();
+}
+
 bool Program::ShowsChartTabs()
 {
     // Beside the table tab while they fit, else the scroll buttons at the end of the tab bar.

@@ -52,6 +52,7 @@ public:
     bool NoHintFor(std::chrono::milliseconds time);
     bool HintsOff(); // menu "Опції" - "Виводити повідомлення", closing the hint that says so
     bool LoadExample(int index, bool hints); // menu "Приклади"; index from 0
+    bool OpenFile(const QString& path); // Ctrl+O, the path typed into the open dialog (hints off)
     bool ShowsChartTabs(); // the computed state: chart tabs beside the first two
     bool WaitPopup(); // a menu has opened
 
