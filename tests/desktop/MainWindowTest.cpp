@@ -57,14 +57,14 @@ TEST_F(Desktop, FocusHintShowsOnceAndStaysClosed)
     ASSERT_TRUE(program.LoadExample(0, true));
     program.ClickMain(DataTab);
     if (auto tabHint = program.WaitHint(5s))
-        ASSERT_TRUE(program.CloseHint(*tabHint));
+        ASSERT_TRUE(program.CloseHint(*tabHint)) << program.Failure.toStdString();
     ASSERT_TRUE(session.waitActive(program.MainId));
 
     for (const QPoint edit : { Edit6, Edit14 }) {
         program.ClickMain(edit);
         const auto hint = program.WaitHint();
         ASSERT_TRUE(hint) << "entering the edit shows no \"Редагування\" hint";
-        ASSERT_TRUE(program.CloseHint(*hint));
+        ASSERT_TRUE(program.CloseHint(*hint)) << program.Failure.toStdString();
         // Either the main window has the focus back, or the hint is there again.
         ASSERT_TRUE(session.waitUntil([&] {
             const auto active = session.activeWindow();
@@ -93,7 +93,7 @@ TEST_F(Desktop, HintWindowShowsItsPicture)
     const bool drawn = session.waitUntil([&] { return BlackShare(session.grab(*hint)) < 0.3; }, 10s);
     EXPECT_TRUE(drawn) << "black share " << BlackShare(session.grab(*hint));
     EXPECT_FALSE(Uniform(session.grab(*hint))) << "no text";
-    ASSERT_TRUE(program.CloseHint(*hint));
+    ASSERT_TRUE(program.CloseHint(*hint)) << program.Failure.toStdString();
 }
 
 // Fault 2: F5 with a cell editor open did nothing in the computed state; it must end the

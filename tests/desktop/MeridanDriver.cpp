@@ -101,6 +101,11 @@ bool Program::CloseHint(const ProgramWindow& hint)
 {
     if (!s.waitActive(hint.Id))
         return false;
+    // Every hint the tests meet shows its picture and text, never a black window.
+    if (!s.ping(hint.Id) || !s.waitUntil([&] { return BlackShare(s.grab(hint)) < 0.3; }, 10s)) {
+        Failure = QStringLiteral("a hint window is drawn black");
+        return false;
+    }
     s.key(QStringLiteral("Return"));
     return s.waitGone(hint.Id);
 }
