@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <X11/Xatom.h>
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -23,8 +23,14 @@
 
 extern char** environ;
 
-QString ProgramPath() { return QStringLiteral(MERIDAN_APP); }
-QString CliPath() { return QStringLiteral(MERIDAN_CLI); }
+QString ProgramPath()
+{
+    return QStringLiteral(MERIDAN_APP);
+}
+QString CliPath()
+{
+    return QStringLiteral(MERIDAN_CLI);
+}
 
 namespace {
 
@@ -36,8 +42,8 @@ bool copyProgram(const QString& from, const QString& to)
     QDir source(from);
     if (!QDir().mkpath(to + QStringLiteral("/Data")))
         return false;
-    const QStringList files = source.entryList({ QStringLiteral("*.txt"), QStringLiteral("*.mrd"),
-                                                    QStringLiteral("*.ini"), QStringLiteral("meridan") },
+    const QStringList files = source.entryList(
+        { QStringLiteral("*.txt"), QStringLiteral("*.mrd"), QStringLiteral("*.ini"), QStringLiteral("meridan") },
         QDir::Files);
     for (const QString& name : files) {
         if (!QFile::copy(source.filePath(name), to + QLatin1Char('/') + name))
@@ -68,7 +74,10 @@ void endProcess(pid_t pid)
     ::waitpid(pid, nullptr, 0);
 }
 
-int ignoreXErrors(Display*, XErrorEvent*) { return 0; } // windows vanish while we read them
+int ignoreXErrors(Display*, XErrorEvent*)
+{
+    return 0;
+} // windows vanish while we read them
 
 } // namespace
 
@@ -96,10 +105,10 @@ DesktopSession::DesktopSession()
         return;
     }
     ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    m_xvfb = spawn({ QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QString::number(fds[1]),
-                       QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                       QStringLiteral("-dpi"), QStringLiteral("96"), QStringLiteral("-nolisten"),
-                       QStringLiteral("tcp"), QStringLiteral("-noreset") },
+    m_xvfb = spawn(
+        { QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QString::number(fds[1]), QStringLiteral("-screen"),
+            QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-dpi"), QStringLiteral("96"),
+            QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset") },
         m_temp + QStringLiteral("/xvfb.log"), false);
     ::close(fds[1]);
     QByteArray number;
@@ -130,12 +139,10 @@ DesktopSession::DesktopSession()
     // Answers to _NET_WM_PING come back to the root window with the structure mask.
     XSelectInput(m_display, DefaultRootWindow(m_display), StructureNotifyMask);
 
-    m_windowManager = spawn({ QStringLiteral("openbox"), QStringLiteral("--sm-disable") },
-        m_temp + QStringLiteral("/openbox.log"), false);
+    m_windowManager = spawn(
+        { QStringLiteral("openbox"), QStringLiteral("--sm-disable") }, m_temp + QStringLiteral("/openbox.log"), false);
     const bool managed = waitUntil(
-        [this] {
-            return !property(DefaultRootWindow(m_display), "_NET_SUPPORTING_WM_CHECK", "WINDOW").isEmpty();
-        },
+        [this] { return !property(DefaultRootWindow(m_display), "_NET_SUPPORTING_WM_CHECK", "WINDOW").isEmpty(); },
         60s);
     if (!managed) {
         m_failure = QStringLiteral("openbox did not start");
@@ -267,7 +274,10 @@ long DesktopSession::peakMemoryKiB() const
     return -1;
 }
 
-unsigned long DesktopSession::atom(const char* name) { return XInternAtom(m_display, name, False); }
+unsigned long DesktopSession::atom(const char* name)
+{
+    return XInternAtom(m_display, name, False);
+}
 
 // A property as text: UTF-8 strings as they are; windows and atoms as decimal numbers joined by ",".
 QString DesktopSession::property(XWindowId id, const char* name, const char* type)
@@ -281,8 +291,8 @@ QString DesktopSession::property(XWindowId id, const char* name, const char* typ
         : std::strcmp(type, "ATOM") == 0                 ? XA_ATOM
         : std::strcmp(type, "CARDINAL") == 0             ? XA_CARDINAL
                                                          : atom(type);
-    if (XGetWindowProperty(m_display, id, atom(name), 0, 1 << 16, False, wanted, &actualType, &format, &count, &after,
-            &data)
+    if (XGetWindowProperty(
+            m_display, id, atom(name), 0, 1 << 16, False, wanted, &actualType, &format, &count, &after, &data)
             != Success
         || !data)
         return {};
@@ -433,8 +443,7 @@ bool DesktopSession::ping(XWindowId id, std::chrono::milliseconds timeout)
         while (XPending(m_display)) {
             XEvent reply;
             XNextEvent(m_display, &reply);
-            if (reply.type == ClientMessage && reply.xclient.data.l[0] == pingAtom
-                && reply.xclient.data.l[1] == serial)
+            if (reply.type == ClientMessage && reply.xclient.data.l[0] == pingAtom && reply.xclient.data.l[1] == serial)
                 return true;
         }
         if (!window(id))
@@ -501,14 +510,13 @@ void DesktopSession::click(const ProgramWindow& window, QPoint local, int button
 
 QImage DesktopSession::grab(const QRect& screenRect)
 {
-    const QRect screen(0, 0, DisplayWidth(m_display, DefaultScreen(m_display)),
-        DisplayHeight(m_display, DefaultScreen(m_display)));
+    const QRect screen(
+        0, 0, DisplayWidth(m_display, DefaultScreen(m_display)), DisplayHeight(m_display, DefaultScreen(m_display)));
     const QRect rect = screenRect.intersected(screen);
     if (rect.isEmpty())
         return {};
-    XImage* image = XGetImage(
-        m_display, DefaultRootWindow(m_display), rect.x(), rect.y(), unsigned(rect.width()), unsigned(rect.height()),
-        AllPlanes, ZPixmap);
+    XImage* image = XGetImage(m_display, DefaultRootWindow(m_display), rect.x(), rect.y(), unsigned(rect.width()),
+        unsigned(rect.height()), AllPlanes, ZPixmap);
     if (!image)
         return {};
     QImage result(rect.size(), QImage::Format_RGB32);

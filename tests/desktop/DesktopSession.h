@@ -14,7 +14,8 @@
 // A private X display (Xvfb) with a window manager (openbox) and a fresh home folder, on which the
 // real program runs and is driven from outside with XTest input, as an analyst drives it. Windows
 // are read back through the window manager's client list, their titles and types, and screenshots.
-// Everything started here is ended when the session goes.
+// Everything started here is ended when the session goes, and its folder removed (kept for a look
+// when MERIDAN_DESKTOP_KEEP is set).
 
 using XWindowId = unsigned long;
 

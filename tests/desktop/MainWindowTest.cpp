@@ -138,7 +138,8 @@ TEST_F(Desktop, WindowTitlesAreTheCaptions)
     EXPECT_EQ(program.Main().Title.toStdString(), "Мерідан");
     ASSERT_TRUE(program.HintsOff());
     ASSERT_TRUE(program.LoadExample(0, false));
-    EXPECT_EQ(program.Main().Title.toStdString(), mainCaption(session, QStringLiteral("pistonrings.mrd")).toStdString());
+    EXPECT_EQ(
+        program.Main().Title.toStdString(), mainCaption(session, QStringLiteral("pistonrings.mrd")).toStdString());
     computeAndShowChart0();
 
     program.ClickMain(Details1);
@@ -155,7 +156,8 @@ TEST_F(Desktop, WindowTitlesAreTheCaptions)
     program.ClickMain(MiddleCheckBox);
     ASSERT_TRUE(program.Settle());
     program.ClickMain(DataTabBesideChart0);
-    ASSERT_TRUE(session.waitUntil([this] { return SameImage(program.GrabMain(TableOperations), m_tableOperations); }, 10s))
+    ASSERT_TRUE(
+        session.waitUntil([this] { return SameImage(program.GrabMain(TableOperations), m_tableOperations); }, 10s))
         << "the table page does not show";
     program.ClickMain(Edit14);
     ASSERT_TRUE(program.Settle());
@@ -188,7 +190,8 @@ TEST_F(Desktop, OpenComputeEveryTabReportAndClose)
     session.typeText(file);
     session.key(QStringLiteral("Return"));
     ASSERT_TRUE(session.waitGone(open->Id));
-    ASSERT_TRUE(session.waitUntil([&] { return program.Main().Title.startsWith(mainCaption(session, "viscosity.mrd")); }));
+    ASSERT_TRUE(
+        session.waitUntil([&] { return program.Main().Title.startsWith(mainCaption(session, "viscosity.mrd")); }));
 
     program.ClickMain(DataTab);
     ASSERT_TRUE(program.Settle());

@@ -4,7 +4,10 @@
 
 namespace Meridan {
 
-bool IsHint(const ProgramWindow& w) { return w.Type == QLatin1String("utility"); }
+bool IsHint(const ProgramWindow& w)
+{
+    return w.Type == QLatin1String("utility");
+}
 
 bool IsMessageBox(const ProgramWindow& w, const QString& title)
 {
@@ -37,7 +40,10 @@ bool Uniform(const QImage& image)
     return true;
 }
 
-bool SameImage(const QImage& a, const QImage& b) { return a.size() == b.size() && a == b; }
+bool SameImage(const QImage& a, const QImage& b)
+{
+    return a.size() == b.size() && a == b;
+}
 
 bool Program::Start(const QStringList& arguments)
 {
@@ -69,13 +75,25 @@ bool Program::Start(const QStringList& arguments)
     return s.waitActive(MainId);
 }
 
-ProgramWindow Program::Main() { return s.window(MainId).value_or(ProgramWindow {}); }
+ProgramWindow Program::Main()
+{
+    return s.window(MainId).value_or(ProgramWindow {});
+}
 
-void Program::ClickMain(QPoint local, int count) { s.click(Main(), local, 1, count); }
+void Program::ClickMain(QPoint local, int count)
+{
+    s.click(Main(), local, 1, count);
+}
 
-QImage Program::GrabMain(const QRect& local) { return s.grab(local.translated(Main().Geometry.topLeft())); }
+QImage Program::GrabMain(const QRect& local)
+{
+    return s.grab(local.translated(Main().Geometry.topLeft()));
+}
 
-bool Program::Settle() { return s.ping(MainId) && s.ping(MainId); }
+bool Program::Settle()
+{
+    return s.ping(MainId) && s.ping(MainId);
+}
 
 bool Program::SettleScreen()
 {
@@ -139,7 +157,8 @@ bool Program::LoadExample(int index, bool hints)
 {
     const QString before = Main().Title;
     ClickMain(MenuExamples);
-    const auto chooser = s.waitForWindow([](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Оберіть приклад")); });
+    const auto chooser
+        = s.waitForWindow([](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Оберіть приклад")); });
     if (!chooser)
         return false;
     if (hints) {
@@ -166,8 +185,8 @@ bool Program::OpenFile(const QString& path)
 {
     const QString before = Main().Title;
     s.key(QStringLiteral("ctrl+o"));
-    const auto open = s.waitForWindow(
-        [](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Завантажити")); });
+    const auto open
+        = s.waitForWindow([](const ProgramWindow& w) { return w.Title.startsWith(QStringLiteral("Завантажити")); });
     if (!open || !s.waitActive(open->Id) || !s.ping(open->Id))
         return false;
     s.typeText(path);

@@ -191,8 +191,8 @@ int main(int argc, char** argv)
     for (int round = 0; round < 60; ++round) {
         if (!session.programRunning()) {
             report();
-            return fail(QStringLiteral("the program ended while the document was being saved: ")
-                + session.exitDescription());
+            return fail(
+                QStringLiteral("the program ended while the document was being saved: ") + session.exitDescription());
         }
         program.Settle();
         const auto top = session.activeWindow();
