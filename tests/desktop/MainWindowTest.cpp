@@ -117,6 +117,7 @@ TEST_F(Desktop, F5WhileEditingComputesTheTypedValue)
     session.key(QStringLiteral("F5"));
     const auto message = session.waitForWindow([](const ProgramWindow& w) { return IsMessageBox(w); }, 10s);
     ASSERT_TRUE(message) << "F5 did not compute with the typed value";
+    ASSERT_TRUE(session.waitActive(message->Id));
     session.key(QStringLiteral("Return"));
     ASSERT_TRUE(session.waitGone(message->Id));
     EXPECT_FALSE(program.ShowsChartTabs());
