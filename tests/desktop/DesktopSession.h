@@ -57,12 +57,12 @@ public:
     std::optional<ProgramWindow> activeWindow();
 
     // Polls the condition until it holds or the time is up; true when it held.
-    bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 30s);
+    bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 60s);
     std::optional<ProgramWindow> waitForWindow(
-        const std::function<bool(const ProgramWindow&)>& match, std::chrono::milliseconds timeout = 30s);
-    std::optional<ProgramWindow> waitForTitle(const QString& title, std::chrono::milliseconds timeout = 30s);
-    bool waitGone(XWindowId id, std::chrono::milliseconds timeout = 30s);
-    bool waitActive(XWindowId id, std::chrono::milliseconds timeout = 30s);
+        const std::function<bool(const ProgramWindow&)>& match, std::chrono::milliseconds timeout = 60s);
+    std::optional<ProgramWindow> waitForTitle(const QString& title, std::chrono::milliseconds timeout = 60s);
+    bool waitGone(XWindowId id, std::chrono::milliseconds timeout = 60s);
+    bool waitActive(XWindowId id, std::chrono::milliseconds timeout = 60s);
 
     // True when the window's owner answered a _NET_WM_PING within the time: its event loop runs.
     bool ping(XWindowId id, std::chrono::milliseconds timeout = 10s);

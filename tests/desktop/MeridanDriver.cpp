@@ -55,19 +55,20 @@ bool Program::Start(const QStringList& arguments)
         Failure = QStringLiteral("cannot start the program");
         return false;
     }
-    const auto splash = s.waitForWindow([](const ProgramWindow& w) { return w.Type == QLatin1String("dialog"); });
-    if (!splash || !s.waitActive(splash->Id)) {
+    // A cold start on a loaded machine can take long; waiting longer costs nothing when it is quick.
+    const auto splash = s.waitForWindow([](const ProgramWindow& w) { return w.Type == QLatin1String("dialog"); }, 120s);
+    if (!splash || !s.waitActive(splash->Id, 120s)) {
         Failure = QStringLiteral("no splash window");
         return false;
     }
     s.key(QStringLiteral("space"));
-    const auto main = s.waitForWindow([](const ProgramWindow& w) { return w.Type == QLatin1String("normal"); });
+    const auto main = s.waitForWindow([](const ProgramWindow& w) { return w.Type == QLatin1String("normal"); }, 120s);
     if (!main) {
         Failure = QStringLiteral("no main window");
         return false;
     }
     MainId = main->Id;
-    const auto help = WaitHint();
+    const auto help = WaitHint(120s);
     if (!help || !CloseHint(*help)) {
         Failure = QStringLiteral("no \"Help\" hint on the main window");
         return false;
