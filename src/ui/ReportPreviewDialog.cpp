@@ -215,6 +215,12 @@ void ReportPreviewDialog::print()
 
 void ReportPreviewDialog::pageSetup()
 {
+    // Qt's page setup works on system printers only; given the PDF printer it falls back to when
+    // none is installed, it warns and then crashes.
+    if (m_printer->outputFormat() != QPrinter::NativeFormat) {
+        m_messenger.ShowMessage(QStringLiteral("Параметри сторінки недоступні: у системі не встановлено принтера."));
+        return;
+    }
     QPageSetupDialog dialog(m_printer.get(), this);
     dialog.setWindowTitle(QStringLiteral("Параметри сторінки"));
     if (dialog.exec() == QDialog::Accepted)

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -79,4 +80,18 @@ TEST(ReportPreviewDialog, ExportsEveryFormatAndReportsFailures)
     EXPECT_FALSE(dialog.exportTo(Format::Pdf, dir.filePath(QStringLiteral("no/such/folder/звіт.pdf"))));
     ASSERT_EQ(messenger.messages.size(), 1);
     EXPECT_TRUE(messenger.messages.front().startsWith(QStringLiteral("Не вдалося записати файл")));
+}
+
+TEST(ReportPreviewDialog, PageSetupWithoutASystemPrinterSaysSo)
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        GTEST_SKIP() << "needs a widget application";
+    rpt::ReportEngine engine;
+    PrepareFivePages(engine);
+    RecordingMessenger messenger;
+    ReportPreviewDialog dialog(engine.prepared(), messenger);
+    dialog.printer().setOutputFormat(QPrinter::PdfFormat); // what Qt falls back to with no printer installed
+    dialog.pageSetup(); // Qt's own dialog would crash on it
+    EXPECT_EQ(messenger.messages,
+        QStringList { QStringLiteral("Параметри сторінки недоступні: у системі не встановлено принтера.") });
 }
