@@ -81,36 +81,38 @@ uint32_t SharedTextColumn::add(QString text)
     return uint32_t(m_texts.size() - 1);
 }
 
-void SharedTextColumn::set(size_t row, const QString& text)
+bool SharedTextColumn::reuse(size_t row, QStringView text)
 {
     if (text.isNull()) {
         m_rows[row] = 0;
-        return;
+        return true;
     }
-    uint32_t* slot = slotFor(text);
-    if (*slot != NoText && SameText(m_texts[*slot], text)) {
-        m_rows[row] = *slot;
-        return;
-    }
-    // A copy: text may be one of this column's own strings, which dropping unused ones moves.
-    const QString copy = text;
-    const uint32_t index = add(copy); // may drop unused texts, and with them the slots
+    const uint32_t index = *slotFor(text);
+    if (index == NoText || !SameText(m_texts[index], text))
+        return false;
     m_rows[row] = index;
-    *slotFor(copy) = index;
+    return true;
+}
+
+void SharedTextColumn::store(size_t row, QString text)
+{
+    // text is a copy of its own: the caller's may be one of this column's strings, which
+    // dropping unused ones moves.
+    const uint32_t index = add(text); // may drop unused texts, and with them the slots
+    m_rows[row] = index;
+    *slotFor(text) = index;
+}
+
+void SharedTextColumn::set(size_t row, const QString& text)
+{
+    if (!reuse(row, text))
+        store(row, text);
 }
 
 void SharedTextColumn::set(size_t row, QStringView text)
 {
-    if (text.isNull()) {
-        m_rows[row] = 0;
-        return;
-    }
-    uint32_t* slot = slotFor(text);
-    if (*slot != NoText && SameText(m_texts[*slot], text)) {
-        m_rows[row] = *slot;
-        return;
-    }
-    set(row, text.toString());
+    if (!reuse(row, text))
+        store(row, text.toString());
 }
 
 void SharedTextColumn::dropUnused()

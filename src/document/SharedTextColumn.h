@@ -29,6 +29,8 @@ private:
 
     static size_t slotOf(QStringView text);
     uint32_t* slotFor(QStringView text); // the slot of a non-empty text
+    bool reuse(size_t row, QStringView text); // true when the row now holds an equal stored text
+    void store(size_t row, QString text);
     uint32_t add(QString text);
     void dropUnused();
 
