@@ -188,7 +188,7 @@ int main(int argc, char** argv)
     const QString saved = session.tempFolder() + QStringLiteral("/soak-final.mrd");
     bool saveAsked = false;
     bool newAsked = false;
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 120; ++round) {
         if (!session.programRunning()) {
             report();
             return fail(
@@ -203,7 +203,10 @@ int main(int argc, char** argv)
         if (top->Id == program.MainId) {
             if (QFileInfo::exists(saved) && saveAsked)
                 break;
-            if (round > 30 && !newAsked) {
+            // A window without a document has nothing to save: make one (at once when the title
+            // says so, else once saving has had its chance).
+            const bool noDocument = program.Main().Title == QStringLiteral("Мерідан");
+            if ((noDocument || round > 30) && !newAsked) {
                 newAsked = true;
                 session.key(QStringLiteral("ctrl+n")); // no document to save: make one
                 continue;
