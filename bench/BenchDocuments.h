@@ -1,7 +1,7 @@
 #pragma once
 
 // The large documents the benchmarks work on, built the same way everywhere so figures compare.
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 
 #include <QString>
 #include <random>

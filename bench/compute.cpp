@@ -1,11 +1,11 @@
 // The compute of large documents against the floor of merely converting their cell texts.
 #include "BenchDocuments.h"
-#include "analysis/Analizer.h"
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
-#include "document/Numbers.h"
-#include "statistics/ComputeDriver.h"
-#include "document/FixedFormatter.h"
+#include "criteria/CriteriaEngine.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
+#include "model/Numbers.h"
+#include "compute/ComputeDriver.h"
+#include "model/FixedFormatter.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

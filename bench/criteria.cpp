@@ -1,6 +1,6 @@
 // Each criteria routine alone over a long realistic series: normal values around the centre line
 // with shifts, trends, alternations and outliers planted every few hundred points.
-#include "analysis/Analizer.h"
+#include "criteria/CriteriaEngine.h"
 
 #include <benchmark/benchmark.h>
 #include <random>

@@ -8,9 +8,9 @@
 // InfoAgainstIconv is the loading figure as a user sees it: whole processes, `meridan-cli info`
 // against `iconv -f cp1251 -t utf-16` decoding the same file, wall and CPU time of each and their
 // ratios (the target is at most 1.5). Other work on the machine shows in the wall times first.
-#include "document/DocumentFile.h"
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,13 +2,14 @@
 // hundred thousand rows pasted, a computed million-point table exported. And workbooks made to
 // exhaust the reader, each refused or read within 5 s and 300 MB.
 #include "ExchangeTestSupport.h"
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
-#include "document/TableClipboard.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
+#include "actions/Paste.h"
+#include "exchange/TableClipboard.h"
 #include "exchange/ImportSource.h"
 #include "exchange/TableExport.h"
 #include "exchange/TableImport.h"
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -95,7 +96,7 @@ void BM_Paste(benchmark::State& state)
         source.Table = ReadDelimitedText(csv, {}, source.Format);
         ImportDocument(source, doc);
         state.ResumeTiming();
-        PasteCells(doc, 1, TableColumns::Date, block);
+        PasteCells(doc, 1, TableColumns::Date, ClipboardBlock(block));
         benchmark::DoNotOptimize(doc.ValueText(rows / 2, 0));
     }
 }

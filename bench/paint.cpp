@@ -6,7 +6,7 @@
 #include "paint/ChartGeometry.h"
 #include "paint/DrawingState.h"
 
-#include "document/Messenger.h"
+#include "model/Messenger.h"
 
 #include <QGuiApplication>
 #include <atomic>

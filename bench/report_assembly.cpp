@@ -2,16 +2,16 @@
 // every chart, and individual-values documents of 2,500 to 10,000 points with both charts and the
 // data table, to show the time grows linearly. Documents are in groups of 25 points. Set
 // MERIDAN_BENCH_SAVE to a folder to also save the documents there, for timing meridan-cli report.
-#include "document/DocumentFile.h"
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportExport.h"
 #include "reports/ReportRequest.h"
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 
 #include <QDir>
 #include <QGuiApplication>

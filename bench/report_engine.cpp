@@ -8,7 +8,7 @@
 #include "reports/ReportEngine.h"
 #include "reports/ReportExport.h"
 
-#include "document/Messenger.h"
+#include "model/Messenger.h"
 
 #include <QElapsedTimer>
 #include <QFile>

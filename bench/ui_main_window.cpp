@@ -5,9 +5,9 @@
 //   bench_ui_main_window --open-compute FILE   opens FILE, computes and quits: run it under
 //                                           /usr/bin/time -v for the window's peak memory
 #include "BenchDocuments.h"
-#include "document/DocumentFile.h"
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 #include "ui/ChartPageView.h"
 #include "ui/DataGridView.h"
 #include "ui/MainForm.h"

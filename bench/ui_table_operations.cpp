@@ -1,8 +1,8 @@
 // The table operations as the analyst runs them: the data page's buttons on a main window (offscreen)
 // that shows a document of a million individual values in ten groups, each operation timed with the
 // grids' refresh (the events and the painting that follow it). Each is undone outside the timing.
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/Messenger.h"
+#include "model/Messenger.h"
 
 #include <QStringList>
 #include <QTextStream>

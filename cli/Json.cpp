@@ -1,6 +1,6 @@
 #include "Json.h"
 
-#include "document/Numbers.h"
+#include "model/Numbers.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "Commands.h"
 
-#include "document/ProgramFiles.h"
+#include "program/ProgramFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #include "Commands.h"
 #include "ConsoleMessenger.h"
 
-#include "document/DocumentFile.h"
-#include "document/MeasurementDocument.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
 #include "exchange/TableExport.h"
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 
 #include <QTextStream>
 

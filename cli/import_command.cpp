@@ -1,8 +1,8 @@
 #include "Commands.h"
 #include "ConsoleMessenger.h"
 
-#include "document/DocumentFile.h"
-#include "document/MeasurementDocument.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
 #include "exchange/ImportSource.h"
 #include "exchange/TableImport.h"
 

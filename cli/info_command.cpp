@@ -2,8 +2,8 @@
 #include "ConsoleMessenger.h"
 #include "Json.h"
 
-#include "document/DocumentFile.h"
-#include "document/MeasurementDocument.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
 
 #include <QTextStream>
 

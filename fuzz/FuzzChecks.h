@@ -1,7 +1,7 @@
 #pragma once
 
 // The invariants every fuzz target holds a document to after whatever it was fed.
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 
 #include <algorithm>
 #include <cstdio>

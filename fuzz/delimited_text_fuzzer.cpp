@@ -2,12 +2,13 @@
 // clipboard, to the grids' paste. The first byte picks the document's kind, the paste position
 // and the answer to the append question; the pasted document must stay consistent and compute.
 #include "FuzzChecks.h"
-#include "document/DelimitedText.h"
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
-#include "document/NewDocument.h"
-#include "document/TableClipboard.h"
-#include "statistics/ComputeDriver.h"
+#include "exchange/DelimitedText.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
+#include "model/NewDocument.h"
+#include "actions/Paste.h"
+#include "exchange/TableClipboard.h"
+#include "compute/ComputeDriver.h"
 
 #include <cstdint>
 
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString text = DecodeText(bytes, std::nullopt, pasted);
     const int row = 1 + (choice >> 2) % NewDocumentPointCount;
     const int column = (choice >> 6) % 3;
-    PasteCells(doc, row, column, text);
+    PasteCells(doc, row, column, ClipboardBlock(text));
     CheckConsistent(doc);
     RunComputeCommand(doc);
     CheckConsistent(doc);

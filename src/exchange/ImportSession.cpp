@@ -1,6 +1,6 @@
 #include "exchange/ImportSession.h"
 
-#include "document/Numbers.h"
+#include "model/Numbers.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document/DelimitedText.h"
-#include "document/SourceTable.h"
+#include "exchange/DelimitedText.h"
+#include "model/SourceTable.h"
 #include "exchange/TableImport.h"
 
 #include <QString>

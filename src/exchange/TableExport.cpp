@@ -1,9 +1,9 @@
 #include "exchange/TableExport.h"
 
-#include "document/DelimitedText.h"
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
-#include "document/Numbers.h"
+#include "exchange/DelimitedText.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
+#include "model/Numbers.h"
 
 #include <QDate>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "exchange/TableImport.h"
 
-#include "document/MeasurementDocument.h"
-#include "document/Numbers.h"
+#include "model/MeasurementDocument.h"
+#include "model/Numbers.h"
 
 #include <QDate>
 #include <algorithm>

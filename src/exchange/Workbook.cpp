@@ -1,7 +1,7 @@
 #include "exchange/Workbook.h"
 
-#include "document/CellTextStore.h"
-#include "document/Numbers.h"
+#include "model/CellTextStore.h"
+#include "model/Numbers.h"
 
 #include <QBuffer>
 #include <QDate>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/SourceTable.h"
+#include "model/SourceTable.h"
 
 #include <QIODevice>
 #include <QString>

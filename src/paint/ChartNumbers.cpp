@@ -1,6 +1,6 @@
 #include "paint/ChartNumbers.h"
 
-#include "document/Numbers.h"
+#include "model/Numbers.h"
 #include "paint/DrawingState.h"
 
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "paint/ChartPage.h"
 
-#include "document/MeasurementDocument.h"
-#include "document/Numbers.h"
+#include "model/MeasurementDocument.h"
+#include "model/Numbers.h"
 #include "paint/ChartNumbers.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 
 // The drawing state every chart drawing shares for the whole run of the program: the margin and
 // steps of the horizontal layout, the rows of the group being drawn, and the float format of the

@@ -1,6 +1,6 @@
 #include "paint/Paint.h"
 
-#include "document/Messenger.h"
+#include "model/Messenger.h"
 #include "paint/ChartNumbers.h"
 #include "paint/DrawingState.h"
 

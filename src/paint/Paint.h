@@ -2,7 +2,7 @@
 
 #include "paint/ChartCanvas.h"
 #include "paint/ChartGeometry.h"
-#include "statistics/InfoClasses.h"
+#include "model/GroupRecord.h"
 
 #include <QImage>
 #include <QString>

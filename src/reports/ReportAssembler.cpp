@@ -1,7 +1,7 @@
 #include "reports/ReportAssembler.h"
 
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 #include "paint/ChartCanvas.h"
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/AnalysisPresentation.h"
-#include "document/LaboratoryNames.h"
+#include "presentation/AnalysisPresentation.h"
+#include "program/LaboratoryNames.h"
 #include "reports/ReportRequest.h"
 
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "reports/ReportRequest.h"
 
-#include "document/MeasurementDocument.h"
-#include "document/Numbers.h"
+#include "model/MeasurementDocument.h"
+#include "model/Numbers.h"
 #include "paint/ChartPage.h"
 
 #include <QDir>

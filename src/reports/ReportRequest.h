@@ -1,8 +1,8 @@
 #pragma once
 
-#include "document/LaboratoryNames.h"
+#include "program/LaboratoryNames.h"
 
-#include "statistics/InfoClasses.h"
+#include "model/GroupRecord.h"
 
 #include <QString>
 #include <QStringList>

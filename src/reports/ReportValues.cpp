@@ -1,8 +1,8 @@
 #include "reports/ReportValues.h"
 
-#include "document/MeasurementDocument.h"
-#include "document/Numbers.h"
-#include "statistics/InfoClasses.h"
+#include "model/MeasurementDocument.h"
+#include "model/Numbers.h"
+#include "model/GroupRecord.h"
 
 #include <algorithm>
 #include <cmath>

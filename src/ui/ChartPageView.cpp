@@ -1,6 +1,6 @@
 #include "ui/ChartPageView.h"
 
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"

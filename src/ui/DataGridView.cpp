@@ -1,8 +1,8 @@
 #include "ui/DataGridView.h"
 
-#include "document/GridScrolling.h"
-#include "document/MeasurementDocument.h"
-#include "document/TableGridModel.h"
+#include "presentation/GridScrolling.h"
+#include "model/MeasurementDocument.h"
+#include "presentation/TableGridModel.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

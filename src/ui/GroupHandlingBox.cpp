@@ -1,12 +1,12 @@
 #include "ui/GroupHandlingBox.h"
 
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
-#include "document/Numbers.h"
-#include "statistics/GroupSettings.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
+#include "model/Numbers.h"
+#include "actions/GroupSettings.h"
 #include "ui/FocusEntry.h"
 #include "ui/Hints.h"
-#include "ui/TFDet.h"
+#include "ui/DetailsWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

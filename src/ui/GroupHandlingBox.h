@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/AnalysisPresentation.h"
+#include "presentation/AnalysisPresentation.h"
 
 #include <QGroupBox>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "ui/GroupMergeDialog.h"
 
-#include "document/Numbers.h"
+#include "model/Numbers.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "statistics/GroupMerge.h"
+#include "actions/GroupMerge.h"
 
 #include <QDialog>
 #include <QRect>

@@ -1,7 +1,7 @@
 #include "ui/Hints.h"
 
-#include "document/Messenger.h"
-#include "document/ProgramFiles.h"
+#include "model/Messenger.h"
+#include "program/ProgramFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/HintFile.h"
+#include "program/HintFile.h"
 
 #include <QObject>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "ui/ImportDialog.h"
 
-#include "document/Messenger.h"
+#include "model/Messenger.h"
 #include "exchange/ImportSession.h"
 #include "ui/BusyCursor.h"
 

@@ -1,20 +1,22 @@
 #include "ui/MainForm.h"
 
-#include "document/DocumentFile.h"
-#include "document/GridScrolling.h"
-#include "document/NewDocument.h"
-#include "document/ProgramFiles.h"
-#include "document/TableClipboard.h"
-#include "document/TableGridModel.h"
+#include "model/DocumentFile.h"
+#include "presentation/GridScrolling.h"
+#include "model/NewDocument.h"
+#include "program/ProgramFiles.h"
+#include "actions/Paste.h"
+#include "exchange/TableClipboard.h"
+#include "presentation/HeaderBandModel.h"
+#include "presentation/TableGridModel.h"
 #include "exchange/TableExport.h"
 #include "paint/ChartPage.h"
-#include "statistics/ComputeDriver.h"
-#include "ui/About.h"
+#include "compute/ComputeDriver.h"
+#include "ui/AboutBox.h"
 #include "ui/BusyCursor.h"
 #include "ui/ChartPageView.h"
 #include "ui/DataGridView.h"
 #include "ui/FocusEntry.h"
-#include "ui/FormChoise.h"
+#include "ui/ExampleChooser.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
 #include "ui/ImportDialog.h"
@@ -22,7 +24,7 @@
 #include "ui/ReportDialog.h"
 #include "ui/ScreenCentre.h"
 #include "ui/TableEditControls.h"
-#include "ui/TfmTempNew.h"
+#include "ui/NewDocumentDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -892,7 +894,7 @@ bool TMainForm::PasteIntoGrid(DataGridView* grid, const QString& text)
         + (current.isValid() ? current.column() : 0);
     endGridEditing();
     const BusyCursor busy;
-    return PasteCells(*m_document, row, column, text);
+    return PasteCells(*m_document, row, column, ClipboardBlock(text));
 }
 
 void TMainForm::PrintReportClick()

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "document/LaboratoryNames.h"
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
+#include "program/LaboratoryNames.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 
 #include <QMainWindow>
 #include <array>

@@ -1,7 +1,7 @@
 #include "ui/ReportDialog.h"
 
-#include "document/MeasurementDocument.h"
-#include "document/Messenger.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 #include "paint/ChartPage.h"
 #include "reports/ReportEngine.h"
 #include "ui/Hints.h"

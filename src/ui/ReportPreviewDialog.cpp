@@ -1,6 +1,6 @@
 #include "ui/ReportPreviewDialog.h"
 
-#include "document/Messenger.h"
+#include "model/Messenger.h"
 #include "reports/PageRenderer.h"
 #include "reports/ReportError.h"
 #include "reports/ReportExport.h"

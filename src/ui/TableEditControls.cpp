@@ -1,6 +1,6 @@
 #include "ui/TableEditControls.h"
 
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 #include "ui/DataGridView.h"
 #include "ui/FocusEntry.h"
 #include "ui/Hints.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/TableOperations.h"
+#include "actions/TableOperations.h"
 
 #include <QWidget>
 #include <memory>

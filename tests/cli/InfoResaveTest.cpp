@@ -1,6 +1,6 @@
 #include "CliTestSupport.h"
 #include "common/TestSupport.h"
-#include "document/DocumentFile.h"
+#include "model/DocumentFile.h"
 
 #include <QFile>
 #include <QJsonArray>

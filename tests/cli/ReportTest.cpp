@@ -1,8 +1,8 @@
 #include "CliTestSupport.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "document/DocumentFile.h"
-#include "document/MeasurementDocument.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "exchange/ImportSession.h"
 #include "ExchangeTestSupport.h"
 #include "common/TestSupport.h"
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
 #include "ExchangeTestSupport.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "document/MeasurementDocument.h"
-#include "document/Numbers.h"
+#include "model/MeasurementDocument.h"
+#include "model/Numbers.h"
 #include "exchange/ImportSource.h"
 #include "exchange/TableExport.h"
 #include "exchange/TableImport.h"
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "exchange/TableImport.h"
 #include "ExchangeTestSupport.h"
 #include "common/TestSupport.h"
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 #include "exchange/ImportSource.h"
 
 #include <QTemporaryDir>

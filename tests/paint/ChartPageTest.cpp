@@ -3,7 +3,7 @@
 #include "common/TestSupport.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 
 #include <gtest/gtest.h>
 

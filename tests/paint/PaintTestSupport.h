@@ -1,7 +1,7 @@
 #pragma once
 
 #include "paint/ChartCanvas.h"
-#include "statistics/InfoClasses.h"
+#include "model/GroupRecord.h"
 
 #include <QImage>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "ReportTestSupport.h"
 
 #include "reports/PreparedReport.h"
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 
 #include <QDir>
 

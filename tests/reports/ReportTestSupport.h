@@ -2,7 +2,7 @@
 
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 
 #include <QColor>
 #include <memory>

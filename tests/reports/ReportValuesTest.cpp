@@ -1,6 +1,6 @@
 #include "ReportTestSupport.h"
 
-#include "document/Numbers.h"
+#include "model/Numbers.h"
 #include "reports/ReportRequest.h"
 #include "reports/ReportValues.h"
 

@@ -3,7 +3,7 @@
 #include "ScreenshotRegistry.h"
 
 #include "common/DocumentBuilder.h"
-#include "document/Messenger.h"
+#include "model/Messenger.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/MainForm.h"
 

@@ -3,12 +3,12 @@
 #include "ScreenshotRegistry.h"
 
 #include "common/DocumentBuilder.h"
-#include "document/DocumentFile.h"
-#include "document/Messenger.h"
+#include "model/DocumentFile.h"
+#include "model/Messenger.h"
 #include "reports/PageRenderer.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 #include "ui/ReportDialog.h"
 
 #include <QDir>

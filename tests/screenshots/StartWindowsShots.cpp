@@ -1,12 +1,12 @@
 // The splash, the About window, the example chooser and the hint window, with the delivered files.
 #include "ScreenshotRegistry.h"
 
-#include "document/HintFile.h"
-#include "document/ProgramFiles.h"
-#include "ui/About.h"
-#include "ui/FormChoise.h"
-#include "ui/FormFirst.h"
-#include "ui/FormMessage.h"
+#include "program/HintFile.h"
+#include "program/ProgramFiles.h"
+#include "ui/AboutBox.h"
+#include "ui/ExampleChooser.h"
+#include "ui/SplashWindow.h"
+#include "ui/HintWindow.h"
 #include "ui/Hints.h"
 
 #include <QDir>

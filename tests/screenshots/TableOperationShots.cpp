@@ -2,7 +2,7 @@
 #include "ScreenshotRegistry.h"
 
 #include "common/DocumentBuilder.h"
-#include "document/Messenger.h"
+#include "model/Messenger.h"
 #include "ui/MainForm.h"
 
 #include <QDir>

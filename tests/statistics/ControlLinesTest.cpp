@@ -1,6 +1,6 @@
-#include "StatisticsTestSupport.h"
+#include "common/StatisticsTestSupport.h"
 
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 
 #include <cmath>
 #include <functional>
@@ -168,7 +168,7 @@ TEST(ControlLines, SubgroupsFromGroupMeans)
         TIndividualInfo g = MeansOnly(false, 5, 50, 2, 4.7);
         if (c.settings)
             c.settings(g);
-        g.ComputeLines(0);
+        ComputeLines(g, 0);
         ExpectLines(g, c.lines);
         EXPECT_TRUE(Near(g.SigmaSetting.Value, c.sigmaValue, 1e-12)) << g.SigmaSetting.Value;
         EXPECT_TRUE(Near(g.DeviationCentreSetting.Value, c.deviationCentreValue, 1e-12))
@@ -204,7 +204,7 @@ TEST(ControlLines, MedianLimitsUseTheComputedRangeAndClampAtZero)
     // Medians 2 and 3, R-bar 5.5: 2.5 - 1.19 * 5.5 is negative.
     ExpectLines(g, { { 1, 0, 2.5, 2.5 + 1.19 * 5.5 } });
     g.RangeCentreSetting = { true, 1 };
-    g.ComputeLines(0);
+    ComputeLines(g, 0);
     ExpectLines(g, { { 1, 0, 2.5, 2.5 + 1.19 * 5.5 } });
 }
 
@@ -215,7 +215,7 @@ TEST(ControlLines, ExtremeTypedValuesStayFinite)
         TIndividualInfo g = MeansOnly(false, 5, 50, 2, 4.7);
         g.SigmaSetting = { true, 1e308 };
         g.CentreSetting = { true, centre };
-        g.ComputeLines(0);
+        ComputeLines(g, 0);
         for (const TControlLines& l : g.Lines)
             EXPECT_TRUE(std::isfinite(l.Lower) && std::isfinite(l.Centre) && std::isfinite(l.Upper));
         if (centre == 1e308) {

@@ -1,4 +1,4 @@
-#include "statistics/directlinked.h"
+#include "statistics/Median.h"
 
 #include "common/TestSupport.h"
 

@@ -1,6 +1,6 @@
-#include "StatisticsTestSupport.h"
+#include "common/StatisticsTestSupport.h"
 
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 
 #include <cmath>
 #include <limits>
@@ -126,7 +126,7 @@ TEST(PointStatistics, ResultCellsOfSubgroups)
     EXPECT_EQ(doc.ResultText(3, 0), QStringLiteral("3,5"));
     EXPECT_EQ(doc.ResultText(3, 2), QStringLiteral("1,1"));
     EXPECT_EQ(doc.ResultText(3, 3), QStringLiteral("31,3"));
-    EXPECT_TRUE(FuzzyCompare(doc.Groups()[0].OverallDeviation(), std::sqrt(6.0 / 5), 1e-14));
+    EXPECT_TRUE(FuzzyCompare(OverallDeviation(doc.Groups()[0]), std::sqrt(6.0 / 5), 1e-14));
 }
 
 TEST(PointStatistics, StatisticsOfAFailedReadAreZero)

@@ -1,6 +1,6 @@
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "document/TableGridModel.h"
+#include "presentation/TableGridModel.h"
 #include "ui/DataGridView.h"
 #include "ui/MainForm.h"
 

@@ -1,6 +1,6 @@
 #include "UiTestSupport.h"
 
-#include "document/MeasurementDocument.h"
+#include "model/MeasurementDocument.h"
 #include "exchange/ImportSession.h"
 #include "ui/DataGridView.h"
 #include "ui/ImportDialog.h"

@@ -1,6 +1,6 @@
 #include "common/TestSupport.h"
 #include "ui/Hints.h"
-#include "ui/TFDet.h"
+#include "ui/DetailsWindow.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "statistics/InfoClasses.h"
+#include "model/GroupRecord.h"
 #include "ui/GroupMergeDialog.h"
 #include "ui/MainForm.h"
 

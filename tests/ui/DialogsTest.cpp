@@ -1,8 +1,8 @@
 #include "UiTestSupport.h"
 
 #include "ui/Hints.h"
-#include "ui/TFDet.h"
-#include "ui/TfmTempNew.h"
+#include "ui/DetailsWindow.h"
+#include "ui/NewDocumentDialog.h"
 
 #include <QAbstractItemModelTester>
 #include <QGroupBox>

@@ -1,5 +1,5 @@
 #include "common/TestSupport.h"
-#include "document/ProgramFiles.h"
+#include "program/ProgramFiles.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
 #include "ui/MainForm.h"

@@ -1,12 +1,12 @@
 #include "UiTestSupport.h"
 
-#include "analysis/AnalysisPresentation.h"
-#include "document/Numbers.h"
-#include "statistics/ComputeDriver.h"
-#include "statistics/GroupSettings.h"
+#include "presentation/AnalysisPresentation.h"
+#include "model/Numbers.h"
+#include "compute/ComputeDriver.h"
+#include "actions/GroupSettings.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
-#include "ui/TFDet.h"
+#include "ui/DetailsWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "common/TestSupport.h"
 #include "ui/MergeDialogs.h"
-#include "ui/TfmGroupConfDialog.h"
-#include "ui/TfmGroupConfDialogBig.h"
+#include "ui/IndividualMergeDialog.h"
+#include "ui/SubgroupMergeDialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "ui/Hints.h"
 #include "common/TestSupport.h"
-#include "document/ProgramFiles.h"
+#include "program/ProgramFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "document/DocumentFile.h"
-#include "document/TableGridModel.h"
+#include "model/DocumentFile.h"
+#include "presentation/TableGridModel.h"
 #include "ui/ChartPageView.h"
 #include "ui/DataGridView.h"
 #include "ui/GroupHandlingBox.h"

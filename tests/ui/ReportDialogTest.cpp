@@ -1,7 +1,7 @@
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 #include "reports/ReportEngine.h"
-#include "statistics/ComputeDriver.h"
+#include "compute/ComputeDriver.h"
 #include "ui/ReportDialog.h"
 
 #include <QCheckBox>

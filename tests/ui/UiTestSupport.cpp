@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "document/DocumentFile.h"
-#include "statistics/ComputeDriver.h"
+#include "model/DocumentFile.h"
+#include "compute/ComputeDriver.h"
 
 #include <QDir>
 #include <QWidget>

@@ -2,7 +2,7 @@
 #include "ui/ApplicationLook.h"
 #include "ui/Hints.h"
 #include "ui/MainForm.h"
-#include "ui/TFDet.h"
+#include "ui/DetailsWindow.h"
 
 #include <QGuiApplication>
 

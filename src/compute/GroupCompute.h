@@ -1,0 +1,23 @@
+#pragma once
+
+#include "model/GroupRecord.h"
+
+#include <QString>
+
+class MeasurementDocument;
+
+// The statistics step of one group: stores the group's place, reads its value cells (strict
+// number rule), computes the point statistics and writes the statistics columns into the
+// document's result, value and label cells. False when the group has fewer than two points, a
+// cell is not a number, or the statistics cannot be formed (a subgroup mean of 0, a subgroup
+// grand mean with magnitude below 1e-6, or values so large that a statistic overflows).
+// units is accepted for the callers' sake and not used.
+bool LoadAndCompute(TIndividualInfo& group, MeasurementDocument& doc, int firstRow, int n, int k, int precision,
+    const QString& units);
+
+// Lines of every slot of the mode, the Value of every automatic setting, and the criteria hits
+// of every slot with offset added to their point numbers (offset = first point number - 1).
+void ComputeLines(TIndividualInfo& group, int offset);
+
+// ComputeLines with the offset taken from the point number the document shows at FirstRow.
+void RecomputeForDisplay(TIndividualInfo& group, const MeasurementDocument& doc);

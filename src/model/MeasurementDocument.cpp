@@ -1,0 +1,642 @@
+#include "model/MeasurementDocument.h"
+
+#include "model/FixedFormatter.h"
+#include "model/Messenger.h"
+#include "model/Numbers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double textCell = std::numeric_limits<double>::quiet_NaN();
+
+const QString& valueWord()
+{
+    static const QString word = QStringLiteral("Значення");
+    return word;
+}
+
+} // namespace
+
+const QString& MeasurementDocument::SeparatorLine()
+{
+    static const QString line(75, QLatin1Char('_'));
+    return line;
+}
+
+QString MeasurementDocument::SeparatorLabel(int ordinal)
+{
+    return QStringLiteral("Розділювач №") + QString::number(ordinal);
+}
+
+MeasurementDocument::MeasurementDocument(Messenger& messenger, QObject* parent)
+    : QObject(parent)
+    , m_messenger(messenger)
+{
+    m_header[size_t(HeaderField::Operator)].Present = true;
+    m_valueHeader = valueWord();
+}
+
+MeasurementDocument::~MeasurementDocument() = default;
+
+void MeasurementDocument::SetPointCount(int n)
+{
+    m_pointCount = std::max(0, n);
+    m_label18Caption
+        = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
+        + QLatin1Char(' ') + QString::number(m_pointCount);
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetSubgroupSize(int n)
+{
+    const bool enabled = n <= 10;
+    const bool wasEnabled = m_subgroupSize <= 10;
+    m_medianChartEnabled = enabled;
+    if (!enabled && wasEnabled)
+        m_messenger.ShowMessage(
+            QStringLiteral("При кількості елементів у підгрупі більшій за 10 карта медіан є недоступною!"));
+    m_subgroupSize = n;
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetMode(bool individual)
+{
+    m_individualMode = individual;
+    m_hasDocument = true;
+    m_printReportEnabled = false;
+    m_chartTabVisible.fill(false);
+    Q_EMIT criteriaCaptionsCleared();
+
+    // The grids: header plus points and separators, every cell empty, then the headers.
+    const int tableRows = std::max(0, m_pointCount + m_groupCount - 1);
+    if (int(m_separatorFlags.size()) != tableRows + 1) {
+        // Keeps the flags describing the rows whatever the caller handed over.
+        m_separatorFlags.assign(size_t(tableRows) + 1, false);
+        m_separatorFlags.back() = true;
+    }
+    m_valueColumns = individual ? 1 : std::clamp(m_subgroupSize, 2, 25);
+    m_resultColumns = individual ? 1 : 6;
+    m_dates.clear();
+    m_values.clear();
+    releaseResults();
+    m_labelOverrides.clear();
+    resizeRows(tableRows);
+    writeLayoutHeaders();
+    if (individual)
+        SetSubgroupSize(0);
+    RenumberRows();
+    Q_EMIT tableReset();
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::ChangeSubgroupSize(int n)
+{
+    if (n < 2 || n > 25 || m_individualMode)
+        return;
+    InvalidateResults();
+    SetSubgroupSize(n);
+    setValueColumnCount(n);
+    MarkChanged();
+}
+
+bool MeasurementDocument::SubmitSubgroupSizeText(const QString& text, bool tableTabActive)
+{
+    if (!tableTabActive)
+        return false;
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 2 || n > 25 || text != QString::number(n)) {
+        m_messenger.ShowMessage(QStringLiteral("Вкажіть число зі списку, будь-ласка!"));
+        return false;
+    }
+    if (n != m_subgroupSize)
+        ChangeSubgroupSize(n);
+    return true;
+}
+
+void MeasurementDocument::SetSeparatorFlags(std::vector<bool> flags)
+{
+    if (flags.empty())
+        flags.push_back(true);
+    flags.back() = true;
+    m_separatorFlags = std::move(flags);
+}
+
+void MeasurementDocument::SetGroupCount(int n)
+{
+    n = std::max(0, n);
+    if (int(m_groups.size()) > n)
+        m_groups.erase(m_groups.begin() + n, m_groups.end());
+    while (int(m_groups.size()) < n)
+        m_groups.emplace_back(m_individualMode);
+    for (TIndividualInfo& group : m_groups)
+        group.Individual = m_individualMode;
+}
+
+std::vector<GroupSpan> MeasurementDocument::DeriveGroups() const
+{
+    std::vector<GroupSpan> spans;
+    const int tableRows = TableRowCount();
+    int row = 1;
+    int group = 0;
+    while (row <= tableRows) {
+        GroupSpan span;
+        span.FirstRow = row;
+        while (!m_separatorFlags[size_t(row - 1)])
+            ++row;
+        span.PointCount = row - span.FirstRow;
+        span.FirstPoint = span.FirstRow - group;
+        span.LastPoint = span.FirstPoint + span.PointCount - 1;
+        spans.push_back(span);
+        ++row;
+        ++group;
+    }
+    return spans;
+}
+
+QString MeasurementDocument::GroupRangeText(const GroupSpan& span)
+{
+    return QString::number(span.FirstPoint) + QLatin1Char('-') + QString::number(span.LastPoint);
+}
+
+bool MeasurementDocument::IsSeparatorRow(int row) const
+{
+    if (row < 1 || row >= RowCount())
+        return false;
+    return row > TableRowCount() || m_separatorFlags[size_t(row - 1)];
+}
+
+QString MeasurementDocument::LabelText(int row) const
+{
+    const auto overridden = m_labelOverrides.constFind(row);
+    if (overridden != m_labelOverrides.constEnd())
+        return *overridden;
+    const int number = m_labelNumbers[size_t(row - 1)];
+    if (number > 0)
+        return QString::number(number);
+    if (number < 0)
+        return SeparatorLabel(-number);
+    return QString();
+}
+
+void MeasurementDocument::SetLabelText(int row, const QString& text)
+{
+    m_labelOverrides.insert(row, text);
+}
+
+QString MeasurementDocument::ResultText(int row, int column) const
+{
+    const size_t index = resultIndex(row, column);
+    if (index >= m_resultNumbers.size())
+        return IsSeparatorRow(row) ? SeparatorLine() : QString();
+    const double number = m_resultNumbers[index];
+    if (std::isnan(number))
+        return m_results.at(index).toString();
+    return FixedFormatter(m_resultDecimals)(number);
+}
+
+void MeasurementDocument::SetResultText(int row, int column, QStringView text)
+{
+    allocateResults();
+    const size_t index = resultIndex(row, column);
+    m_results.set(index, text);
+    m_resultNumbers[index] = textCell;
+}
+
+void MeasurementDocument::SetResultNumber(int row, int column, double value)
+{
+    allocateResults();
+    const size_t index = resultIndex(row, column);
+    m_results.set(index, QStringView());
+    m_resultNumbers[index] = value;
+}
+
+void MeasurementDocument::allocateResults()
+{
+    const size_t cells = size_t(RowCount() - 1) * size_t(m_resultColumns);
+    if (m_resultNumbers.size() == cells)
+        return;
+    const size_t first = m_resultNumbers.size();
+    m_results.resize(cells);
+    m_resultNumbers.resize(cells, textCell);
+    // Cells that come into being show what an unwritten cell shows.
+    for (size_t index = first; index < cells; ++index) {
+        const int row = int(index / size_t(m_resultColumns)) + 1;
+        if (IsSeparatorRow(row))
+            m_results.set(index, SeparatorLine());
+    }
+}
+
+void MeasurementDocument::releaseResults()
+{
+    m_results.clear();
+    m_resultNumbers.clear();
+    m_resultNumbers.shrink_to_fit();
+}
+
+void MeasurementDocument::EditDateText(int row, const QString& text)
+{
+    InvalidateResults();
+    SetDateText(row, text);
+    MarkChanged();
+}
+
+void MeasurementDocument::EditValueText(int row, int column, QStringView text)
+{
+    InvalidateResults();
+    SetValueText(row, column, text);
+    MarkChanged();
+}
+
+void MeasurementDocument::RenumberRows()
+{
+    renumber();
+    Q_EMIT cellsChanged();
+}
+
+void MeasurementDocument::renumber()
+{
+    int point = 0;
+    int separator = 0;
+    const int tableRows = TableRowCount();
+    for (int row = 1; row < RowCount(); ++row) {
+        int& number = m_labelNumbers[size_t(row - 1)];
+        if (row > tableRows)
+            number = 0;
+        else if (m_separatorFlags[size_t(row - 1)])
+            number = -++separator;
+        else
+            number = ++point;
+    }
+    m_labelOverrides.clear();
+}
+
+void MeasurementDocument::InsertTableRows(int row, int count, bool separators)
+{
+    InvalidateResults();
+    if (count <= 0 || row < 1 || row > TableRowCount() + 1)
+        return;
+    const size_t at = size_t(row - 1);
+    const size_t rows = size_t(count);
+    m_separatorFlags.insert(m_separatorFlags.begin() + std::ptrdiff_t(at), rows, separators);
+    m_dates.insert(at, rows);
+    m_values.insert(at * size_t(m_valueColumns), rows * size_t(m_valueColumns));
+    if (!m_resultNumbers.empty()) {
+        m_results.insert(at * size_t(m_resultColumns), rows * size_t(m_resultColumns));
+        m_resultNumbers.insert(m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns)),
+            rows * size_t(m_resultColumns), textCell);
+    }
+    m_labelNumbers.insert(m_labelNumbers.begin() + std::ptrdiff_t(at), rows, 0);
+    if (separators) {
+        for (int r = row; r < row + count; ++r)
+            fillSeparatorRow(r);
+    }
+    renumber();
+    Q_EMIT rowsInserted(row, count);
+    Q_EMIT cellsChanged();
+}
+
+void MeasurementDocument::RemoveTableRow(int row)
+{
+    InvalidateResults();
+    if (row < 1 || row > TableRowCount())
+        return;
+    const size_t at = size_t(row - 1);
+    m_separatorFlags.erase(m_separatorFlags.begin() + std::ptrdiff_t(at));
+    m_separatorFlags.back() = true;
+    m_dates.erase(at, 1);
+    m_values.erase(at * size_t(m_valueColumns), size_t(m_valueColumns));
+    if (!m_resultNumbers.empty()) {
+        m_results.erase(at * size_t(m_resultColumns), size_t(m_resultColumns));
+        const auto first = m_resultNumbers.begin() + std::ptrdiff_t(at * size_t(m_resultColumns));
+        m_resultNumbers.erase(first, first + m_resultColumns);
+    }
+    m_labelNumbers.erase(m_labelNumbers.begin() + std::ptrdiff_t(at));
+    renumber();
+    Q_EMIT rowsRemoved(row, 1);
+    Q_EMIT cellsChanged();
+}
+
+void MeasurementDocument::TruncateTable(int tableRows)
+{
+    InvalidateResults();
+    const int oldRows = TableRowCount();
+    if (tableRows < 0 || tableRows >= oldRows)
+        return;
+    m_separatorFlags.resize(size_t(tableRows) + 1);
+    m_separatorFlags.back() = true;
+    resizeRows(tableRows);
+    renumber();
+    Q_EMIT rowsRemoved(tableRows + 1, oldRows - tableRows);
+    Q_EMIT cellsChanged();
+}
+
+void MeasurementDocument::fillSeparatorRow(int row)
+{
+    const QString& line = SeparatorLine();
+    SetDateText(row, line);
+    for (int c = 0; c < m_valueColumns; ++c)
+        SetValueText(row, c, line);
+    if (!m_resultNumbers.empty()) {
+        for (int c = 0; c < m_resultColumns; ++c)
+            SetResultText(row, c, line);
+    }
+}
+
+QString MeasurementDocument::LabelHeader(int column) const
+{
+    return column == 0 ? QStringLiteral("№") : QStringLiteral("Дата");
+}
+
+QString MeasurementDocument::ValueColumnHeader(int column) const
+{
+    if (m_individualMode)
+        return m_valueHeader;
+    return QLatin1Char('X') + QString::number(column + 1);
+}
+
+void MeasurementDocument::EnterComputedState()
+{
+    if (IsComputed())
+        return;
+    const int row = RowCount();
+    resizeRows(RowCount()); // one more row after the last table row
+    SetDateText(row, SeparatorLine());
+    for (int c = 0; c < m_valueColumns; ++c)
+        SetValueText(row, c, SeparatorLine());
+    for (int c = 0; c < m_resultColumns; ++c)
+        SetResultText(row, c, SeparatorLine());
+    m_labelNumbers[size_t(row - 1)] = 0;
+    Q_EMIT rowsInserted(row, 1);
+}
+
+void MeasurementDocument::InvalidateResults()
+{
+    if (!IsComputed())
+        return;
+    const int closingRow = RowCount() - 1;
+    resizeRows(TableRowCount());
+    m_labelOverrides.clear();
+    // Unwritten result cells show the separator line in separator rows and nothing elsewhere.
+    releaseResults();
+    if (m_individualMode) {
+        const QString& line = SeparatorLine();
+        for (int row = 1; row < RowCount(); ++row) {
+            if (m_separatorFlags[size_t(row - 1)]) {
+                SetDateText(row, line);
+                SetValueText(row, 0, line);
+            }
+        }
+    }
+    m_chartTabVisible.fill(false);
+    m_printReportEnabled = false;
+    Q_EMIT rowsRemoved(closingRow, 1);
+    Q_EMIT cellsChanged();
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetDisplayPrecision(int decimals)
+{
+    m_displayPrecision = std::max(1, decimals);
+}
+
+void MeasurementDocument::RaiseDisplayPrecision(int decimals)
+{
+    m_displayPrecision = std::max(m_displayPrecision, decimals);
+}
+
+void MeasurementDocument::RecomputeDisplayPrecision()
+{
+    int precision = 1;
+    const int tableRows = TableRowCount();
+    for (int row = 1; row <= tableRows; ++row) {
+        if (m_separatorFlags[size_t(row - 1)])
+            continue;
+        for (int c = 0; c < m_valueColumns; ++c)
+            precision = std::max(precision, DecimalsOf(ValueText(row, c)));
+    }
+    m_displayPrecision = precision;
+    if (precision > 6) {
+        m_chartFormat = { ChartNumberFormat::Exponent, 4 };
+        m_chartSelection[N13] = true;
+        m_normalisedEnabled = false;
+    } else {
+        m_chartFormat = { ChartNumberFormat::Fixed, 10 };
+        m_chartSelection[N13] = false;
+        m_normalisedEnabled = true;
+    }
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetChartFormatFromN13()
+{
+    m_chartFormat = m_chartSelection[N13] ? ChartNumberFormat { ChartNumberFormat::Exponent, 4 }
+                                          : ChartNumberFormat { ChartNumberFormat::Fixed, 10 };
+}
+
+void MeasurementDocument::SetChartSelection(ChartChoice item, bool checked)
+{
+    m_chartSelection[item] = checked;
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetFillDate(const QString& text)
+{
+    m_fillDate = text;
+    MarkChanged();
+}
+
+void MeasurementDocument::SetTableName(const QString& text)
+{
+    m_tableName = text;
+    MarkChanged();
+}
+
+void MeasurementDocument::SetHeaderPresent(HeaderField field, bool present)
+{
+    m_header[size_t(field)].Present = present;
+    MarkChanged();
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetHeaderText(HeaderField field, const QString& text)
+{
+    m_header[size_t(field)].Text = text;
+    if (field == HeaderField::MeasuredParameter) {
+        // The units are not appended on this path.
+        m_valueHeader = TrimBlanks(text).isEmpty() ? valueWord() : text;
+        Q_EMIT headersChanged();
+    }
+    MarkChanged();
+}
+
+void MeasurementDocument::SetAdditionalInfoPresent(bool present)
+{
+    m_additionalInfoPresent = present;
+    MarkChanged();
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetAdditionalInfo(const QStringList& lines)
+{
+    m_additionalInfo = lines;
+    MarkChanged();
+}
+
+void MeasurementDocument::SetUnits(const QString& units)
+{
+    m_units = units;
+    writeUnitHeaders();
+    MarkChanged();
+}
+
+void MeasurementDocument::MarkChanged()
+{
+    if (m_changed)
+        return;
+    m_changed = true;
+    Q_EMIT changedFlagChanged(true);
+}
+
+void MeasurementDocument::ClearChanged()
+{
+    if (!m_changed)
+        return;
+    m_changed = false;
+    Q_EMIT changedFlagChanged(false);
+}
+
+void MeasurementDocument::SetFileName(const QString& name)
+{
+    m_fileName = name.trimmed();
+    Q_EMIT viewStateChanged();
+}
+
+QString MeasurementDocument::WindowCaption() const
+{
+    if (m_fileName.isEmpty())
+        return QStringLiteral("Мерідан");
+    return QStringLiteral("Мерідан - ") + m_fileName;
+}
+
+void MeasurementDocument::SetPrintReportEnabled(bool enabled)
+{
+    m_printReportEnabled = enabled;
+    Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::SetChartTabVisible(int slot, bool visible)
+{
+    m_chartTabVisible[size_t(slot)] = visible;
+    Q_EMIT viewStateChanged();
+}
+
+QString MeasurementDocument::TabCaption(int slot) const
+{
+    if (m_individualMode) {
+        switch (slot) {
+        case SlotCentre:
+            return QStringLiteral("Карта індивідуальних значень");
+        case SlotDeviation:
+            return QStringLiteral("Карта ковзних розмахів");
+        default:
+            return QString();
+        }
+    }
+    switch (slot) {
+    case SlotCentre:
+        return QStringLiteral("Карта середніх");
+    case SlotMedians:
+        return QStringLiteral("Карта медіан");
+    case SlotDeviation:
+        return QStringLiteral("Карта вибіркових стандартних відхилень");
+    case SlotRelDeviation:
+        return QStringLiteral("Карта відносних вибіркових відхилень");
+    case SlotRanges:
+        return QStringLiteral("Карта розмахів");
+    case SlotRelRanges:
+        return QStringLiteral("Карта відносних розмахів");
+    default:
+        return QString();
+    }
+}
+
+bool MeasurementDocument::ChartChoiceVisible(ChartChoice item) const
+{
+    return !m_individualMode || item == N11 || item == N31 || item == N13;
+}
+
+void MeasurementDocument::resizeRows(int tableRows)
+{
+    const size_t rows = size_t(std::max(0, tableRows));
+    m_dates.resize(rows);
+    m_values.resize(rows * size_t(m_valueColumns));
+    if (!m_resultNumbers.empty()) {
+        m_results.resize(rows * size_t(m_resultColumns));
+        m_resultNumbers.resize(rows * size_t(m_resultColumns), textCell);
+    }
+    m_labelNumbers.resize(rows, 0);
+}
+
+void MeasurementDocument::setValueColumnCount(int columns)
+{
+    if (columns == m_valueColumns)
+        return;
+    const int rows = RowCount() - 1;
+    CellTextStore values;
+    values.resize(size_t(rows) * size_t(columns));
+    for (int row = 1; row <= rows; ++row) {
+        for (int c = 0; c < columns; ++c) {
+            const size_t cell = size_t(row - 1) * size_t(columns) + size_t(c);
+            if (c < m_valueColumns)
+                values.set(cell, m_values.at(valueIndex(row, c)));
+            else if (IsSeparatorRow(row))
+                values.set(cell, SeparatorLine());
+        }
+    }
+    m_values = std::move(values);
+    m_valueColumns = columns;
+    Q_EMIT tableReset();
+}
+
+QString MeasurementDocument::plainValueHeader() const
+{
+    const HeaderEntry& parameter = m_header[size_t(HeaderField::MeasuredParameter)];
+    return parameter.Present && !TrimBlanks(parameter.Text).isEmpty() ? parameter.Text : valueWord();
+}
+
+void MeasurementDocument::writeLayoutHeaders()
+{
+    m_valueHeader = plainValueHeader();
+    if (m_individualMode)
+        m_resultHeaders = { QStringLiteral("Ковзний розмах") };
+    else
+        m_resultHeaders = { QStringLiteral("Середнє"), QStringLiteral("Медіана"), QStringLiteral("Відхилення"),
+            QStringLiteral("В. відхилення, %"), QStringLiteral("Розмах"), QStringLiteral("В. розмах, %") };
+    Q_EMIT headersChanged();
+}
+
+void MeasurementDocument::writeUnitHeaders()
+{
+    const QString& parameter = m_header[size_t(HeaderField::MeasuredParameter)].Text;
+    const QString base = TrimBlanks(parameter).isEmpty() ? valueWord() : parameter;
+    if (TrimBlanks(m_units).isEmpty()) {
+        m_valueHeader = base;
+        writeLayoutHeaders();
+        m_valueHeader = base;
+        return;
+    }
+    const QString suffix = QStringLiteral(", ") + m_units;
+    m_valueHeader = base + suffix;
+    if (m_individualMode) {
+        m_resultHeaders = { QStringLiteral("Ковзний розмах") + suffix };
+    } else {
+        m_resultHeaders = { QStringLiteral("Середнє") + suffix, QStringLiteral("Медіана") + suffix,
+            QStringLiteral("Відхилення") + suffix, QStringLiteral("В. відхилення, %"),
+            QStringLiteral("Розмах") + suffix, QStringLiteral("В. розмах, %") };
+    }
+    Q_EMIT headersChanged();
+}

@@ -1,0 +1,203 @@
+#include "presentation/AnalysisPresentation.h"
+
+#include "criteria/CriteriaEngine.h"
+
+namespace {
+
+struct CriterionInfo {
+    const char* Text;
+    bool Critical;
+};
+
+const CriterionInfo WestgardCriteria[] = {
+    { "1. Один результат вийшов за межі 2 сигма", false },
+    { "2. Один результат вийшов за межі 3 сигма", true },
+    { "3. Різниця між посл. результатами більше 4 сигма", true },
+    { "4. Два посл. результати вийшли за межі 2 сигма", false },
+    { "5. Чотири посл. результати вийшли за межі 1 сигма", false },
+    { "6. Десять посл. результатів лежать по один бік від центру", true },
+};
+
+const CriterionInfo IsoCriteria[] = {
+    { "1. Один результат вийшов за межі 3 сигма", true },
+    { "2. 9 точок підряд у межах 1 сигма або по один бік від центру", true },
+    { "3. 6 підряд зростаючих або спадаючих точок", true },
+    { "4. 14 поперемінно зростаючих та спадаючих точок", false },
+    { "5. 2 з 3 послідовних точок за межами 2 сигма", false },
+    { "6. 4 з 5 послідовних точок за межами 1 сигма", false },
+    { "7. 15 послідовних точок у межах 1 сигма вище та нижче центру", true },
+    { "8. 8 послідовних точок по обидва боки від центру за межами 1 сигма", false },
+};
+
+const CriterionInfo* Find(CriteriaFamily family, int criterion)
+{
+    if (criterion < 1 || criterion > CriteriaCount(family))
+        return nullptr;
+    return family == CriteriaFamily::Westgard ? &WestgardCriteria[criterion - 1] : &IsoCriteria[criterion - 1];
+}
+
+} // namespace
+
+int CriteriaCount(CriteriaFamily family)
+{
+    return family == CriteriaFamily::Westgard ? static_cast<int>(std::size(WestgardCriteria))
+                                              : static_cast<int>(std::size(IsoCriteria));
+}
+
+QString CriterionText(CriteriaFamily family, int criterion)
+{
+    const CriterionInfo* info = Find(family, criterion);
+    return info ? QString::fromUtf8(info->Text) : QString();
+}
+
+bool IsCriticalCriterion(CriteriaFamily family, int criterion)
+{
+    const CriterionInfo* info = Find(family, criterion);
+    return info && info->Critical;
+}
+
+QString CriterionTypeText(CriteriaFamily family, int criterion)
+{
+    const CriterionInfo* info = Find(family, criterion);
+    if (!info)
+        return QString();
+    return info->Critical ? QStringLiteral("Критичний") : QStringLiteral("Попереджуючий");
+}
+
+QString CriteriaSentence(const ErrorArray& hits)
+{
+    const QString list = CriteriaList(hits);
+    if (list.isEmpty())
+        return QStringLiteral("Не виконуються умови жодного критерію");
+    return QStringLiteral("Для групи виконуються умови таких критеріїв: ") + list;
+}
+
+AnalysisVerdict Verdict(CriteriaFamily family, const ErrorArray& hits)
+{
+    // The verdict reads the list text: a critical criterion's digit anywhere in it decides.
+    const QString list = CriteriaList(hits);
+    const QString criticalDigits = family == CriteriaFamily::Westgard ? QStringLiteral("236") : QStringLiteral("1237");
+    bool critical = false;
+    for (const QChar digit : criticalDigits)
+        critical = critical || list.contains(digit);
+
+    AnalysisVerdict verdict;
+    verdict.Critical = critical;
+    if (critical) {
+        verdict.Colour = CriticalVerdictColour;
+        verdict.Text = QStringLiteral("Сигнал про критичну невідповідність! Застосуйте коригувальні дії!");
+    } else {
+        verdict.Colour = WarningVerdictColour;
+        verdict.Text = list.isEmpty()
+            ? QStringLiteral("Випробування знаходяться у статистично керованому стані. Можна продовжувати роботу.")
+            : QStringLiteral("Карта відповідає попереджуючим критеріям. Можливо, варто застосувати запобіжні дії. "
+                             "Можна продовжувати роботу.");
+    }
+    return verdict;
+}
+
+// The details rows, with the hits' dates when there are dates to show.
+static std::vector<DetailsRow> detailsRows(CriteriaFamily family, const ErrorArray& hits, const QStringList* pointDates)
+{
+    const int count = CriteriaCount(family);
+    std::vector<QString> points(static_cast<std::size_t>(count) + 1);
+    for (const TCriterionHit& hit : hits) {
+        if (hit.Criterion < 1 || hit.Criterion > count)
+            continue;
+        QString& text = points[static_cast<std::size_t>(hit.Criterion)];
+        text += QLatin1Char(' ') + QString::number(hit.FirstPoint);
+        if (hit.FirstPoint < hit.LastPoint)
+            text += QLatin1Char('-') + QString::number(hit.LastPoint);
+        if (pointDates) {
+            const QString dates = HitDatesText(hit, *pointDates);
+            if (!dates.isEmpty())
+                text += QStringLiteral(" (") + dates + QLatin1Char(')');
+        }
+        text += QStringLiteral(" ,");
+    }
+
+    std::vector<DetailsRow> rows;
+    rows.reserve(static_cast<std::size_t>(count) + 1);
+    rows.push_back(
+        { QStringLiteral("Номер критерію"), QStringLiteral("Тип критерію"), QStringLiteral("Точки критерія") });
+    for (int criterion = 1; criterion <= count; ++criterion) {
+        QString text = points[static_cast<std::size_t>(criterion)];
+        if (text.isEmpty())
+            text = QStringLiteral("Не відповідає критерію");
+        else
+            text.chop(1);
+        rows.push_back({ CriterionText(family, criterion), CriterionTypeText(family, criterion), text });
+    }
+    return rows;
+}
+
+std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits)
+{
+    return detailsRows(family, hits, nullptr);
+}
+
+std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates)
+{
+    return detailsRows(family, hits, &pointDates);
+}
+
+QString HitDatesText(const TCriterionHit& hit, const QStringList& pointDates)
+{
+    auto dateOf = [&](int point) {
+        return point >= 1 && point <= pointDates.size() ? pointDates[point - 1].trimmed() : QString();
+    };
+    const QString first = dateOf(hit.FirstPoint);
+    const QString last = dateOf(hit.LastPoint);
+    if (first.isEmpty() && last.isEmpty())
+        return {};
+    if (hit.FirstPoint == hit.LastPoint || first == last)
+        return first.isEmpty() ? last : first;
+    return first + QStringLiteral(" – ") + last;
+}
+
+AnalysisDisplay PresentAnalysis(CriteriaFamily family, const ErrorArray& hits)
+{
+    AnalysisDisplay display;
+    display.List = CriteriaList(hits);
+    display.Sentence = CriteriaSentence(hits);
+    display.Verdict = Verdict(family, hits);
+    display.Details = DetailsGridRows(family, hits);
+    return display;
+}
+
+AnalysisDisplay PresentAnalysis(CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates)
+{
+    AnalysisDisplay display = PresentAnalysis(family, hits);
+    display.Details = DetailsGridRows(family, hits, pointDates);
+    return display;
+}
+
+QString AnalysisBoxCaption(CriteriaFamily family)
+{
+    // "IS0" with the digit zero is how the caption has always read.
+    return family == CriteriaFamily::Westgard ? QStringLiteral(" Аналіз за правилами Westgard ")
+                                              : QStringLiteral(" Аналіз за ДСТУ IS0 8258-2001 ");
+}
+
+DetailsWindowLayout DetailsWindowFor(CriteriaFamily family, const QString& pageCaption, int pageIndex)
+{
+    DetailsWindowLayout layout;
+    layout.RowCount = CriteriaCount(family) + 1;
+    QChar digit;
+    if (family == CriteriaFamily::Westgard) {
+        layout.Caption = QStringLiteral("Деталі по карті - ") + pageCaption;
+        layout.ClientWidth = 625;
+        layout.ClientHeight = 225;
+        layout.ColumnWidths = { 307, 88, 208 };
+        digit = QLatin1Char('1');
+    } else {
+        layout.Caption = QStringLiteral("Деталі аналізу карти - ") + pageCaption;
+        layout.ClientWidth = 675;
+        layout.ClientHeight = 275;
+        layout.ColumnWidths = { 357, 90, 208 };
+        digit = QLatin1Char('2');
+    }
+    layout.HintKey
+        = QStringLiteral("Детальніше ") + digit + QStringLiteral(" на вкладці ") + QString::number(pageIndex);
+    return layout;
+}

@@ -1,0 +1,233 @@
+#include "presentation/TableGridModel.h"
+
+#include "model/MeasurementDocument.h"
+
+#include <utility>
+
+TableGridModel::TableGridModel(MeasurementDocument& document, Part part, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_document(document)
+    , m_part(part)
+{
+    m_rows = documentRows();
+    m_columns = documentColumns();
+    connect(&m_document, &MeasurementDocument::tableReset, this, &TableGridModel::resetFromDocument);
+    connect(&m_document, &MeasurementDocument::rowsInserted, this, &TableGridModel::insertRows);
+    connect(&m_document, &MeasurementDocument::rowsRemoved, this, &TableGridModel::removeRows);
+    connect(&m_document, &MeasurementDocument::cellsChanged, this, &TableGridModel::refreshCells);
+    connect(&m_document, &MeasurementDocument::headersChanged, this, &TableGridModel::refreshHeaders);
+}
+
+int TableGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int TableGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_columns;
+}
+
+int TableGridModel::documentRows() const
+{
+    return m_document.HasDocument() ? m_document.RowCount() - 1 : 0;
+}
+
+int TableGridModel::documentColumns() const
+{
+    switch (m_part) {
+    case Part::Labels:
+        return 2;
+    case Part::Values:
+        return m_document.ValueColumnCount();
+    case Part::Results:
+        return m_document.ResultColumnCount();
+    }
+    return 0;
+}
+
+QVariant TableGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return QVariant();
+    const int row = GridRow(index);
+    switch (m_part) {
+    case Part::Labels:
+        return index.column() == 0 ? m_document.LabelText(row) : m_document.DateText(row);
+    case Part::Values:
+        return m_document.ValueText(row, index.column()).toString();
+    case Part::Results:
+        return m_document.ResultText(row, index.column());
+    }
+    return QVariant();
+}
+
+QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    switch (m_part) {
+    case Part::Labels:
+        return m_document.LabelHeader(section);
+    case Part::Values:
+        return m_document.ValueColumnHeader(section);
+    case Part::Results:
+        return m_document.ResultHeader(section);
+    }
+    return QVariant();
+}
+
+bool TableGridModel::IsEditable(int gridRow, int column) const
+{
+    if (gridRow < 1 || gridRow >= m_document.RowCount() || m_document.IsSeparatorRow(gridRow))
+        return false;
+    switch (m_part) {
+    case Part::Labels:
+        return column == 1;
+    case Part::Values:
+        return column >= 0 && column < m_document.ValueColumnCount();
+    case Part::Results:
+        return false;
+    }
+    return false;
+}
+
+Qt::ItemFlags TableGridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    const int row = GridRow(index);
+    if (!m_document.IsSeparatorRow(row))
+        result |= Qt::ItemIsSelectable;
+    if (IsEditable(row, index.column()))
+        result |= Qt::ItemIsEditable;
+    return result;
+}
+
+bool TableGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid())
+        return false;
+    const int row = GridRow(index);
+    if (!IsEditable(row, index.column()))
+        return false;
+    const QString text = value.toString();
+    if (text == data(index, Qt::EditRole).toString())
+        return true; // leaving a cell unchanged is no edit
+    if (m_commitDeferred && m_document.IsComputed()) {
+        m_deferredEdit = { row, index.column(), text };
+        return true;
+    }
+    applyEdit(row, index.column(), text);
+    return true;
+}
+
+void TableGridModel::ApplyDeferredEdit()
+{
+    if (!HasDeferredEdit())
+        return;
+    const DeferredEdit edit = std::exchange(m_deferredEdit, DeferredEdit {});
+    if (IsEditable(edit.Row, edit.Column))
+        applyEdit(edit.Row, edit.Column, edit.Text);
+}
+
+void TableGridModel::applyEdit(int gridRow, int column, const QString& text)
+{
+    const bool computed = m_document.IsComputed();
+    if (m_part == Part::Labels)
+        m_document.EditDateText(gridRow, text);
+    else
+        m_document.EditValueText(gridRow, column, text);
+    // Dropping the results announces its own rows and cells; otherwise only this cell changed.
+    if (!computed) {
+        const QModelIndex cell = index(gridRow - 1, column);
+        Q_EMIT dataChanged(cell, cell, { Qt::DisplayRole, Qt::EditRole });
+    }
+}
+
+void TableGridModel::BeginBulkChange()
+{
+    if (m_bulk)
+        return;
+    beginResetModel();
+    m_bulk = true;
+    m_deferredEdit = {};
+}
+
+void TableGridModel::EndBulkChange()
+{
+    if (!m_bulk)
+        return;
+    m_bulk = false;
+    m_rows = documentRows();
+    m_columns = documentColumns();
+    endResetModel();
+}
+
+void TableGridModel::resetFromDocument()
+{
+    if (m_bulk)
+        return;
+    beginResetModel();
+    m_deferredEdit = {};
+    m_rows = documentRows();
+    m_columns = documentColumns();
+    endResetModel();
+}
+
+void TableGridModel::insertRows(int gridRow, int count)
+{
+    if (m_bulk)
+        return;
+    const int first = gridRow - 1;
+    if (count <= 0 || first < 0 || first > m_rows || documentRows() != m_rows + count
+        || documentColumns() != m_columns) {
+        resetFromDocument(); // not the step the views last saw
+        return;
+    }
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    m_rows += count;
+    endInsertRows();
+}
+
+void TableGridModel::removeRows(int gridRow, int count)
+{
+    if (m_bulk)
+        return;
+    const int first = gridRow - 1;
+    if (count <= 0 || first < 0 || first + count > m_rows || documentRows() != m_rows - count
+        || documentColumns() != m_columns) {
+        resetFromDocument();
+        return;
+    }
+    beginRemoveRows(QModelIndex(), first, first + count - 1);
+    m_rows -= count;
+    endRemoveRows();
+}
+
+void TableGridModel::refreshCells()
+{
+    if (m_bulk)
+        return;
+    if (documentRows() != m_rows || documentColumns() != m_columns) {
+        resetFromDocument();
+        return;
+    }
+    if (m_rows > 0 && m_columns > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1), { Qt::DisplayRole, Qt::EditRole });
+}
+
+void TableGridModel::refreshHeaders()
+{
+    if (m_bulk)
+        return;
+    if (documentColumns() != m_columns) {
+        resetFromDocument();
+        return;
+    }
+    if (m_columns > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_columns - 1);
+}
