@@ -1,8 +1,8 @@
 #pragma once
 
-#include "program/LaboratoryNames.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
+#include "program/LaboratoryNames.h"
 
 #include <QMainWindow>
 #include <array>
