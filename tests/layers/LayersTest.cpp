@@ -14,6 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
+
+// Failures show the texts, not their bytes.
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -150,18 +157,18 @@ QSet<QString> WidgetsHeaders()
 }
 
 // What is wrong with the includes of one source of the given folder.
-QStringList IncludeViolations(const QString& folder, const QString& path, const QString& text,
-    const Layers& layers, const QSet<QString>& widgetsHeaders)
+QStringList IncludeViolations(const QString& folder, const QString& path, const QString& text, const Layers& layers,
+    const QSet<QString>& widgetsHeaders)
 {
     QStringList found;
     const Layer layer = layers.value(folder);
-    static const QRegularExpression include(QStringLiteral("^\\s*#\\s*include\\s*([<\"])([^>\"]*)[>\"]"),
-        QRegularExpression::MultilineOption);
+    static const QRegularExpression include(
+        QStringLiteral("^\\s*#\\s*include\\s*([<\"])([^>\"]*)[>\"]"), QRegularExpression::MultilineOption);
     for (auto match = include.globalMatch(text); match.hasNext();) {
         const auto found_ = match.next();
         const bool quoted = found_.captured(1) == QLatin1String("\"");
         const QString name = found_.captured(2).trimmed();
-        const QString where = QStringLiteral("%1: #include %2").arg(path, found_.captured(0).trimmed().mid(1));
+        const QString where = QStringLiteral("%1: %2").arg(path, found_.captured(0).trimmed());
         const qsizetype slash = name.indexOf(QLatin1Char('/'));
         const QString first = slash < 0 ? QString() : name.left(slash);
         if (name.contains(QLatin1String(".."))) {
@@ -240,7 +247,8 @@ TEST(LayerTable, FindsPlantedFaults)
         { "meridan_layer(statistics SEES model", "meridan_layer(statistics SEES model actions", "cycle:" },
         { "meridan_layer(statistics SEES model", "meridan_layer(statistics SEES model ui", "statistics sees ui" },
         { "Qt6::Gui)", "Qt6::Gui Qt6::Widgets)", "actions links Qt6::Widgets" },
-        { "target_link_libraries(meridan_ui", "target_link_libraries(meridan_actions", "actions links Qt6::Svg" },
+        { "target_link_libraries(meridan_ui PRIVATE Qt6::Svg",
+            "target_link_libraries(meridan_actions PRIVATE Qt6::Widgets", "actions links Qt6::Widgets" },
         { "LINKS meridan_model)", "LINKS meridan_actions)", "statistics links meridan_actions but does not see it" },
         { "SEES actions statistics", "SEES actions reports statistics", "ui sees reports, which is no layer" },
     };
@@ -249,7 +257,8 @@ TEST(LayerTable, FindsPlantedFaults)
         planted.replace(QString::fromUtf8(plant.From), QString::fromUtf8(plant.To));
         ASSERT_NE(planted, sample) << plant.From;
         const QString violations = TableViolations(ParseLayers(planted)).join(u'\n');
-        EXPECT_TRUE(violations.contains(QString::fromUtf8(plant.Expected))) << plant.To << "\n" << violations.toStdString();
+        EXPECT_TRUE(violations.contains(QString::fromUtf8(plant.Expected))) << plant.To << "\n"
+                                                                            << violations.toStdString();
     }
     // Widgets modules' libraries count for the rule too, not Qt Widgets alone.
     QString printing = sample;
@@ -268,8 +277,9 @@ TEST(LayerTable, OfTheBuildRunsOneWayAndCoversEveryFolder)
     EXPECT_EQ(layers[QStringLiteral("exchange")].Sees, QStringList { "model" });
     EXPECT_EQ(layers[QStringLiteral("program")].Sees, QStringList { "model" });
     for (const QString& name : names) {
-        if (name != QLatin1String("ui"))
+        if (name != QLatin1String("ui")) {
             EXPECT_TRUE(layers[QStringLiteral("ui")].Sees.contains(name)) << "ui does not see " << name.toStdString();
+        }
     }
 }
 
@@ -296,8 +306,8 @@ TEST(Includes, CheckerFindsPlantedFaults)
         { "ui", "#include <QWidget>\n#include \"actions/Paste.h\"\n#include \"model/Numbers.h\"\n", 0 },
     };
     for (const Case& one : cases) {
-        const QStringList found = IncludeViolations(QString::fromUtf8(one.Folder), QStringLiteral("planted.cpp"),
-            QString::fromUtf8(one.Text), layers, widgets);
+        const QStringList found = IncludeViolations(
+            QString::fromUtf8(one.Folder), QStringLiteral("planted.cpp"), QString::fromUtf8(one.Text), layers, widgets);
         EXPECT_EQ(found.size(), one.Violations) << one.Folder << ": " << one.Text << found.join(u'\n').toStdString();
     }
 }
