@@ -341,6 +341,33 @@ TEST(Readme, DescribesEveryFolderAndNamesOnlyFilesThatExist)
         EXPECT_TRUE(readme.contains(QStringLiteral("`%1/`").arg(folder)))
             << "src/README.md does not name `" << folder.toStdString() << "/`";
     }
+    // The layer table's "may use" column says what the build's SEES lists say.
+    const Layers layers = BuildLayers();
+    static const QRegularExpression row(
+        QStringLiteral("^\\| `([a-z]+)/` \\|.*\\|([^|]*)\\|\\s*$"), QRegularExpression::MultilineOption);
+    QStringList described;
+    for (auto match = row.globalMatch(readme); match.hasNext();) {
+        const auto found = match.next();
+        const QString folder = found.captured(1);
+        described << folder;
+        QStringList uses;
+        if (found.captured(2).contains(QLatin1String("everything"))) {
+            uses = layers.keys();
+            uses.removeAll(folder);
+        } else {
+            for (const QString& word : found.captured(2).split(QRegularExpression(QStringLiteral("[^A-Za-z]+")))) {
+                if (layers.contains(word))
+                    uses << word;
+            }
+        }
+        QStringList sees = layers.value(folder).Sees;
+        uses.sort();
+        sees.sort();
+        EXPECT_EQ(uses, sees) << "src/README.md: what " << folder.toStdString() << "/ may use";
+    }
+    described.sort();
+    EXPECT_EQ(described, SourceFolders()) << "src/README.md: one row of the layer table per folder";
+
     // Every file the tables name, as `folder/Name.h` or `folder/Name.cpp`, is in src/.
     static const QRegularExpression named(QStringLiteral("`([a-z]+/[A-Za-z0-9_]+\\.(?:h|cpp))`"));
     int files = 0;
