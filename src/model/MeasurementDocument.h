@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/CellTextStore.h"
-#include "model/SharedTextColumn.h"
 #include "model/GroupRecord.h"
+#include "model/SharedTextColumn.h"
 
 #include <QHash>
 #include <QObject>
