@@ -178,7 +178,7 @@ int RunImport(const QStringList& args)
             << '\n';
 
     const ImportPlan plan = PlanImport(table, choice);
-    for (const QString& line : BadRowLines(plan.BadRows))
+    for (const QString& line : BadRowLines(plan))
         err << line << '\n';
     if (!plan.Error.isEmpty()) {
         err << plan.Error << '\n';
@@ -196,6 +196,6 @@ int RunImport(const QStringList& args)
     QTextStream(stdout) << QStringLiteral("Імпортовано точок: %1, груп: %2, рядків з помилками: %3\n")
                                .arg(doc.PointCount())
                                .arg(doc.GroupCount())
-                               .arg(plan.BadRows.size());
+                               .arg(plan.BadRowCount);
     return 0;
 }

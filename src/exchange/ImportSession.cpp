@@ -170,7 +170,7 @@ QString ImportSession::Summary() const
                        .arg(m_plan.ColumnCount);
     if (!m_plan.BadRows.empty())
         text += QStringLiteral(" Рядків, що не є числами: %1 (%2).")
-                    .arg(m_plan.BadRows.size())
+                    .arg(m_plan.BadRowCount)
                     .arg(m_choice.LeaveOutBadRows ? QStringLiteral("їх буде пропущено")
                                                   : QStringLiteral("вони стануть порожніми клітинками"));
     if (!m_plan.SingleGroups.isEmpty())

@@ -84,7 +84,8 @@ ImportPlan PlanImport(const SourceTable& table, const ImportChoice& choice)
         for (const int column : choice.ValueColumns) {
             const QStringView cell = TrimBlanks(table.Cell(row, column));
             if (!IsImportNumber(cell, choice.Decimal)) {
-                plan.BadRows.push_back({ table.Line(row), cell.toString() });
+                if (plan.BadRowCount++ < ListedBadRowLimit)
+                    plan.BadRows.push_back({ table.Line(row), cell.toString() });
                 good = false;
                 break;
             }
@@ -213,5 +214,13 @@ QStringList BadRowLines(const std::vector<BadRow>& rows)
         else
             lines.append(QStringLiteral("Рядок %1: «%2» не є числом").arg(row.Line).arg(row.Text.left(40)));
     }
+    return lines;
+}
+
+QStringList BadRowLines(const ImportPlan& plan)
+{
+    QStringList lines = BadRowLines(plan.BadRows);
+    if (plan.BadRowCount > int(plan.BadRows.size()))
+        lines.append(QStringLiteral("... і ще %1").arg(plan.BadRowCount - int(plan.BadRows.size())));
     return lines;
 }

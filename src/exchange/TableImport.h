@@ -26,10 +26,15 @@ struct BadRow {
     QString Text; // the first offending cell as it stands ("" for a missing cell)
 };
 
+// Bad rows listed one by one; beyond them only their number is kept, so a file of a million
+// unreadable rows costs no more than a thousand.
+constexpr int ListedBadRowLimit = 1000;
+
 // The import worked out before anything changes, so the analyst sees what will happen.
 struct ImportPlan {
     QString Error; // the import cannot go on: a chosen column is missing, nothing is readable, ...
-    std::vector<BadRow> BadRows;
+    std::vector<BadRow> BadRows; // the first ListedBadRowLimit of them
+    int BadRowCount = 0; // all of them
     std::vector<int> Rows; // source rows that become points, in order
     std::vector<int> GroupStarts; // indexes into Rows where a new group begins (0 not listed)
     QStringList SingleGroups; // "рядок 12": groups of one point, which the compute refuses
@@ -54,3 +59,5 @@ bool IsImportNumber(QStringView text, std::optional<DecimalSeparator> decimal);
 
 // The rows that could not be read, one line each: "Рядок 7: «abc» не є числом".
 QStringList BadRowLines(const std::vector<BadRow>& rows);
+// The listed bad rows, then "... і ще N" for those beyond the list.
+QStringList BadRowLines(const ImportPlan& plan);

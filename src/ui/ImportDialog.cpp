@@ -21,12 +21,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-constexpr int MaxListedBadRows = 1000; // the list says how many more there are
-
-} // namespace
-
 TImportDialog::TImportDialog(ImportSession& session, QWidget* parent)
     : QDialog(parent)
     , m_session(session)
@@ -250,11 +244,7 @@ void TImportDialog::showPlan()
 {
     const ImportPlan& plan = m_session.Plan();
     m_badRows->clear();
-    std::vector<BadRow> listed(plan.BadRows.begin(),
-        plan.BadRows.begin() + std::min<qsizetype>(qsizetype(plan.BadRows.size()), MaxListedBadRows));
-    m_badRows->addItems(BadRowLines(listed));
-    if (plan.BadRows.size() > listed.size())
-        m_badRows->addItem(QStringLiteral("... і ще %1").arg(plan.BadRows.size() - listed.size()));
+    m_badRows->addItems(BadRowLines(plan));
     m_keepEmpty->setEnabled(!plan.BadRows.empty());
     m_leaveOut->setEnabled(!plan.BadRows.empty());
     m_summary->setText(m_session.Summary());

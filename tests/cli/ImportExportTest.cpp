@@ -1,5 +1,6 @@
 #include "CliTestSupport.h"
 #include "common/TestSupport.h"
+#include "exchange/TableImport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -99,4 +100,21 @@ TEST(CliImport, ExitStatuses)
                   { QStringLiteral("import"), dir.filePath(QStringLiteral("absent.csv")), QStringLiteral("-o"), out })
                   .exitCode,
         1);
+}
+
+TEST(CliImport, ManyBadRowsAreListedUpToAThousandAndCountedInFull)
+{
+    QTemporaryDir dir;
+    QByteArray csv = "value\n";
+    for (int i = 0; i < 1800; ++i) // every third row a number: 1200 bad rows
+        csv += (i % 3 == 0 ? QByteArray::number(i) : QByteArray("н/в")) + '\n';
+    const QString in = WriteText(dir, QStringLiteral("bad.csv"), csv);
+    const CliResult result = RunMeridanCli({ QStringLiteral("import"), in, QStringLiteral("-o"),
+        dir.filePath(QStringLiteral("out.mrd")), QStringLiteral("--header") });
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QStringList lines = result.err.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.count(), ListedBadRowLimit + 1);
+    EXPECT_EQ(lines.first(), QStringLiteral("Рядок 3: «н/в» не є числом"));
+    EXPECT_EQ(lines.last(), QStringLiteral("... і ще 200"));
+    EXPECT_TRUE(result.Text().endsWith(QStringLiteral("рядків з помилками: 1200\n")));
 }
