@@ -223,8 +223,8 @@ QStringList DesktopSession::openboxCommand() const
     if (!system.open(QIODevice::ReadOnly))
         return command;
     QString config = QString::fromUtf8(system.readAll());
-    config.remove(QRegularExpression(QStringLiteral("<action name=\"ShowMenu\">.*?</action>"),
-        QRegularExpression::DotMatchesEverythingOption));
+    config.remove(QRegularExpression(
+        QStringLiteral("<action name=\"ShowMenu\">.*?</action>"), QRegularExpression::DotMatchesEverythingOption));
     const QString path = m_temp + QStringLiteral("/openbox-rc.xml");
     QFile own(path);
     if (!own.open(QIODevice::WriteOnly) || own.write(config.toUtf8()) < 0)

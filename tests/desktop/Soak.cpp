@@ -8,9 +8,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
-#include <cstdlib>
 #include <QRegularExpression>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
 
