@@ -56,8 +56,9 @@ TEST_F(Desktop, FocusHintShowsOnceAndStaysClosed)
 {
     ASSERT_TRUE(program.LoadExample(0, true));
     program.ClickMain(DataTab);
-    if (auto tabHint = program.WaitHint(5s))
+    if (auto tabHint = program.WaitHint(5s)) {
         ASSERT_TRUE(program.CloseHint(*tabHint)) << program.Failure.toStdString();
+    }
     ASSERT_TRUE(session.waitActive(program.MainId));
 
     for (const QPoint edit : { Edit6, Edit14 }) {
