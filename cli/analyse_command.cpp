@@ -4,6 +4,7 @@
 
 #include "criteria/CriteriaEngine.h"
 #include "presentation/AnalysisPresentation.h"
+#include "presentation/MainWindowState.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
@@ -129,7 +130,7 @@ void PrintSummary(QTextStream& out, const MeasurementDocument& doc, const QStrin
             const TControlLines& lines = group.Lines[size_t(slot)];
             const QString unit = slot == SlotRelDeviation || slot == SlotRelRanges ? QStringLiteral("%") : units;
             const QString suffix = unit.isEmpty() ? QString() : QLatin1Char(' ') + unit;
-            out << "  " << doc.TabCaption(slot) << ": центральна лінія " << FormatFixed(lines.Centre, d) << suffix
+            out << "  " << MainWindowState(doc).TabCaption(slot) << ": центральна лінія " << FormatFixed(lines.Centre, d) << suffix
                 << ", нижня межа " << FormatFixed(lines.Lower, d) << suffix << ", верхня межа "
                 << FormatFixed(lines.Upper, d) << suffix << '\n';
             const TSlotHits& hits = group.Hits[size_t(slot)];
