@@ -8,6 +8,7 @@
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
 #include "presentation/AnalysisPresentation.h"
+#include "presentation/MainWindowState.h"
 
 #include <QTextStream>
 #include <optional>
@@ -129,9 +130,9 @@ void PrintSummary(QTextStream& out, const MeasurementDocument& doc, const QStrin
             const TControlLines& lines = group.Lines[size_t(slot)];
             const QString unit = slot == SlotRelDeviation || slot == SlotRelRanges ? QStringLiteral("%") : units;
             const QString suffix = unit.isEmpty() ? QString() : QLatin1Char(' ') + unit;
-            out << "  " << doc.TabCaption(slot) << ": центральна лінія " << FormatFixed(lines.Centre, d) << suffix
-                << ", нижня межа " << FormatFixed(lines.Lower, d) << suffix << ", верхня межа "
-                << FormatFixed(lines.Upper, d) << suffix << '\n';
+            out << "  " << MainWindowState(doc).TabCaption(slot) << ": центральна лінія "
+                << FormatFixed(lines.Centre, d) << suffix << ", нижня межа " << FormatFixed(lines.Lower, d) << suffix
+                << ", верхня межа " << FormatFixed(lines.Upper, d) << suffix << '\n';
             const TSlotHits& hits = group.Hits[size_t(slot)];
             out << "    Westgard: " << CriteriaSentence(hits.Westgard) << '\n'
                 << "      " << Verdict(CriteriaFamily::Westgard, hits.Westgard).Text << '\n';

@@ -26,7 +26,7 @@ const QString& normalisedDisplayMessage()
 
 void ShowPrecisionNotice(MeasurementDocument& doc)
 {
-    if (!doc.NormalisedChoiceEnabled())
+    if (doc.ExponentForced())
         doc.messenger().ShowMessage(normalisedDisplayMessage());
 }
 
@@ -68,14 +68,7 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
     for (size_t g = 0; g < spans.size(); ++g)
         RecomputeForDisplay(doc.Groups()[g], doc);
 
-    doc.SetChartTabVisible(SlotCentre, doc.ChartSelection(N11));
-    doc.SetChartTabVisible(SlotDeviation, doc.ChartSelection(N31));
-    const bool subgroups = !individual;
-    doc.SetChartTabVisible(SlotMedians, subgroups && doc.SubgroupSize() <= 10 && doc.ChartSelection(N21));
-    doc.SetChartTabVisible(SlotRelDeviation, subgroups && doc.ChartSelection(N41));
-    doc.SetChartTabVisible(SlotRanges, subgroups && doc.ChartSelection(N51));
-    doc.SetChartTabVisible(SlotRelRanges, subgroups && doc.ChartSelection(N61));
-    doc.SetPrintReportEnabled(true);
+    doc.SetResultsComplete(true); // the chart tabs and the report command follow
 
     if (notice == PrecisionNotice::Now)
         ShowPrecisionNotice(doc);
@@ -90,7 +83,6 @@ bool RunComputeCommand(MeasurementDocument& doc, PrecisionNotice notice)
     try {
         doc.SetChartFormatFromN13();
         doc.EnterComputedState();
-        doc.SetPrintReportEnabled(true);
         if (ComputeDocument(doc, notice))
             return true;
     } catch (...) {

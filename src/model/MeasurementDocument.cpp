@@ -44,9 +44,6 @@ MeasurementDocument::~MeasurementDocument() = default;
 void MeasurementDocument::SetPointCount(int n)
 {
     m_pointCount = std::max(0, n);
-    m_label18Caption
-        = (m_individualMode ? QStringLiteral("Кількість елементів:") : QStringLiteral("Кількість підгруп:"))
-        + QLatin1Char(' ') + QString::number(m_pointCount);
     Q_EMIT viewStateChanged();
 }
 
@@ -54,7 +51,6 @@ void MeasurementDocument::SetSubgroupSize(int n)
 {
     const bool enabled = n <= 10;
     const bool wasEnabled = m_subgroupSize <= 10;
-    m_medianChartEnabled = enabled;
     if (!enabled && wasEnabled)
         m_messenger.ShowMessage(
             QStringLiteral("При кількості елементів у підгрупі більшій за 10 карта медіан є недоступною!"));
@@ -66,8 +62,7 @@ void MeasurementDocument::SetMode(bool individual)
 {
     m_individualMode = individual;
     m_hasDocument = true;
-    m_printReportEnabled = false;
-    m_chartTabVisible.fill(false);
+    m_resultsComplete = false;
     Q_EMIT criteriaCaptionsCleared();
 
     // The grids: header plus points and separators, every cell empty, then the headers.
@@ -391,8 +386,7 @@ void MeasurementDocument::InvalidateResults()
             }
         }
     }
-    m_chartTabVisible.fill(false);
-    m_printReportEnabled = false;
+    m_resultsComplete = false;
     Q_EMIT rowsRemoved(closingRow, 1);
     Q_EMIT cellsChanged();
     Q_EMIT viewStateChanged();
@@ -422,11 +416,11 @@ void MeasurementDocument::RecomputeDisplayPrecision()
     if (precision > 6) {
         m_chartFormat = { ChartNumberFormat::Exponent, 4 };
         m_chartSelection[N13] = true;
-        m_normalisedEnabled = false;
+        m_exponentForced = true;
     } else {
         m_chartFormat = { ChartNumberFormat::Fixed, 10 };
         m_chartSelection[N13] = false;
-        m_normalisedEnabled = true;
+        m_exponentForced = false;
     }
     Q_EMIT viewStateChanged();
 }
@@ -515,58 +509,10 @@ void MeasurementDocument::SetFileName(const QString& name)
     Q_EMIT viewStateChanged();
 }
 
-QString MeasurementDocument::WindowCaption() const
+void MeasurementDocument::SetResultsComplete(bool complete)
 {
-    if (m_fileName.isEmpty())
-        return QStringLiteral("Мерідан");
-    return QStringLiteral("Мерідан - ") + m_fileName;
-}
-
-void MeasurementDocument::SetPrintReportEnabled(bool enabled)
-{
-    m_printReportEnabled = enabled;
+    m_resultsComplete = complete;
     Q_EMIT viewStateChanged();
-}
-
-void MeasurementDocument::SetChartTabVisible(int slot, bool visible)
-{
-    m_chartTabVisible[size_t(slot)] = visible;
-    Q_EMIT viewStateChanged();
-}
-
-QString MeasurementDocument::TabCaption(int slot) const
-{
-    if (m_individualMode) {
-        switch (slot) {
-        case SlotCentre:
-            return QStringLiteral("Карта індивідуальних значень");
-        case SlotDeviation:
-            return QStringLiteral("Карта ковзних розмахів");
-        default:
-            return QString();
-        }
-    }
-    switch (slot) {
-    case SlotCentre:
-        return QStringLiteral("Карта середніх");
-    case SlotMedians:
-        return QStringLiteral("Карта медіан");
-    case SlotDeviation:
-        return QStringLiteral("Карта вибіркових стандартних відхилень");
-    case SlotRelDeviation:
-        return QStringLiteral("Карта відносних вибіркових відхилень");
-    case SlotRanges:
-        return QStringLiteral("Карта розмахів");
-    case SlotRelRanges:
-        return QStringLiteral("Карта відносних розмахів");
-    default:
-        return QString();
-    }
-}
-
-bool MeasurementDocument::ChartChoiceVisible(ChartChoice item) const
-{
-    return !m_individualMode || item == N11 || item == N31 || item == N13;
 }
 
 void MeasurementDocument::resizeRows(int tableRows)

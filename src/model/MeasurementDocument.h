@@ -51,7 +51,7 @@ struct GroupSpan {
 };
 
 // The measurement document: the table of points and separators, the group records, the header
-// information and the state the main window reflects. Windows only show it and call it; it
+// information and what the last compute left. Windows only show it and call it; it
 // tells them of changes by signals.
 //
 // The table is addressed by grid row: row 0 is the column header, rows 1.. are the table rows,
@@ -192,20 +192,11 @@ public:
     QString FileName() const { return m_fileName; }
     void SetFileName(const QString& name);
 
-    // What the main window reflects.
-    QString Label18Caption() const { return m_label18Caption; }
-    QString WindowCaption() const;
-    bool DocumentCommandsEnabled() const { return m_hasDocument; } // Зберегти, Зберегти як..., Карти, Обчислити
-    bool PrintReportEnabled() const { return m_printReportEnabled; } // N7
-    void SetPrintReportEnabled(bool enabled);
-    bool MedianChartEnabled() const { return m_medianChartEnabled; } // N21
-    bool NormalisedChoiceEnabled() const { return m_normalisedEnabled; } // N13
-    bool SubgroupControlsVisible() const { return m_hasDocument && !m_individualMode; }
-    bool ChartTabVisible(int slot) const { return m_chartTabVisible[size_t(slot)]; }
-    void SetChartTabVisible(int slot, bool visible);
-    QString TabCaption(int slot) const; // empty for a slot the mode does not use
-    bool ChartChoiceVisible(ChartChoice item) const;
-    int ElementsComboIndex() const { return m_subgroupSize - 2; } // -1 and below: no entry
+    // What the last compute left. Complete: it ran to the end (false again once the results go).
+    // Exponent forced: the values' precision leaves the charts only the normalised form.
+    bool ResultsComplete() const { return m_resultsComplete; }
+    void SetResultsComplete(bool complete);
+    bool ExponentForced() const { return m_exponentForced; }
 
 Q_SIGNALS:
     void tableReset(); // rows or columns were laid out anew
@@ -272,9 +263,6 @@ private:
 
     bool m_changed = false;
     QString m_fileName;
-    QString m_label18Caption;
-    bool m_printReportEnabled = false;
-    bool m_medianChartEnabled = true;
-    bool m_normalisedEnabled = true;
-    std::array<bool, ChartSlotCount> m_chartTabVisible {};
+    bool m_resultsComplete = false;
+    bool m_exponentForced = false;
 };

@@ -3,6 +3,7 @@
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
 #include "paint/ChartPage.h"
+#include "presentation/MainWindowState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -98,7 +99,7 @@ std::optional<QString> CheckRanges(const MeasurementDocument& doc, const ReportR
 
 QString ChartBoxCaption(const MeasurementDocument& doc, int slot)
 {
-    return QLatin1Char(' ') + doc.TabCaption(slot) + QLatin1Char(' ');
+    return QLatin1Char(' ') + MainWindowState(doc).TabCaption(slot) + QLatin1Char(' ');
 }
 
 ReportRequest DefaultReportRequest(const MeasurementDocument& doc)

@@ -2,6 +2,7 @@
 
 #include "model/MeasurementDocument.h"
 #include "paint/ChartPage.h"
+#include "presentation/MainWindowState.h"
 #include "ui/ChartPageView.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
@@ -63,15 +64,16 @@ void ChartPages::RedrawChartSet()
 void ChartPages::ShowChartTabs()
 {
     const MeasurementDocument& doc = m_document;
+    const MainWindowState state(doc);
     const int before = m_pages->currentIndex();
     {
         const QScopedValueRollback<bool> guard(m_updatingTabs, true);
         for (int slot = 0; slot < ChartSlotCount; ++slot) {
             const int tab = m_firstChartTab + slot;
-            const bool visible = doc.HasDocument() && doc.ChartTabVisible(slot);
+            const bool visible = doc.HasDocument() && state.ChartTabVisible(slot);
             if (!visible && m_pages->currentIndex() == tab)
                 m_pages->setCurrentIndex(m_dataTab); // the results went: back to the table
-            m_pages->setTabText(tab, doc.HasDocument() ? doc.TabCaption(slot) : QString());
+            m_pages->setTabText(tab, doc.HasDocument() ? state.TabCaption(slot) : QString());
             m_pages->setTabVisible(tab, visible);
         }
     }

@@ -6,6 +6,7 @@
 #include "model/TableColumns.h"
 #include "presentation/GridScrolling.h"
 #include "presentation/HeaderBandModel.h"
+#include "presentation/MainWindowState.h"
 #include "presentation/TableGridModel.h"
 #include "ui/BusyCursor.h"
 #include "ui/DataGridView.h"
@@ -261,7 +262,7 @@ void DataPage::elementsComboBoxExit()
         return;
     if (!m_document.SubmitSubgroupSizeText(text, tableTab)) {
         const QSignalBlocker blocker(m_elementsCombo);
-        m_elementsCombo->setCurrentIndex(m_document.ElementsComboIndex());
+        m_elementsCombo->setCurrentIndex(MainWindowState(m_document).ElementsComboIndex());
         m_elementsCombo->setEditText(QString::number(m_document.SubgroupSize()));
     }
 }
@@ -319,16 +320,16 @@ void DataPage::ConnectDocument()
 
 void DataPage::ShowViewState()
 {
-    const MeasurementDocument& doc = m_document;
-    m_label18->setText(doc.Label18Caption());
-    const bool subgroups = doc.SubgroupControlsVisible();
+    const MainWindowState state(m_document);
+    m_label18->setText(state.Label18Caption());
+    const bool subgroups = state.SubgroupControlsVisible();
     m_elementsLabel->setVisible(subgroups);
     m_elementsCombo->setVisible(subgroups);
     m_grid2->setVisible(subgroups);
     if (subgroups && !m_elementsCombo->lineEdit()->hasFocus()
-        && m_elementsCombo->currentIndex() != doc.ElementsComboIndex()) {
+        && m_elementsCombo->currentIndex() != state.ElementsComboIndex()) {
         const QSignalBlocker blocker(m_elementsCombo);
-        m_elementsCombo->setCurrentIndex(doc.ElementsComboIndex());
+        m_elementsCombo->setCurrentIndex(state.ElementsComboIndex());
     }
 }
 

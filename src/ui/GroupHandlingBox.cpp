@@ -4,6 +4,8 @@
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/Numbers.h"
+#include "presentation/GroupBoxState.h"
+#include "presentation/MainWindowState.h"
 #include "ui/DetailsWindow.h"
 #include "ui/FocusEntry.h"
 #include "ui/Hints.h"
@@ -242,19 +244,19 @@ int GroupHandlingBox::unitWidth() const
 
 QColor GroupHandlingBox::ReadOnlyColour()
 {
-    return QColor(200, 200, 200); // the classic scroll-bar grey
+    return GroupBoxState::ReadOnlyColour();
 }
 
 QColor GroupHandlingBox::EditableColour()
 {
-    return QColor(Qt::white);
+    return GroupBoxState::EditableColour();
 }
 
 void GroupHandlingBox::setReadOnlyLook(QLineEdit* edit, bool readOnly)
 {
     edit->setReadOnly(readOnly);
     QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, readOnly ? ReadOnlyColour() : EditableColour());
+    palette.setColor(QPalette::Base, SettingEditState { true, QString(), readOnly }.Colour());
     edit->setPalette(palette);
 }
 
@@ -301,16 +303,18 @@ void GroupHandlingBox::Clear()
     m_filling = true;
     m_slot = -1;
     fillGroupList(-1);
+    // The sigma controls keep the visibility of the last slot shown.
+    const GroupBoxState state = EmptyGroupBoxState(m_document);
     for (QLineEdit* edit : { m_middleEdit, m_sigmaEdit, m_sigmaEdit2 }) {
         edit->clear();
         setReadOnlyLook(edit, true);
     }
-    m_middleCheckBox->setText(MiddleCaption(m_document.IndividualMode(), SlotCentre));
-    m_middleCheckBox->setChecked(true);
-    m_sigmaCheckBox->setChecked(true);
-    m_label3->setText(TrimBlanks(m_document.Units()).toString());
-    m_label4->setText(m_label3->text());
-    m_radioGroup1->setVisible(false);
+    m_middleCheckBox->setText(state.MiddleCaption);
+    m_middleCheckBox->setChecked(state.MiddleAutomatic);
+    m_sigmaCheckBox->setChecked(state.SigmaAutomatic);
+    m_label3->setText(state.MiddleUnits);
+    m_label4->setText(state.SigmaUnits);
+    m_radioGroup1->setVisible(state.RadioGroupVisible);
     for (QLabel* label : { m_label1, m_label15, m_label26, m_label28 })
         label->clear();
     m_details->SetResults(WestgardDetailsRows({}), IsoDetailsRows({}));
@@ -330,42 +334,32 @@ void GroupHandlingBox::fillGroupList(int selected)
 
 void GroupHandlingBox::fillSettings()
 {
-    const int selected = m_document.SelectedGroup()[size_t(m_slot)];
-    if (selected < 0 || size_t(selected) >= m_document.Groups().size())
+    GroupBoxState state;
+    if (!GroupBoxStateFor(m_document, m_slot, state))
         return;
-    const TIndividualInfo& group = m_document.Groups()[size_t(selected)];
-    const bool individual = m_document.IndividualMode();
-    const int decimals = m_document.DisplayPrecision();
-    const QString units = TrimBlanks(m_document.Units()).toString();
-    const bool relative = m_slot == SlotRelDeviation || m_slot == SlotRelRanges;
-
-    const TFixableValue* middle = MiddleSetting(group, m_slot);
-    m_middleCheckBox->setText(MiddleCaption(individual, m_slot));
-    m_middleCheckBox->setChecked(middle && !middle->Fixed);
-    m_middleEdit->setText(middle ? FormatFixed(middle->Value, decimals) : QString());
-    setReadOnlyLook(m_middleEdit, !middle || !middle->Fixed);
-    m_label3->setText(relative ? QStringLiteral("%") : units);
+    m_middleCheckBox->setText(state.MiddleCaption);
+    m_middleCheckBox->setChecked(state.MiddleAutomatic);
+    m_middleEdit->setText(state.Middle.Text);
+    setReadOnlyLook(m_middleEdit, state.Middle.ReadOnly);
+    m_label3->setText(state.MiddleUnits);
     if (unitWidth() != m_unitWidth)
         arrange(); // room for the units beside the edits
 
-    const bool sigmaShown = individual || m_slot != SlotMedians;
-    const bool sigmaAutomatic = !group.SigmaSetting.Fixed;
-    const bool label4Shown = sigmaShown && (individual || !relative);
-    m_sigmaCheckBox->setVisible(sigmaShown);
-    m_sigmaCheckBox->setChecked(sigmaAutomatic);
-    m_sigmaEdit->setVisible(label4Shown);
-    m_label4->setVisible(label4Shown);
-    m_label4->setText(units);
-    m_sigmaEdit->setText(FormatFixed(group.SigmaSetting.Value, decimals));
-    setReadOnlyLook(m_sigmaEdit, sigmaAutomatic);
-    m_sigmaEdit2->setVisible(sigmaShown);
-    m_label5->setVisible(sigmaShown);
-    m_sigmaEdit2->setText(FormatFixed(SigmaPercent(group), decimals));
-    setReadOnlyLook(m_sigmaEdit2, sigmaAutomatic);
-    placeSigmaControls(label4Shown);
+    m_sigmaCheckBox->setVisible(state.SigmaCheckVisible);
+    m_sigmaCheckBox->setChecked(state.SigmaAutomatic);
+    m_sigmaEdit->setVisible(state.Sigma.Visible);
+    m_label4->setVisible(state.Sigma.Visible);
+    m_label4->setText(state.SigmaUnits);
+    m_sigmaEdit->setText(state.Sigma.Text);
+    setReadOnlyLook(m_sigmaEdit, state.Sigma.ReadOnly);
+    m_sigmaEdit2->setVisible(state.SigmaPercent.Visible);
+    m_label5->setVisible(state.SigmaPercent.Visible);
+    m_sigmaEdit2->setText(state.SigmaPercent.Text);
+    setReadOnlyLook(m_sigmaEdit2, state.SigmaPercent.ReadOnly);
+    placeSigmaControls(state.Sigma.Visible);
 
-    m_radioGroup1->setVisible(!individual && m_slot == SlotCentre && sigmaAutomatic);
-    m_radioItems[group.UseSampleDeviation ? 0 : 1]->setChecked(true);
+    m_radioGroup1->setVisible(state.RadioGroupVisible);
+    m_radioItems[state.RadioItem]->setChecked(true);
 }
 
 // Beside SigmaEdit when that shows, else in its place, a little higher.
@@ -510,14 +504,14 @@ void GroupHandlingBox::Details1Click()
 {
     if (m_slot < 0)
         return;
-    m_details->ShowDetails(CriteriaFamily::Westgard, m_document.TabCaption(m_slot), m_slot + 2);
+    m_details->ShowDetails(CriteriaFamily::Westgard, MainWindowState(m_document).TabCaption(m_slot), m_slot + 2);
 }
 
 void GroupHandlingBox::Details1aClick()
 {
     if (m_slot < 0)
         return;
-    m_details->ShowDetails(CriteriaFamily::Iso, m_document.TabCaption(m_slot), m_slot + 2);
+    m_details->ShowDetails(CriteriaFamily::Iso, MainWindowState(m_document).TabCaption(m_slot), m_slot + 2);
 }
 
 bool GroupHandlingBox::eventFilter(QObject* watched, QEvent* event)

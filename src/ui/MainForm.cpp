@@ -5,6 +5,8 @@
 #include "model/DocumentFile.h"
 #include "model/NewDocument.h"
 #include "paint/ChartPage.h"
+#include "presentation/ComputeFlow.h"
+#include "presentation/MainWindowState.h"
 #include "program/ProgramFiles.h"
 #include "ui/AboutBox.h"
 #include "ui/BusyCursor.h"
@@ -187,8 +189,9 @@ void TMainForm::connectMenus()
 void TMainForm::showViewState()
 {
     const MeasurementDocument& doc = *m_document;
-    setWindowTitle(doc.WindowCaption());
-    m_pages->setVisible(doc.HasDocument());
+    const MainWindowState state(doc);
+    setWindowTitle(state.WindowCaption());
+    m_pages->setVisible(state.PagesVisible());
     m_menus->ShowViewState();
     m_dataPage->ShowViewState();
     m_chartPages->ShowChartTabs();
@@ -392,30 +395,23 @@ void TMainForm::Compute()
     MeasurementDocument& doc = *m_document;
     // An open cell edit ends first: its new value drops the results and is computed with the rest.
     m_dataPage->EndGridEditing();
-    if (doc.SeparatorFlags().size() <= 1 || doc.IsComputed())
+    if (!ComputeWanted(doc))
         return;
     const BusyCursor busy;
-    if (!RunComputeCommand(doc, PrecisionNotice::Caller)) {
-        m_dataPage->BringScrollBarInLine();
-        return;
-    }
-    m_dataPage->BringScrollBarInLine();
-    try {
-        for (int slot = 0; slot < ChartSlotCount; ++slot) {
-            if (!SlotInUse(doc, slot))
-                continue;
-            QScrollBar* bar = ChartView(slot)->ScrollBar();
-            {
-                const QSignalBlocker blocker(bar);
-                bar->setValue(0);
-            }
-            DrawChartPage(slot);
+    ComputeSteps steps;
+    steps.computed = [this] { m_dataPage->BringScrollBarInLine(); };
+    steps.draw = [this, &doc](int slot) {
+        if (!SlotInUse(doc, slot))
+            return;
+        QScrollBar* bar = ChartView(slot)->ScrollBar();
+        {
+            const QSignalBlocker blocker(bar);
+            bar->setValue(0);
         }
-    } catch (...) {
-        // A drawing that gave up has said why; the document goes back to editing.
-        doc.InvalidateResults();
+        DrawChartPage(slot);
+    };
+    if (RunComputeAndDraw(doc, steps) != ComputeOutcome::Drawn)
         return;
-    }
     m_chartPages->ShowChartTabs();
     ShowPrecisionNotice(doc); // over the drawn charts
     m_hints->ShowExampleHint(QStringLiteral("Обчислити"));
@@ -426,29 +422,9 @@ void TMainForm::ChartChoiceClick(int item)
 {
     MeasurementDocument& doc = *m_document;
     doc.SetChartSelection(ChartChoice(item), m_menus->ChartChoiceItem(item)->isChecked());
+    // The chart tabs follow the choice (MainWindowState) through the document's signal.
     if (!doc.IsComputed())
         return;
-    const bool subgroups = !doc.IndividualMode();
-    switch (item) {
-    case N11:
-        doc.SetChartTabVisible(SlotCentre, doc.ChartSelection(N11));
-        break;
-    case N21:
-        doc.SetChartTabVisible(SlotMedians, subgroups && doc.SubgroupSize() <= 10 && doc.ChartSelection(N21));
-        break;
-    case N31:
-    case N41:
-        doc.SetChartTabVisible(SlotDeviation, doc.ChartSelection(N31));
-        doc.SetChartTabVisible(SlotRelDeviation, subgroups && doc.ChartSelection(N41));
-        break;
-    case N51:
-    case N61:
-        doc.SetChartTabVisible(SlotRanges, subgroups && doc.ChartSelection(N51));
-        doc.SetChartTabVisible(SlotRelRanges, subgroups && doc.ChartSelection(N61));
-        break;
-    default:
-        break;
-    }
     m_chartPages->UpdateGroupBoxVisibility();
 }
 

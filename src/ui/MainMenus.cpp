@@ -1,5 +1,6 @@
 #include "ui/MainMenus.h"
 
+#include "presentation/MainWindowState.h"
 #include "program/LaboratoryNames.h"
 
 #include <QAction>
@@ -10,14 +11,6 @@
 namespace {
 
 const char* const choiceNames[ChartChoiceCount] = { "N11", "N21", "N31", "N41", "N51", "N61", "N13" };
-
-QString chartChoiceCaption(const MeasurementDocument& doc, int item)
-{
-    if (item == N13)
-        return QStringLiteral("Виводити значення на графіках у нормованій формі");
-    const QString caption = doc.HasDocument() ? doc.TabCaption(item) : QString();
-    return caption.isEmpty() ? QStringLiteral("Карта %1").arg(item + 1) : caption;
-}
 
 } // namespace
 
@@ -91,7 +84,8 @@ void MainMenus::build(const LaboratoryNames& laboratory)
             m_spreadSeparator = spread->addSeparator();
         if (i == N13)
             m_chartsMenu->addSeparator()->setObjectName(QStringLiteral("N12"));
-        QAction* action = AddItem(owner, choiceNames[i], chartChoiceCaption(m_document, i));
+        QAction* action
+            = AddItem(owner, choiceNames[i], MainWindowState(m_document).ChartChoiceCaption(ChartChoice(i)));
         action->setCheckable(true);
         action->setChecked(m_document.ChartSelection(ChartChoice(i)));
         m_chartChoices[size_t(i)] = action;
@@ -108,22 +102,22 @@ void MainMenus::build(const LaboratoryNames& laboratory)
 void MainMenus::ShowViewState()
 {
     const MeasurementDocument& doc = m_document;
-    const bool hasDocument = doc.HasDocument();
-    const bool documentCommands = doc.DocumentCommandsEnabled();
+    const MainWindowState state(doc);
+    const bool documentCommands = state.DocumentCommandsEnabled();
     m_save->setEnabled(documentCommands);
     m_saveAs->setEnabled(documentCommands);
     m_exportTable->setEnabled(documentCommands);
     m_chartsMenu->menuAction()->setEnabled(documentCommands);
     m_compute->setEnabled(documentCommands);
-    m_printReport->setEnabled(doc.PrintReportEnabled());
+    m_printReport->setEnabled(state.PrintReportEnabled());
     for (int i = 0; i < ChartChoiceCount; ++i) {
         QAction* action = m_chartChoices[size_t(i)];
         const auto item = ChartChoice(i);
         action->setChecked(doc.ChartSelection(item));
-        action->setVisible(item == N13 || doc.ChartChoiceVisible(item));
-        action->setText(chartChoiceCaption(doc, i));
+        action->setVisible(item == N13 || state.ChartChoiceVisible(item));
+        action->setText(state.ChartChoiceCaption(item));
     }
-    m_chartChoices[N21]->setEnabled(doc.MedianChartEnabled());
-    m_chartChoices[N13]->setEnabled(doc.NormalisedChoiceEnabled());
-    m_spreadSeparator->setVisible(!hasDocument || !doc.IndividualMode());
+    m_chartChoices[N21]->setEnabled(state.MedianChartEnabled());
+    m_chartChoices[N13]->setEnabled(state.NormalisedChoiceEnabled());
+    m_spreadSeparator->setVisible(state.SpreadSeparatorVisible());
 }

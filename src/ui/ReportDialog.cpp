@@ -3,6 +3,7 @@
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "paint/ChartPage.h"
+#include "presentation/MainWindowState.h"
 #include "reports/ReportEngine.h"
 #include "ui/Hints.h"
 #include "ui/ReportPreviewDialog.h"
@@ -312,7 +313,7 @@ void ShowReportOptions(QWidget* parent, MeasurementDocument& doc, Hints& hints, 
         dialog = new TfmReportDialog(parent);
     std::array<QString, ChartSlotCount> captions;
     for (int s = 0; s < ChartSlotCount; ++s)
-        captions[size_t(s)] = doc.TabCaption(s);
+        captions[size_t(s)] = MainWindowState(doc).TabCaption(s);
     dialog->SetChartCaptions(captions);
     dialog->SetDocument(&doc);
     dialog->SetTemplateFolder(ReportTemplateFolder(programFolder));

@@ -6,6 +6,7 @@
 #include "common/TestSupport.h"
 #include "compute/ComputeDriver.h"
 #include "model/MeasurementDocument.h"
+#include "presentation/MainWindowState.h"
 
 namespace {
 
@@ -139,7 +140,7 @@ TEST(TableOperations, InsertPointAtGroupStartsEndsAndBeyondTheLast)
     EXPECT_EQ(doc.LabelText(8), QStringLiteral("7"));
     EXPECT_EQ(doc.DateText(8), QString());
     EXPECT_EQ(doc.PointCount(), 7);
-    EXPECT_EQ(doc.Label18Caption(), QStringLiteral("Кількість елементів: 7"));
+    EXPECT_EQ(MainWindowState(doc).Label18Caption(), QStringLiteral("Кількість елементів: 7"));
     EXPECT_EQ(doc.Groups().size(), 2u);
     EXPECT_TRUE(messenger.messages.isEmpty());
     ExpectConsistent(doc);
@@ -358,7 +359,7 @@ TEST(TableOperations, DeleteLastPointsEmptiesTheTableOrRefusesALonePointAtItsSta
     ASSERT_EQ(doc.Groups().size(), 1u);
     EXPECT_EQ(doc.Groups()[0].CentreSetting, (TFixableValue { true, 5 }));
     EXPECT_FALSE(doc.IsComputed());
-    EXPECT_EQ(doc.Label18Caption(), QStringLiteral("Кількість елементів: 0"));
+    EXPECT_EQ(MainWindowState(doc).Label18Caption(), QStringLiteral("Кількість елементів: 0"));
     ExpectConsistent(doc);
 
     // One point left in a table without separators is a group of one as well: asked like the last group.

@@ -1,6 +1,7 @@
 #include "common/StatisticsTestSupport.h"
 
 #include "compute/ComputeDriver.h"
+#include "presentation/MainWindowState.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ std::vector<bool> VisibleTabs(const MeasurementDocument& doc)
 {
     std::vector<bool> tabs;
     for (int slot = 0; slot < ChartSlotCount; ++slot)
-        tabs.push_back(doc.ChartTabVisible(slot));
+        tabs.push_back(MainWindowState(doc).ChartTabVisible(slot));
     return tabs;
 }
 
@@ -34,7 +35,7 @@ TEST(ComputeDocument, WalksEveryGroup)
     EXPECT_EQ(doc.PointDates()[3], doc.DateText(5)); // the separator row is skipped
     EXPECT_EQ(doc.SelectedGroup(), (std::array<int, ChartSlotCount> {}));
     EXPECT_EQ(VisibleTabs(doc), (std::vector<bool> { true, false, true, false, false, false }));
-    EXPECT_TRUE(doc.PrintReportEnabled());
+    EXPECT_TRUE(MainWindowState(doc).PrintReportEnabled());
     EXPECT_EQ(doc.Groups()[2].GrandMean, 7.5);
     EXPECT_EQ(doc.Groups()[2].FirstRow, 8);
     // Computing again in the computed state does nothing.
@@ -52,7 +53,7 @@ TEST(ComputeDocument, StopsAtTheFirstFailingGroup)
     EXPECT_EQ(messenger.messages, QStringList { invalidData });
     EXPECT_EQ(doc.GroupList(), (QStringList { "1-3", "4-5" }));
     EXPECT_EQ(VisibleTabs(doc), std::vector<bool>(6, false));
-    EXPECT_FALSE(doc.PrintReportEnabled());
+    EXPECT_FALSE(MainWindowState(doc).PrintReportEnabled());
     EXPECT_EQ(doc.Groups()[0].GrandMean, 2); // the groups before keep their statistics
     EXPECT_EQ(doc.Groups()[2].GroupPointCount, 0); // never walked
     for (int row = 1; row < doc.RowCount(); ++row)
@@ -114,7 +115,7 @@ TEST(ComputeDocument, PrecisionAndNormalisedDisplay)
         doc.SetChartSelection(N13, true);
         ASSERT_TRUE(RunComputeCommand(doc));
         EXPECT_EQ(doc.DisplayPrecision(), c.precision);
-        EXPECT_EQ(doc.NormalisedChoiceEnabled(), !c.message);
+        EXPECT_EQ(MainWindowState(doc).NormalisedChoiceEnabled(), !c.message);
         EXPECT_EQ(doc.ChartSelection(N13), c.message);
         EXPECT_EQ(messenger.messages, c.message ? QStringList { normalised } : QStringList());
     }

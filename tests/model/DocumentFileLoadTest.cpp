@@ -3,6 +3,7 @@
 #include "common/TestSupport.h"
 #include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
+#include "presentation/MainWindowState.h"
 
 #include <QDir>
 #include <QFile>
@@ -142,7 +143,7 @@ TEST(DocumentFileLoad, ReadsEveryItemOfTheCurrentLayout)
     EXPECT_FALSE(doc.Groups()[1].SigmaSetting.Fixed);
     EXPECT_EQ(doc.FileName(), QStringLiteral("small.mrd"));
     EXPECT_FALSE(doc.Changed());
-    EXPECT_TRUE(doc.DocumentCommandsEnabled());
+    EXPECT_TRUE(MainWindowState(doc).DocumentCommandsEnabled());
 }
 
 TEST(DocumentFileLoad, IndividualFileHasNoSubgroupItems)

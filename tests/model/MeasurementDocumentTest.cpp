@@ -2,6 +2,7 @@
 
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
+#include "presentation/MainWindowState.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST(MeasurementDocument, LayoutWithoutSeparatorsIsOneGroup)
     EXPECT_EQ(spans[0].FirstRow, 1);
     EXPECT_EQ(spans[0].PointCount, 4);
     EXPECT_EQ(MeasurementDocument::GroupRangeText(spans[0]), QStringLiteral("1-4"));
-    EXPECT_EQ(doc.Label18Caption(), QStringLiteral("Кількість елементів: 4"));
+    EXPECT_EQ(MainWindowState(doc).Label18Caption(), QStringLiteral("Кількість елементів: 4"));
     EXPECT_FALSE(doc.IsComputed());
 }
 
@@ -54,7 +55,7 @@ TEST(MeasurementDocument, GroupsRowsAndLabelsFollowTheSeparators)
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     BuildDocument(doc, 3, { points(2, 3), points(3, 3), points(2, 3) });
-    EXPECT_EQ(doc.Label18Caption(), QStringLiteral("Кількість підгруп: 7"));
+    EXPECT_EQ(MainWindowState(doc).Label18Caption(), QStringLiteral("Кількість підгруп: 7"));
     EXPECT_EQ(doc.RowCount(), 1 + 7 + 2);
     EXPECT_EQ(doc.ValueColumnCount(), 3);
     EXPECT_EQ(doc.ResultColumnCount(), 6);
@@ -70,8 +71,8 @@ TEST(MeasurementDocument, GroupsRowsAndLabelsFollowTheSeparators)
     EXPECT_EQ(MeasurementDocument::GroupRangeText(spans[2]), QStringLiteral("6-7"));
     EXPECT_EQ(spans[2].FirstRow, 8);
     EXPECT_EQ(doc.ValueColumnHeader(2), QStringLiteral("X3"));
-    EXPECT_TRUE(doc.SubgroupControlsVisible());
-    EXPECT_EQ(doc.TabCaption(SlotRelRanges), QStringLiteral("Карта відносних розмахів"));
+    EXPECT_TRUE(MainWindowState(doc).SubgroupControlsVisible());
+    EXPECT_EQ(MainWindowState(doc).TabCaption(SlotRelRanges), QStringLiteral("Карта відносних розмахів"));
 }
 
 TEST(MeasurementDocument, DisplayPrecisionForcesNormalisedChartsAboveSixDecimals)
@@ -82,14 +83,14 @@ TEST(MeasurementDocument, DisplayPrecisionForcesNormalisedChartsAboveSixDecimals
     doc.RecomputeDisplayPrecision();
     EXPECT_EQ(doc.DisplayPrecision(), 7);
     EXPECT_TRUE(doc.ChartSelection(N13));
-    EXPECT_FALSE(doc.NormalisedChoiceEnabled());
+    EXPECT_FALSE(MainWindowState(doc).NormalisedChoiceEnabled());
     EXPECT_EQ(doc.ChartFormat(), (ChartNumberFormat { ChartNumberFormat::Exponent, 4 }));
 
     doc.SetValueText(1, 0, QStringLiteral("1,123456"));
     doc.RecomputeDisplayPrecision();
     EXPECT_EQ(doc.DisplayPrecision(), 6);
     EXPECT_FALSE(doc.ChartSelection(N13));
-    EXPECT_TRUE(doc.NormalisedChoiceEnabled());
+    EXPECT_TRUE(MainWindowState(doc).NormalisedChoiceEnabled());
     EXPECT_EQ(doc.ChartFormat(), (ChartNumberFormat { ChartNumberFormat::Fixed, 10 }));
 
     // Separator rows do not count, empty cells count 1.
@@ -111,12 +112,12 @@ TEST(MeasurementDocument, MedianChartMessageOnlyWhenTheChartGoesAway)
     messenger.messages.clear();
     doc.ChangeSubgroupSize(11);
     EXPECT_EQ(messenger.messages, QStringList { medianMessage });
-    EXPECT_FALSE(doc.MedianChartEnabled());
+    EXPECT_FALSE(MainWindowState(doc).MedianChartEnabled());
     doc.ChangeSubgroupSize(12);
     EXPECT_EQ(messenger.messages.size(), 1);
     doc.ChangeSubgroupSize(8);
     EXPECT_EQ(messenger.messages.size(), 1);
-    EXPECT_TRUE(doc.MedianChartEnabled());
+    EXPECT_TRUE(MainWindowState(doc).MedianChartEnabled());
     EXPECT_TRUE(doc.Changed());
 }
 
@@ -164,16 +165,15 @@ TEST(MeasurementDocument, ComputedStateAddsAClosingRowAndInvalidateRestoresTheTa
     // What the compute writes in individual mode.
     doc.SetValueText(3, 0, QStringLiteral("Середнє по групі: 10,5"));
     doc.SetResultText(2, 0, QStringLiteral("1"));
-    doc.SetChartTabVisible(SlotCentre, true);
-    doc.SetPrintReportEnabled(true);
+    doc.SetResultsComplete(true);
 
     doc.InvalidateResults();
     EXPECT_FALSE(doc.IsComputed());
     EXPECT_EQ(doc.RowCount(), rows);
     EXPECT_EQ(doc.ValueText(3, 0), MeasurementDocument::SeparatorLine());
     EXPECT_EQ(doc.ResultText(2, 0), QString());
-    EXPECT_FALSE(doc.ChartTabVisible(SlotCentre));
-    EXPECT_FALSE(doc.PrintReportEnabled());
+    EXPECT_FALSE(MainWindowState(doc).ChartTabVisible(SlotCentre));
+    EXPECT_FALSE(MainWindowState(doc).PrintReportEnabled());
     EXPECT_EQ(doc.ValueText(1, 0), QStringLiteral("10"));
 
     // An analyst's edit drops the results and marks the document changed.
@@ -236,14 +236,14 @@ TEST(MeasurementDocument, CaptionsHeadersAndChangeTracking)
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     EXPECT_FALSE(doc.HasDocument());
-    EXPECT_FALSE(doc.DocumentCommandsEnabled());
-    EXPECT_EQ(doc.WindowCaption(), QStringLiteral("Мерідан"));
+    EXPECT_FALSE(MainWindowState(doc).DocumentCommandsEnabled());
+    EXPECT_EQ(MainWindowState(doc).WindowCaption(), QStringLiteral("Мерідан"));
     doc.SetFileName(QStringLiteral("  проба.mrd "));
     EXPECT_EQ(doc.FileName(), QStringLiteral("проба.mrd"));
-    EXPECT_EQ(doc.WindowCaption(), QStringLiteral("Мерідан - проба.mrd"));
+    EXPECT_EQ(MainWindowState(doc).WindowCaption(), QStringLiteral("Мерідан - проба.mrd"));
 
     BuildDocument(doc, 3, { points(2, 3) });
-    EXPECT_TRUE(doc.DocumentCommandsEnabled());
+    EXPECT_TRUE(MainWindowState(doc).DocumentCommandsEnabled());
     EXPECT_FALSE(doc.Changed());
     doc.SetUnits(QStringLiteral("мг/л"));
     EXPECT_TRUE(doc.Changed());
@@ -261,10 +261,10 @@ TEST(MeasurementDocument, CaptionsHeadersAndChangeTracking)
 
     // Individual mode hides the subgroup-only chart choices.
     BuildDocument(doc, 0, { points(2) });
-    EXPECT_FALSE(doc.ChartChoiceVisible(N21));
-    EXPECT_TRUE(doc.ChartChoiceVisible(N31));
-    EXPECT_EQ(doc.TabCaption(SlotDeviation), QStringLiteral("Карта ковзних розмахів"));
-    EXPECT_EQ(doc.TabCaption(SlotRanges), QString());
+    EXPECT_FALSE(MainWindowState(doc).ChartChoiceVisible(N21));
+    EXPECT_TRUE(MainWindowState(doc).ChartChoiceVisible(N31));
+    EXPECT_EQ(MainWindowState(doc).TabCaption(SlotDeviation), QStringLiteral("Карта ковзних розмахів"));
+    EXPECT_EQ(MainWindowState(doc).TabCaption(SlotRanges), QString());
     EXPECT_EQ(doc.SubgroupSize(), 0);
-    EXPECT_FALSE(doc.SubgroupControlsVisible());
+    EXPECT_FALSE(MainWindowState(doc).SubgroupControlsVisible());
 }

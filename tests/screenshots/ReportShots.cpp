@@ -10,6 +10,7 @@
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
 #include "ui/ReportDialog.h"
+#include "presentation/MainWindowState.h"
 
 #include <QDir>
 #include <memory>
@@ -97,7 +98,7 @@ MERIDAN_SCREENSHOT_CASE(ReportOptionsWindow)
         TfmReportDialog dialog;
         std::array<QString, ChartSlotCount> captions;
         for (int s = 0; s < ChartSlotCount; ++s)
-            captions[size_t(s)] = doc->TabCaption(s);
+            captions[size_t(s)] = MainWindowState(*doc).TabCaption(s);
         dialog.SetChartCaptions(captions);
         dialog.SetDocument(doc.get());
         dialog.SetTemplateFolder(Templates());

@@ -6,6 +6,7 @@
 #include "ui/DataGridView.h"
 #include "ui/Hints.h"
 #include "ui/MainForm.h"
+#include "presentation/MainWindowState.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,7 +49,7 @@ public:
         messages.append(text);
         bool drawn = window != nullptr;
         for (int slot = 0; window && slot < ChartSlotCount; ++slot)
-            if (window->Document().ChartTabVisible(slot) && !Drawn(window->ChartView(slot)->Image()))
+            if (MainWindowState(window->Document()).ChartTabVisible(slot) && !Drawn(window->ChartView(slot)->Image()))
                 drawn = false;
         chartsDrawn.append(drawn);
     }

@@ -2,6 +2,7 @@
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 #include "compute/ComputeDriver.h"
+#include "presentation/MainWindowState.h"
 #include "reports/ReportEngine.h"
 
 #include <QCheckBox>
@@ -44,7 +45,7 @@ protected:
         doc.ClearChanged();
         std::array<QString, ChartSlotCount> captions;
         for (int s = 0; s < ChartSlotCount; ++s)
-            captions[size_t(s)] = doc.TabCaption(s);
+            captions[size_t(s)] = MainWindowState(doc).TabCaption(s);
         dialog.SetDocument(&doc);
         dialog.SetTemplateFolder(Templates());
         dialog.SetChartCaptions(captions);
