@@ -351,6 +351,14 @@ QString DocumentActions::RedoCaption() const
     return m_stack->canRedo() ? text + QStringLiteral(": ") + m_stack->redoText() : text;
 }
 
+size_t DocumentActions::HistoryBytes() const
+{
+    size_t bytes = 0;
+    for (int i = 0; i < m_stack->count(); ++i)
+        bytes += static_cast<const DocumentCommand*>(m_stack->command(i))->StoredBytes();
+    return bytes;
+}
+
 void DocumentActions::SetClean()
 {
     m_stack->setClean();

@@ -81,6 +81,10 @@ public:
     QString UndoCaption() const;
     QString RedoCaption() const;
 
+    // What the commands keep, roughly (texts, records and the commands themselves; a replaced
+    // content is not counted).
+    size_t HistoryBytes() const;
+
     void SetClean(); // after a save
     bool IsClean() const;
     void Clear(); // after a load, New or an example: nothing to undo, unchanged

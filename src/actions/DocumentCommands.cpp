@@ -27,6 +27,24 @@ std::vector<TIndividualInfo> copyRecords(const MeasurementDocument& doc, int fir
     return records;
 }
 
+size_t textBytes(const QString& text)
+{
+    return sizeof(QString) + size_t(text.capacity()) * sizeof(QChar);
+}
+
+size_t textBytes(const std::vector<QString>& texts)
+{
+    size_t bytes = sizeof(texts);
+    for (const QString& text : texts)
+        bytes += textBytes(text);
+    return bytes;
+}
+
+size_t recordBytes(const std::vector<TIndividualInfo>& records)
+{
+    return sizeof(records) + records.size() * sizeof(TIndividualInfo);
+}
+
 } // namespace
 
 TIndividualInfo SettingsCopy(const TIndividualInfo& group)
@@ -86,6 +104,39 @@ void CellCommand::write(const QString& text)
     else
         m_doc.SetValueText(m_row, m_column, text);
     Q_EMIT m_doc.cellsEdited(m_row, m_row);
+}
+
+size_t CellCommand::StoredBytes() const
+{
+    return sizeof(*this) + textBytes(m_before) + textBytes(m_after);
+}
+
+size_t CellBlock::StoredBytes() const
+{
+    return textBytes(Texts);
+}
+
+size_t PasteCommand::StoredBytes() const
+{
+    return sizeof(*this) + m_before.StoredBytes() + m_after.StoredBytes();
+}
+
+size_t RowBlock::StoredBytes() const
+{
+    return Flags.capacity() / 8 + textBytes(Dates) + textBytes(Values);
+}
+
+size_t TableCommand::StoredBytes() const
+{
+    return sizeof(*this) + m_removed.StoredBytes() + recordBytes(m_groupsBefore) + recordBytes(m_groupsAfter);
+}
+
+size_t HeaderCommand::StoredBytes() const
+{
+    size_t bytes = sizeof(*this) + textBytes(m_before.Text) + textBytes(m_after.Text);
+    for (const QString& line : m_before.Lines + m_after.Lines)
+        bytes += textBytes(line);
+    return bytes;
 }
 
 CellBlock CellBlock::Capture(const MeasurementDocument& doc, int firstRow, int lastRow, int firstColumn, int columns)

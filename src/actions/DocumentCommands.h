@@ -24,6 +24,8 @@ public:
     DocumentCommand(MeasurementDocument& doc, const QString& text);
     void redo() final;
     void undo() final;
+    // What the command keeps, roughly: its own size and the texts and records it holds.
+    virtual size_t StoredBytes() const = 0;
 
 protected:
     virtual void apply() = 0;
@@ -38,6 +40,7 @@ private:
 class CellCommand final : public DocumentCommand {
 public:
     CellCommand(MeasurementDocument& doc, int row, int column, QString before, QString after);
+    size_t StoredBytes() const override;
 
 private:
     void apply() override { write(m_after); }
@@ -58,6 +61,7 @@ struct CellBlock {
     std::vector<QString> Texts; // row-major
 
     static CellBlock Capture(const MeasurementDocument& doc, int firstRow, int lastRow, int firstColumn, int columns);
+    size_t StoredBytes() const;
     void Restore(MeasurementDocument& doc) const; // point rows only; announces the rows
 };
 
@@ -65,6 +69,7 @@ struct CellBlock {
 class PasteCommand final : public DocumentCommand {
 public:
     PasteCommand(MeasurementDocument& doc, int oldTableRows, int oldPointCount, CellBlock before, CellBlock after);
+    size_t StoredBytes() const override;
 
 private:
     void apply() override;
@@ -85,6 +90,7 @@ struct RowBlock {
     std::vector<QString> Values; // row-major, ValueColumnCount per row
 
     static RowBlock Capture(const MeasurementDocument& doc, int row, int count);
+    size_t StoredBytes() const;
     void Insert(MeasurementDocument& doc) const;
 };
 
@@ -109,6 +115,7 @@ public:
     void AboutToChange(const MeasurementDocument& doc, const TableChange& change) override;
     bool Observed() const { return m_observed; }
     void Finish(); // after the operation was done
+    size_t StoredBytes() const override;
 
 private:
     void apply() override;
@@ -126,6 +133,7 @@ private:
 class GroupSettingsCommand final : public DocumentCommand {
 public:
     GroupSettingsCommand(MeasurementDocument& doc, int index, const TIndividualInfo& before, int precisionBefore);
+    size_t StoredBytes() const override { return sizeof(*this); }
 
 private:
     void apply() override;
@@ -157,6 +165,7 @@ public:
     static void Write(MeasurementDocument& doc, HeaderItem item, HeaderField field, const HeaderValue& value);
     int id() const override { return 1; }
     bool mergeWith(const QUndoCommand* other) override;
+    size_t StoredBytes() const override;
 
 private:
     void apply() override { Write(m_doc, m_item, m_field, m_after); }
@@ -171,6 +180,7 @@ private:
 class SubgroupSizeCommand final : public DocumentCommand {
 public:
     SubgroupSizeCommand(MeasurementDocument& doc, int before, int after, CellBlock dropped);
+    size_t StoredBytes() const override { return sizeof(*this) + m_dropped.StoredBytes(); }
 
 private:
     void apply() override { m_doc.ChangeSubgroupSize(m_after); }
@@ -184,6 +194,7 @@ private:
 class ContentCommand final : public DocumentCommand {
 public:
     ContentCommand(MeasurementDocument& doc, const QString& text, std::shared_ptr<DocumentContent> other);
+    size_t StoredBytes() const override { return sizeof(*this); } // the replaced content is not counted
 
 private:
     void apply() override { exchange(); }
