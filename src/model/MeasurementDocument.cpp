@@ -135,6 +135,19 @@ void MeasurementDocument::SetMode(bool individual)
     Q_EMIT viewStateChanged();
 }
 
+void MeasurementDocument::LayOut(bool individual, int points, int subgroupSize, std::vector<bool> flags)
+{
+    const int groups = int(std::count(flags.begin(), flags.end(), true));
+    StoreIndividualMode(individual);
+    SetPointCount(points);
+    if (!individual)
+        SetSubgroupSize(subgroupSize);
+    StoreGroupCount(groups);
+    SetSeparatorFlags(std::move(flags));
+    SetMode(individual);
+    SetGroupCount(groups);
+}
+
 void MeasurementDocument::ChangeSubgroupSize(int n)
 {
     if (n < 2 || n > 25 || m_individualMode)
@@ -185,8 +198,8 @@ void MeasurementDocument::ReplaceGroupRecords(int first, int count, std::vector<
     count = std::clamp(count, 0, int(m_groups.size()) - first);
     const auto at = m_groups.begin() + first;
     m_groups.erase(at, at + count);
-    m_groups.insert(m_groups.begin() + first, std::make_move_iterator(records.begin()),
-        std::make_move_iterator(records.end()));
+    m_groups.insert(
+        m_groups.begin() + first, std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
     m_groupCount = int(m_groups.size());
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/CellTextStore.h"
-#include "model/SharedTextColumn.h"
 #include "model/GroupRecord.h"
+#include "model/SharedTextColumn.h"
 
 #include <QHash>
 #include <QObject>
@@ -78,6 +78,10 @@ public:
     void SetPointCount(int n);
     void SetSubgroupSize(int n); // may show the median-chart message
     void SetMode(bool individual); // lays the table out for PointCount and GroupCount
+    // The whole layout at once, as New, the reader and an import give it: the kind, the points, the
+    // subgroup size (subgroup mode only), the separator flags (ending in the true sentinel), then the
+    // empty table and one group record per group. Records below the group count are kept.
+    void LayOut(bool individual, int points, int subgroupSize, std::vector<bool> flags);
     void ChangeSubgroupSize(int n); // the analyst's choice: drops results, resizes the value columns
     // Leaving ElementsComboBox with a typed text; false when refused (the box shows SubgroupSize again).
     bool SubmitSubgroupSizeText(const QString& text, bool tableTabActive);
@@ -194,7 +198,8 @@ public:
     void WriteUnitHeaders() { writeUnitHeaders(); }
 
     // The whole content but the messenger and Changed, for an edit that replaces all of it (an
-    // import): a copy (shared, as its type is the model's own), and an exchange with a held content that announces a new layout.
+    // import): a copy (shared, as its type is the model's own), and an exchange with a held content that announces a
+    // new layout.
     std::shared_ptr<DocumentContent> CopyContent() const;
     void SwapContent(DocumentContent& content);
 
