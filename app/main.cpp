@@ -1,11 +1,11 @@
 #include "program/ProgramFiles.h"
 #include "ui/ApplicationLook.h"
-#include "ui/SplashWindow.h"
 #include "ui/HintWindow.h"
 #include "ui/Hints.h"
 #include "ui/MainForm.h"
 #include "ui/MessageBoxMessenger.h"
 #include "ui/Pictures.h"
+#include "ui/SplashWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>

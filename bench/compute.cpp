@@ -1,11 +1,11 @@
 // The compute of large documents against the floor of merely converting their cell texts.
 #include "BenchDocuments.h"
+#include "compute/ComputeDriver.h"
 #include "criteria/CriteriaEngine.h"
+#include "model/FixedFormatter.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/Numbers.h"
-#include "compute/ComputeDriver.h"
-#include "model/FixedFormatter.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>

@@ -2,14 +2,14 @@
 // hundred thousand rows pasted, a computed million-point table exported. And workbooks made to
 // exhaust the reader, each refused or read within 5 s and 300 MB.
 #include "ExchangeTestSupport.h"
-#include "model/MeasurementDocument.h"
-#include "model/Messenger.h"
 #include "actions/Paste.h"
-#include "exchange/TableClipboard.h"
+#include "compute/ComputeDriver.h"
 #include "exchange/ImportSource.h"
+#include "exchange/TableClipboard.h"
 #include "exchange/TableExport.h"
 #include "exchange/TableImport.h"
-#include "compute/ComputeDriver.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 
 #include <QCoreApplication>
 #include <QDate>

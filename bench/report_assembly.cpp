@@ -2,6 +2,7 @@
 // every chart, and individual-values documents of 2,500 to 10,000 points with both charts and the
 // data table, to show the time grows linearly. Documents are in groups of 25 points. Set
 // MERIDAN_BENCH_SAVE to a folder to also save the documents there, for timing meridan-cli report.
+#include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
@@ -11,7 +12,6 @@
 #include "reports/ReportEngine.h"
 #include "reports/ReportExport.h"
 #include "reports/ReportRequest.h"
-#include "compute/ComputeDriver.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -53,7 +53,10 @@ std::unique_ptr<MeasurementDocument> MakeDocument(Messenger& messenger, int poin
                 doc->SetValueText(row, c, MeasurementDocument::SeparatorLine());
             ++row;
         }
-        doc->SetDateText(row, QStringLiteral("%1.%2.2024").arg(1 + p % 28, 2, 10, QLatin1Char('0')).arg(1 + (p / 28) % 12, 2, 10, QLatin1Char('0')));
+        doc->SetDateText(row,
+            QStringLiteral("%1.%2.2024")
+                .arg(1 + p % 28, 2, 10, QLatin1Char('0'))
+                .arg(1 + (p / 28) % 12, 2, 10, QLatin1Char('0')));
         for (int c = 0; c < doc->ValueColumnCount(); ++c) {
             const double value = 50.0 + 2.0 * std::sin(0.37 * p + c) + ((p * 7 + c * 3) % 11) * 0.1;
             doc->SetValueText(row, c, QString::number(value, 'f', 2));
@@ -65,8 +68,9 @@ std::unique_ptr<MeasurementDocument> MakeDocument(Messenger& messenger, int poin
     if (!RunComputeCommand(*doc))
         return nullptr;
     if (const QByteArray folder = qgetenv("MERIDAN_BENCH_SAVE"); !folder.isEmpty()) {
-        SaveDocument(*doc, QDir(QString::fromLocal8Bit(folder))
-                               .filePath(QStringLiteral("report-%1-%2.mrd").arg(individual ? "individual" : "subgroups").arg(points)));
+        SaveDocument(*doc,
+            QDir(QString::fromLocal8Bit(folder))
+                .filePath(QStringLiteral("report-%1-%2.mrd").arg(individual ? "individual" : "subgroups").arg(points)));
     }
     return doc;
 }

@@ -4,10 +4,10 @@
 //
 // Memory: the resident size after the first operation and after 100 more of the same kind is
 // reported as the counters rss_first_MB and rss_after_100_MB of the benchmark MemoryAfterOperations.
+#include "actions/GroupMerge.h"
+#include "actions/TableOperations.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
-#include "actions/TableOperations.h"
-#include "actions/GroupMerge.h"
 
 #include <benchmark/benchmark.h>
 #include <fstream>

@@ -3,10 +3,10 @@
 // chart scroll bar. Documents of 1,000,000 individual values and of 200,000 subgroups of 5, each
 // in ten groups; the target of every step is one frame, 16 ms.
 #include "BenchDocuments.h"
+#include "compute/ComputeDriver.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "paint/ChartPage.h"
-#include "compute/ComputeDriver.h"
 #include "ui/ChartPageView.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"

@@ -2,12 +2,12 @@
 #include "ConsoleMessenger.h"
 #include "Json.h"
 
+#include "compute/ComputeDriver.h"
 #include "criteria/CriteriaEngine.h"
-#include "presentation/AnalysisPresentation.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
-#include "compute/ComputeDriver.h"
+#include "presentation/AnalysisPresentation.h"
 
 #include <QTextStream>
 #include <optional>

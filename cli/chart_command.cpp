@@ -1,13 +1,13 @@
 #include "Commands.h"
 #include "ConsoleMessenger.h"
 
+#include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"
-#include "compute/ComputeDriver.h"
 
 #include <QImage>
 #include <QLocale>

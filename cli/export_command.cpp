@@ -1,10 +1,10 @@
 #include "Commands.h"
 #include "ConsoleMessenger.h"
 
+#include "compute/ComputeDriver.h"
+#include "exchange/TableExport.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
-#include "exchange/TableExport.h"
-#include "compute/ComputeDriver.h"
 
 #include <QTextStream>
 

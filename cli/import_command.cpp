@@ -1,10 +1,10 @@
 #include "Commands.h"
 #include "ConsoleMessenger.h"
 
-#include "model/DocumentFile.h"
-#include "model/MeasurementDocument.h"
 #include "exchange/ImportSource.h"
 #include "exchange/TableImport.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
 
 #include <QTextStream>
 #include <optional>
@@ -96,7 +96,8 @@ QString parseArguments(const QStringList& args, ImportArguments& out)
 }
 
 // The value columns of "C1-C2", or of one column. Column names may themselves hold "-".
-bool valueColumns(const SourceTable& table, bool header, const QString& range, std::vector<int>& columns, QString& error)
+bool valueColumns(
+    const SourceTable& table, bool header, const QString& range, std::vector<int>& columns, QString& error)
 {
     auto find = [&](const QString& name) {
         const int column = FindColumn(table, header, name);

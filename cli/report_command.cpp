@@ -1,16 +1,16 @@
 #include "Commands.h"
 #include "ConsoleMessenger.h"
 
+#include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
-#include "program/LaboratoryNames.h"
 #include "model/MeasurementDocument.h"
-#include "program/ProgramFiles.h"
 #include "paint/ChartPage.h"
+#include "program/LaboratoryNames.h"
+#include "program/ProgramFiles.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportExport.h"
 #include "reports/ReportRequest.h"
-#include "compute/ComputeDriver.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

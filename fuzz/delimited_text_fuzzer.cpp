@@ -2,13 +2,13 @@
 // clipboard, to the grids' paste. The first byte picks the document's kind, the paste position
 // and the answer to the append question; the pasted document must stay consistent and compute.
 #include "FuzzChecks.h"
+#include "actions/Paste.h"
+#include "compute/ComputeDriver.h"
 #include "exchange/DelimitedText.h"
+#include "exchange/TableClipboard.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/NewDocument.h"
-#include "actions/Paste.h"
-#include "exchange/TableClipboard.h"
-#include "compute/ComputeDriver.h"
 
 #include <cstdint>
 
@@ -34,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     const uint8_t choice = data[0];
-    const QByteArray bytes
-        = QByteArray::fromRawData(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
     TextFormat used;
     const SourceTable table = ReadDelimitedText(bytes, TextFormatChoice {}, used);

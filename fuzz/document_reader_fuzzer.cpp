@@ -3,10 +3,10 @@
 // saves and loads back to the same file, and that the compute can take whatever the reader
 // accepted.
 #include "FuzzChecks.h"
+#include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
-#include "compute/ComputeDriver.h"
 
 #include <cstdint>
 

@@ -3,10 +3,10 @@
 // sanitizers it checks that a refused sheet gives no cells, that what is read stays within a
 // sheet's limits, and that the import can take the first column of whatever was read.
 #include "FuzzChecks.h"
-#include "model/MeasurementDocument.h"
-#include "model/Messenger.h"
 #include "exchange/TableImport.h"
 #include "exchange/Workbook.h"
+#include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 
 #include <QBuffer>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "actions/TableOperations.h"
 
+#include "actions/GroupMerge.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/Numbers.h"
-#include "actions/GroupMerge.h"
 
 #include <algorithm>
 #include <exception>

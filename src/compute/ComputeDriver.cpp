@@ -55,7 +55,8 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
             if (point >= 1 && size_t(point) <= pointGroup.size())
                 pointGroup[size_t(point - 1)] = int(g);
         }
-        const bool ok = LoadAndCompute(doc.Groups()[g], doc, span.FirstRow, span.PointCount, individual ? 0 : doc.SubgroupSize(), doc.DisplayPrecision(), units);
+        const bool ok = LoadAndCompute(doc.Groups()[g], doc, span.FirstRow, span.PointCount,
+            individual ? 0 : doc.SubgroupSize(), doc.DisplayPrecision(), units);
         doc.GroupList().append(MeasurementDocument::GroupRangeText(span));
         failed = !ok;
     }

@@ -12,8 +12,8 @@ class MeasurementDocument;
 // cell is not a number, or the statistics cannot be formed (a subgroup mean of 0, a subgroup
 // grand mean with magnitude below 1e-6, or values so large that a statistic overflows).
 // units is accepted for the callers' sake and not used.
-bool LoadAndCompute(TIndividualInfo& group, MeasurementDocument& doc, int firstRow, int n, int k, int precision,
-    const QString& units);
+bool LoadAndCompute(
+    TIndividualInfo& group, MeasurementDocument& doc, int firstRow, int n, int k, int precision, const QString& units);
 
 // Lines of every slot of the mode, the Value of every automatic setting, and the criteria hits
 // of every slot with offset added to their point numbers (offset = first point number - 1).

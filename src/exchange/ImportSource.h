@@ -1,8 +1,8 @@
 #pragma once
 
 #include "exchange/DelimitedText.h"
-#include "model/SourceTable.h"
 #include "exchange/TableImport.h"
+#include "model/SourceTable.h"
 
 #include <QString>
 #include <QStringList>

@@ -56,7 +56,6 @@ QString CopyCells(const MeasurementDocument& doc, int firstRow, int lastRow, int
     return out;
 }
 
-
 SourceTable ClipboardBlock(const QString& text)
 {
     QStringView trimmed(text);

@@ -30,7 +30,6 @@ void TIndividualInfo::SetSubgroupSettings(TFixableValue centre, TFixableValue si
     UseSampleDeviation = useSampleDeviation;
 }
 
-
 std::span<const double> TIndividualInfo::Series(int slot) const
 {
     if (slot < 0 || slot >= ChartSlotCount)
@@ -52,4 +51,3 @@ double TIndividualInfo::RowMean(int row) const
         sum += v;
     return sum / double(Data[size_t(row)].size());
 }
-

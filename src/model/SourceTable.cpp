@@ -17,7 +17,10 @@ void SourceTable::Reserve(size_t rows, size_t cells, size_t chars)
     m_cells.reserve(cells, chars);
 }
 
-void SourceTable::AddCell(QStringView text) { m_cells.append(text); }
+void SourceTable::AddCell(QStringView text)
+{
+    m_cells.append(text);
+}
 
 void SourceTable::FinishRow(bool keepBlank)
 {

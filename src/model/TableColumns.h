@@ -9,6 +9,12 @@ namespace TableColumns {
 constexpr int Label = 0;
 constexpr int Date = 1;
 constexpr int FirstValue = 2;
-inline int FirstResult(const MeasurementDocument& doc) { return FirstValue + doc.ValueColumnCount(); }
-inline int Count(const MeasurementDocument& doc) { return FirstResult(doc) + doc.ResultColumnCount(); }
+inline int FirstResult(const MeasurementDocument& doc)
+{
+    return FirstValue + doc.ValueColumnCount();
+}
+inline int Count(const MeasurementDocument& doc)
+{
+    return FirstResult(doc) + doc.ResultColumnCount();
+}
 } // namespace TableColumns

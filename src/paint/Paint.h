@@ -1,8 +1,8 @@
 #pragma once
 
+#include "model/GroupRecord.h"
 #include "paint/ChartCanvas.h"
 #include "paint/ChartGeometry.h"
-#include "model/GroupRecord.h"
 
 #include <QImage>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "ui/DataGridView.h"
 
-#include "presentation/GridScrolling.h"
 #include "model/MeasurementDocument.h"
+#include "presentation/GridScrolling.h"
 #include "presentation/TableGridModel.h"
 
 #include <QHeaderView>

@@ -1,12 +1,12 @@
 #include "ui/GroupHandlingBox.h"
 
+#include "actions/GroupSettings.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/Numbers.h"
-#include "actions/GroupSettings.h"
+#include "ui/DetailsWindow.h"
 #include "ui/FocusEntry.h"
 #include "ui/Hints.h"
-#include "ui/DetailsWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
+#include <utility>
 
 Hints::Hints(QObject* parent)
     : QObject(parent)
@@ -35,8 +36,20 @@ void Hints::complainOnce(const QString& what, const QString& message)
 
 bool Hints::UserMessage(const HintRecord& record)
 {
-    if (m_view)
-        m_view->UserMessage(record);
+    if (!m_view)
+        return true;
+    // The hint window is modal: a hint asked for while one is open (one whose timer fires inside
+    // its event loop) waits until it is closed. Shown at once it would take the open window over,
+    // end its loop and be lost with it.
+    if (m_showing) {
+        m_waiting.append(record);
+        return true;
+    }
+    m_showing = true;
+    m_view->UserMessage(record);
+    while (!m_waiting.isEmpty())
+        m_view->UserMessage(m_waiting.takeFirst());
+    m_showing = false;
     return true;
 }
 
@@ -74,10 +87,16 @@ bool Hints::ShowHint(const QString& key, const QString& fileName)
 {
     if (!m_hintsEnabled)
         return false;
-    const bool shown = MessageFromFile(key, fileName);
-    if (shown) {
-        m_lastHintKey = key;
-        m_lastHintFile = fileName;
+    // Noted before it shows, so that a hint shown after it while it is open is the last one.
+    // Copies: key and fileName may be the last hint's own fields (F1).
+    const QString shownKey = key;
+    const QString shownFile = fileName;
+    const QString previousKey = std::exchange(m_lastHintKey, shownKey);
+    const QString previousFile = std::exchange(m_lastHintFile, shownFile);
+    const bool shown = MessageFromFile(shownKey, shownFile);
+    if (!shown) {
+        m_lastHintKey = previousKey;
+        m_lastHintFile = previousFile;
     }
     return shown;
 }

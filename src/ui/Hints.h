@@ -88,5 +88,7 @@ private:
     QString m_pendingHintKey = QStringLiteral("Редагування");
     bool m_pendingHintGeneral = true;
     QTimer* mTimer;
+    bool m_showing = false;
+    QList<HintRecord> m_waiting; // asked for while a hint was open
     QSet<QString> m_complaints; // a broken file is reported once, not at every hint it is asked for
 };

@@ -1,7 +1,7 @@
 #include "ui/ImportDialog.h"
 
-#include "model/Messenger.h"
 #include "exchange/ImportSession.h"
+#include "model/Messenger.h"
 #include "ui/BusyCursor.h"
 
 #include <QCheckBox>

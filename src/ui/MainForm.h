@@ -1,39 +1,32 @@
 #pragma once
 
-#include "program/LaboratoryNames.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
+#include "program/LaboratoryNames.h"
 
 #include <QMainWindow>
-#include <array>
 #include <functional>
 #include <memory>
 
+class ChartPages;
 class ChartPageView;
 class DataGridView;
+class DataPage;
 class GroupHandlingBox;
+class HeaderPage;
 class Hints;
+class MainMenus;
 class TAboutBox;
 class TChoiseForm;
-class HeaderBandModel;
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
-class QScrollBar;
 class QTabWidget;
-class TableGridModel;
 class TfmTempNew;
 
 // The main window: the one measurement document, its header page, the data table, the six chart
 // pages and the group box below them, the menus and commands. It only shows the document and hands
 // the analyst's actions to it.
 //
-// Building is split by page (buildHeaderPage, buildDataPage, buildChartPages, buildMenus) so that
-// further controls go into the page they belong to.
+// Each page is built by a class of its own (HeaderPage, DataPage, ChartPages, MainMenus); the
+// window holds the document, wires the pages to it and to each other, and runs the commands.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -85,8 +78,8 @@ public:
     bool PasteIntoGrid(DataGridView* grid, const QString& text);
 
     // Chart pages, for the commands of other windows and for tests.
-    ChartPageView* ChartView(int slot) const { return m_chartViews[size_t(slot)]; }
-    GroupHandlingBox* GroupBox() const { return m_groupBox; }
+    ChartPageView* ChartView(int slot) const;
+    GroupHandlingBox* GroupBox() const;
     int ActiveChartSlot() const; // -1 when the active tab is no chart page
     void DrawChartPage(int slot); // extent, scroll range, drawing
     void RedrawChartSet(); // the redraw set: every chart page the mode draws
@@ -114,38 +107,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildHeaderPage(QWidget* page);
-    void buildDataPage(QWidget* page);
-    void buildChartPages();
-    void buildGroupBox(QWidget* client);
-    void connectDocument();
-
-    // Reflecting the document.
+    void connectMenus();
     void showViewState(); // captions, enabled, checked and visible states
-    void showHeaderFields(); // after a document was loaded or created
-    void updateGroupBoxVisibility();
-    void showChartTabs();
-
-    // The data page.
-    // Positions, sizes and column widths for the mode; a new document (New, Load, an example, an
-    // import) gets every column width anew, other calls keep the widths the analyst dragged.
-    void layOutGrids(bool newDocument = false);
-    void scrollGridsToTop();
-    void bringScrollBarInLine();
-    void scrollBar2Change(int position);
-    void gridTopRowChanged(DataGridView* grid, int topRow);
-    void setGridsTopRow(int topRow, DataGridView* except);
-    void applyGridHeightRule(DataGridView* grid);
-    void elementsComboBoxSelect(int index);
-    void elementsComboBoxExit();
-    void endGridEditing();
-
-    void pageControl1Change(int index);
-    void unitsChange(const QString& text);
 
     TAboutBox* m_aboutBox = nullptr;
     TChoiseForm* m_choiseForm = nullptr;
@@ -162,62 +127,12 @@ private:
     std::function<int()> m_chooseNewKind;
     std::function<QString()> m_chooseOpenFile;
     std::function<QString()> m_chooseSaveFile;
-
-    // Guards: the program is moving the grids / ScrollBar2; the program is filling the header page.
-    bool m_gridsMoving = false;
-    bool m_scrollBarMoving = false;
-    bool m_fillingHeader = false;
-    bool m_updatingTabs = false;
-
-    QTabWidget* m_pages = nullptr; // PageControl1
-    std::array<QWidget*, 8> m_tabs {};
-
-    // Header page.
-    QLineEdit* m_fillDate = nullptr; // MaskEdit1
-    QLineEdit* m_tableName = nullptr;
-    std::array<QCheckBox*, HeaderFieldCount> m_headerChecks {};
-    std::array<QLineEdit*, HeaderFieldCount> m_headerEdits {};
-    QCheckBox* m_additionalCheck = nullptr; // CheckBox10
-    QPlainTextEdit* m_memo = nullptr; // Memo1
-    QLineEdit* m_units = nullptr; // Edit1
-
-    // Data page.
-    QWidget* m_dataPanel = nullptr;
-    TableGridModel* m_labelModel = nullptr;
-    TableGridModel* m_valueModel = nullptr;
-    TableGridModel* m_resultModel = nullptr;
-    HeaderBandModel* m_bandModel = nullptr;
-    DataGridView* m_grid3 = nullptr; // StringGrid3
-    DataGridView* m_grid1 = nullptr; // StringGrid1
-    DataGridView* m_grid4 = nullptr; // StringGrid4
-    DataGridView* m_grid2 = nullptr; // StringGrid2, the header band
-    QScrollBar* m_scrollBar2 = nullptr;
-    QLabel* m_label18 = nullptr;
-    QLabel* m_elementsLabel = nullptr;
-    QComboBox* m_elementsCombo = nullptr;
-
-    std::array<ChartPageView*, ChartSlotCount> m_chartViews {};
-    GroupHandlingBox* m_groupBox = nullptr;
-
-    // Menu.
-    QMenu* m_fileMenu = nullptr;
-    QAction* m_new = nullptr; // N9
-    QAction* m_load = nullptr; // MLoad
-    QAction* m_save = nullptr; // MSave
-    QAction* m_saveAs = nullptr; // MSaveAs
-    QAction* m_importData = nullptr; // "Імпорт даних..."
-    QAction* m_exportTable = nullptr; // "Експорт таблиці..."
     std::function<QString()> m_chooseImportFile; // empty: the open dialog
     std::function<QString()> m_chooseExportFile; // empty: the save dialog
-    QAction* m_printReport = nullptr; // N7
-    QAction* m_exit = nullptr; // MExit
-    QAction* m_examples = nullptr; // N2
-    QMenu* m_optionsMenu = nullptr; // N4
-    QAction* m_hintsSwitch = nullptr; // MHints
-    QMenu* m_chartsMenu = nullptr; // N10
-    std::array<QAction*, ChartChoiceCount> m_chartChoices {}; // N11 .. N61, N13
-    QAction* m_spreadSeparator = nullptr; // N16
-    QAction* m_compute = nullptr; // N1
-    QAction* m_about = nullptr; // N3
-    QAction* m_laboratoryItem = nullptr; // AAA1
+
+    QTabWidget* m_pages = nullptr; // PageControl1
+    HeaderPage* m_headerPage = nullptr;
+    DataPage* m_dataPage = nullptr;
+    ChartPages* m_chartPages = nullptr;
+    MainMenus* m_menus = nullptr;
 };

@@ -45,8 +45,8 @@ constexpr int ChartBoxHeight = 137;
 constexpr int DataBoxHeight = 105;
 
 // Where the chart boxes stand, by chart slot.
-const QPoint ChartBoxPositions[ChartSlotCount] = { { 8, 120 }, { 8, 264 }, { 264, 120 }, { 264, 264 }, { 520, 120 },
-    { 520, 264 } };
+const QPoint ChartBoxPositions[ChartSlotCount]
+    = { { 8, 120 }, { 8, 264 }, { 264, 120 }, { 264, 264 }, { 520, 120 }, { 520, 264 } };
 
 struct BoxNames {
     const char* Box;

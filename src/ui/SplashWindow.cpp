@@ -1,7 +1,7 @@
 #include "ui/SplashWindow.h"
 
-#include "program/HintFile.h"
 #include "model/Messenger.h"
+#include "program/HintFile.h"
 #include "program/ProgramFiles.h"
 #include "ui/Pictures.h"
 

@@ -1,7 +1,7 @@
 #include "common/StatisticsTestSupport.h"
 
-#include "compute/ComputeDriver.h"
 #include "actions/GroupSettings.h"
+#include "compute/ComputeDriver.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "actions/Paste.h"
 #include "exchange/TableClipboard.h"
+#include "actions/Paste.h"
 
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "model/MeasurementDocument.h"
 #include "compute/ComputeDriver.h"
+#include "model/MeasurementDocument.h"
 
 namespace {
 

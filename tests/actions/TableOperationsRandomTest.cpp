@@ -3,13 +3,13 @@
 // its invariants, survive save and load unchanged, and compute what a document written directly in
 // its final shape computes.
 
-#include "common/DocumentFileTestSupport.h"
 #include "TableOperationsTestSupport.h"
+#include "actions/TableOperations.h"
+#include "common/DocumentFileTestSupport.h"
 #include "common/TestSupport.h"
+#include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
-#include "actions/TableOperations.h"
-#include "compute/ComputeDriver.h"
 
 #include <cstdio>
 #include <random>

@@ -1,11 +1,11 @@
 #include "actions/TableOperations.h"
 
-#include "common/DocumentFileTestSupport.h"
 #include "TableOperationsTestSupport.h"
 #include "common/DocumentBuilder.h"
+#include "common/DocumentFileTestSupport.h"
 #include "common/TestSupport.h"
-#include "model/MeasurementDocument.h"
 #include "compute/ComputeDriver.h"
+#include "model/MeasurementDocument.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "CliTestSupport.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
+#include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
-#include "compute/ComputeDriver.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

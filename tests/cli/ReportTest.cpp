@@ -54,8 +54,8 @@ TEST(ReportCli, WritesThePdfOfTheExample)
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
     const QString html = dir.filePath(QStringLiteral("report.html"));
     const QString rtf = dir.filePath(QStringLiteral("report.rtf"));
-    const CliResult result = RunReportCli({ Example(), QStringLiteral("-o"), pdf, QStringLiteral("--html"), html,
-        QStringLiteral("--rtf"), rtf });
+    const CliResult result = RunReportCli(
+        { Example(), QStringLiteral("-o"), pdf, QStringLiteral("--html"), html, QStringLiteral("--rtf"), rtf });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_TRUE(QFile::exists(html));
     EXPECT_TRUE(QFile::exists(rtf));
@@ -90,9 +90,9 @@ TEST(ReportCli, ChosenChartsRangeAndBrief)
     QTemporaryDir dir;
     const QString document = SaveIndividual(dir, 40);
     const QString pdf = dir.filePath(QStringLiteral("part.pdf"));
-    const CliResult result = RunReportCli({ document, QStringLiteral("-o"), pdf, QStringLiteral("--no-data"),
-        QStringLiteral("--charts"), QStringLiteral("0"), QStringLiteral("--range"), QStringLiteral("5-17"),
-        QStringLiteral("--brief") });
+    const CliResult result
+        = RunReportCli({ document, QStringLiteral("-o"), pdf, QStringLiteral("--no-data"), QStringLiteral("--charts"),
+            QStringLiteral("0"), QStringLiteral("--range"), QStringLiteral("5-17"), QStringLiteral("--brief") });
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QString text = Poppler(QStringLiteral("pdftotext"), { pdf, QStringLiteral("-") });
     EXPECT_TRUE(text.contains(QStringLiteral("(точки №№5-16)")));
@@ -104,8 +104,8 @@ TEST(ReportCli, ChosenChartsRangeAndBrief)
 
     // The full range of an individual document: the moving-range chart ends at its last range.
     const QString all = dir.filePath(QStringLiteral("all.pdf"));
-    const CliResult full = RunReportCli({ document, QStringLiteral("-o"), all, QStringLiteral("--range"),
-        QStringLiteral("1-40") });
+    const CliResult full
+        = RunReportCli({ document, QStringLiteral("-o"), all, QStringLiteral("--range"), QStringLiteral("1-40") });
     ASSERT_EQ(full.exitCode, 0) << full.err.toStdString();
     const QString fullText = Poppler(QStringLiteral("pdftotext"), { all, QStringLiteral("-") });
     EXPECT_TRUE(fullText.contains(QStringLiteral("(точки №№34-39)")));
@@ -202,7 +202,8 @@ TEST(ReportCli, FailuresAndUsage)
     for (const Row& row : rows) {
         const CliResult result = RunReportCli(row.args);
         EXPECT_EQ(result.exitCode, row.exitCode) << row.name << ": " << result.err.toStdString();
-        EXPECT_TRUE(result.err.contains(QString::fromUtf8(row.message))) << row.name << ": " << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(QString::fromUtf8(row.message)))
+            << row.name << ": " << result.err.toStdString();
         if (row.exitCode == 1) {
             EXPECT_FALSE(result.err.trimmed().isEmpty()) << row.name;
         }

@@ -38,8 +38,10 @@ void BuildDocument(MeasurementDocument& doc, int subgroupSize, const std::vector
         }
         for (const QStringList& values : groups[g]) {
             ++day;
-            doc.SetDateText(row, QStringLiteral("%1.%2.2024").arg(1 + day % 28, 2, 10, QLatin1Char('0')).arg(
-                                     1 + (day / 28) % 12, 2, 10, QLatin1Char('0')));
+            doc.SetDateText(row,
+                QStringLiteral("%1.%2.2024")
+                    .arg(1 + day % 28, 2, 10, QLatin1Char('0'))
+                    .arg(1 + (day / 28) % 12, 2, 10, QLatin1Char('0')));
             for (int c = 0; c < doc.ValueColumnCount() && c < values.size(); ++c)
                 doc.SetValueText(row, c, values[c]);
             ++row;

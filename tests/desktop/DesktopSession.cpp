@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <X11/XKBlib.h>
@@ -139,8 +140,7 @@ DesktopSession::DesktopSession()
     // Answers to _NET_WM_PING come back to the root window with the structure mask.
     XSelectInput(m_display, DefaultRootWindow(m_display), StructureNotifyMask);
 
-    m_windowManager = spawn(
-        { QStringLiteral("openbox"), QStringLiteral("--sm-disable") }, m_temp + QStringLiteral("/openbox.log"), false);
+    m_windowManager = spawn(openboxCommand(), m_temp + QStringLiteral("/openbox.log"), false);
     const bool managed = waitUntil(
         [this] { return !property(DefaultRootWindow(m_display), "_NET_SUPPORTING_WM_CHECK", "WINDOW").isEmpty(); },
         60s);
@@ -213,11 +213,33 @@ pid_t DesktopSession::spawn(const QStringList& command, const QString& outputFil
     return pid;
 }
 
+QStringList DesktopSession::openboxCommand() const
+{
+    QStringList command { QStringLiteral("openbox"), QStringLiteral("--sm-disable") };
+    // The window manager's own menus (a right click on a title bar, Alt+Space) grab the keyboard
+    // until they are closed, and they are not the program's: the session's openbox has its
+    // bindings without them.
+    QFile system(QStringLiteral("/etc/xdg/openbox/rc.xml"));
+    if (!system.open(QIODevice::ReadOnly))
+        return command;
+    QString config = QString::fromUtf8(system.readAll());
+    config.remove(QRegularExpression(QStringLiteral("<action name=\"ShowMenu\">.*?</action>"),
+        QRegularExpression::DotMatchesEverythingOption));
+    const QString path = m_temp + QStringLiteral("/openbox-rc.xml");
+    QFile own(path);
+    if (!own.open(QIODevice::WriteOnly) || own.write(config.toUtf8()) < 0)
+        return command;
+    return command << QStringLiteral("--config-file") << path;
+}
+
 bool DesktopSession::startProgram(const QStringList& arguments)
 {
     if (!m_display)
         return false;
-    QStringList command { programFolder() + QStringLiteral("/meridan") };
+    // MERIDAN_DESKTOP_WRAPPER runs the program under a debugger, e.g. "gdb -batch -ex run -ex bt --args",
+    // so a crash leaves its backtrace in program.log.
+    QStringList command = qEnvironmentVariable("MERIDAN_DESKTOP_WRAPPER").split(u' ', Qt::SkipEmptyParts);
+    command += programFolder() + QStringLiteral("/meridan");
     command += arguments;
     m_exitDescription.clear();
     m_programPid = spawn(command, m_temp + QStringLiteral("/program.log"), true);

@@ -80,6 +80,7 @@ public:
     QString saveScreen(const QString& name);
 
 private:
+    QStringList openboxCommand() const;
     pid_t spawn(const QStringList& command, const QString& outputFile, bool programEnv);
     QString property(XWindowId id, const char* name, const char* type);
     std::vector<XWindowId> clientList();

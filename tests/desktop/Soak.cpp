@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <cstdlib>
 #include <QRegularExpression>
 #include <cstdio>
 #include <map>
@@ -72,6 +73,12 @@ int main(int argc, char** argv)
             std::printf("  %5d x %s\n", count, qPrintable(name));
         std::printf("peak memory (VmHWM): %ld KiB\n", peak);
         std::printf("duration: %.1f s\n", std::chrono::duration<double>(Clock::now() - started).count());
+        // The window tree, mapped or not, for a failure to be read afterwards (MERIDAN_DESKTOP_KEEP).
+        const QString tree = QStringLiteral("xwininfo -root -tree -display :%1 > '%2/windows.txt' 2>&1")
+                                 .arg(session.displayNumber())
+                                 .arg(session.tempFolder());
+        if (std::system(qPrintable(tree)) != 0)
+            std::printf("the window tree could not be written\n");
     };
     auto crashed = [&]() -> std::optional<QString> {
         if (session.programRunning())

@@ -1,12 +1,12 @@
 #include "ExchangeTestSupport.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "model/MeasurementDocument.h"
-#include "model/Numbers.h"
+#include "compute/ComputeDriver.h"
 #include "exchange/ImportSource.h"
 #include "exchange/TableExport.h"
 #include "exchange/TableImport.h"
-#include "compute/ComputeDriver.h"
+#include "model/MeasurementDocument.h"
+#include "model/Numbers.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "exchange/TableImport.h"
 #include "ExchangeTestSupport.h"
 #include "common/TestSupport.h"
-#include "model/MeasurementDocument.h"
 #include "exchange/ImportSource.h"
+#include "model/MeasurementDocument.h"
 
 #include <QTemporaryDir>
 

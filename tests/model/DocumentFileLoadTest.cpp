@@ -1,8 +1,8 @@
 #include "common/DocumentFileTestSupport.h"
 
 #include "common/TestSupport.h"
-#include "model/DocumentFile.h"
 #include "compute/ComputeDriver.h"
+#include "model/DocumentFile.h"
 
 #include <QDir>
 #include <QFile>

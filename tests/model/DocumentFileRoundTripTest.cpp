@@ -2,8 +2,8 @@
 
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "model/DocumentFile.h"
 #include "compute/ComputeDriver.h"
+#include "model/DocumentFile.h"
 
 #include <cmath>
 #include <cstring>

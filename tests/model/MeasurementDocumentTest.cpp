@@ -25,7 +25,8 @@ std::vector<QStringList> points(int count, int columns = 1)
     return rows;
 }
 
-const QString medianMessage = QStringLiteral("При кількості елементів у підгрупі більшій за 10 карта медіан є недоступною!");
+const QString medianMessage
+    = QStringLiteral("При кількості елементів у підгрупі більшій за 10 карта медіан є недоступною!");
 
 } // namespace
 

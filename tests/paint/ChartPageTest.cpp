@@ -1,9 +1,9 @@
 #include "paint/ChartPage.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
+#include "compute/ComputeDriver.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"
-#include "compute/ComputeDriver.h"
 
 #include <gtest/gtest.h>
 

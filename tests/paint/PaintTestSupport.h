@@ -1,7 +1,7 @@
 #pragma once
 
-#include "paint/ChartCanvas.h"
 #include "model/GroupRecord.h"
+#include "paint/ChartCanvas.h"
 
 #include <QImage>
 #include <QString>

@@ -1,12 +1,12 @@
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 
-#include "presentation/GridScrolling.h"
-#include "program/LaboratoryNames.h"
+#include "compute/ComputeDriver.h"
 #include "model/NewDocument.h"
+#include "presentation/GridScrolling.h"
 #include "presentation/HeaderBandModel.h"
 #include "presentation/TableGridModel.h"
-#include "compute/ComputeDriver.h"
+#include "program/LaboratoryNames.h"
 
 #include <QAbstractItemModelTester>
 #include <QSettings>

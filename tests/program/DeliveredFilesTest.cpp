@@ -1,11 +1,11 @@
 #include "common/DocumentFileTestSupport.h"
 
 #include "common/TestSupport.h"
-#include "model/DocumentFile.h"
-#include "program/HintFile.h"
-#include "model/MeasurementDocument.h"
-#include "program/ProgramFiles.h"
 #include "compute/ComputeDriver.h"
+#include "model/DocumentFile.h"
+#include "model/MeasurementDocument.h"
+#include "program/HintFile.h"
+#include "program/ProgramFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -23,8 +23,7 @@ protected:
     static ReportRequest ChartRequest(const MeasurementDocument& doc, int slot, int first, int last, bool detailed)
     {
         ReportRequest request = DefaultReportRequest(doc);
-        request.Charts[size_t(slot)]
-            = { true, QString::number(first), QString::number(last), detailed };
+        request.Charts[size_t(slot)] = { true, QString::number(first), QString::number(last), detailed };
         return request;
     }
     static ReportRequest DataRequest(const MeasurementDocument& doc, int first, int last)
@@ -33,8 +32,8 @@ protected:
         request.Data = { true, QString::number(first), QString::number(last), false };
         return request;
     }
-    ReportAssembler::Outcome Assemble(MeasurementDocument& doc, const ReportRequest& request,
-        const QString& folder = DeliveredTemplateFolder())
+    ReportAssembler::Outcome Assemble(
+        MeasurementDocument& doc, const ReportRequest& request, const QString& folder = DeliveredTemplateFolder())
     {
         ReportAssembler assembler(doc, engine, folder);
         assembler.SetLaboratoryNames({ QStringLiteral("Лабораторія якості води"), QStringLiteral("ЛЯВ") });
@@ -64,8 +63,8 @@ TEST_F(ReportAssemblyTest, PictureCountsAndTitles)
         { "156 points", 1, 156, 15, QStringLiteral(" Карта індивідуальних значень  (точки №№155-156)") },
     };
     for (const Row& row : rows) {
-        ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, row.first, row.last, false)),
-            ReportAssembler::Outcome::Done)
+        ASSERT_EQ(
+            Assemble(*doc, ChartRequest(*doc, SlotCentre, row.first, row.last, false)), ReportAssembler::Outcome::Done)
             << row.name;
         EXPECT_EQ(pointsPerPicture, 11) << row.name;
         EXPECT_EQ(PictureCount(engine.prepared(), QStringLiteral("Picture1")), row.pictures) << row.name;
@@ -143,8 +142,9 @@ TEST_F(ReportAssemblyTest, IndividualTableRowsAndSummaries)
     // Starting in the second group: its first summary names the second group.
     ASSERT_EQ(Assemble(*doc, DataRequest(*doc, 12, 14)), ReportAssembler::Outcome::Done);
     numbers = TextsOf(engine.prepared(), QStringLiteral("Number"));
-    EXPECT_EQ(numbers, QStringList({ QStringLiteral("12"), QStringLiteral("13"), QStringLiteral("14"),
-                           QStringLiteral("Загалом по групі точок 11-20") }));
+    EXPECT_EQ(numbers,
+        QStringList({ QStringLiteral("12"), QStringLiteral("13"), QStringLiteral("14"),
+            QStringLiteral("Загалом по групі точок 11-20") }));
 }
 
 TEST_F(ReportAssemblyTest, SubgroupCrossTab)
@@ -317,7 +317,8 @@ TEST_F(ReportAssemblyTest, HeaderFields)
     EXPECT_EQ(TextsOf(report, QStringLiteral("InfoLine")),
         QStringList({ QStringLiteral("перший рядок"), QStringLiteral("другий рядок") }));
     EXPECT_EQ(TextsOf(report, QStringLiteral("LabFull")), QStringList { QStringLiteral("Лабораторія якості води") });
-    EXPECT_EQ(TextsOf(report, QStringLiteral("PageNo")), QStringList { QStringLiteral("Сторінка [Page#] з [TotalPages#]") });
+    EXPECT_EQ(
+        TextsOf(report, QStringLiteral("PageNo")), QStringList { QStringLiteral("Сторінка [Page#] з [TotalPages#]") });
 }
 
 TEST_F(ReportAssemblyTest, SecondAssemblyReplacesTheFirst)
@@ -340,12 +341,14 @@ TEST_F(ReportAssemblyTest, FailuresShowTheGeneralMessage)
         QFile::copy(QDir(DeliveredTemplateFolder()).filePath(name), QDir(dir.path()).filePath(name));
     QFile card(QDir(dir.path()).filePath(QStringLiteral("result.fr3")));
     ASSERT_TRUE(card.open(QIODevice::ReadOnly));
-    QString text = QString::fromUtf8(card.readAll()).replace(QStringLiteral("\"ResHeader\""), QStringLiteral("\"Other\""));
+    QString text
+        = QString::fromUtf8(card.readAll()).replace(QStringLiteral("\"ResHeader\""), QStringLiteral("\"Other\""));
     card.close();
     ASSERT_TRUE(card.open(QIODevice::WriteOnly | QIODevice::Truncate));
     card.write(text.toUtf8());
     card.close();
-    EXPECT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 1, 20, false), dir.path()), ReportAssembler::Outcome::Failed);
+    EXPECT_EQ(
+        Assemble(*doc, ChartRequest(*doc, SlotCentre, 1, 20, false), dir.path()), ReportAssembler::Outcome::Failed);
     EXPECT_EQ(messenger.messages, QStringList { ReportAssembler::FailureMessage() });
     EXPECT_TRUE(engine.prepared().isEmpty());
 

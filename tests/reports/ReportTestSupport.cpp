@@ -1,7 +1,7 @@
 #include "ReportTestSupport.h"
 
-#include "reports/PreparedReport.h"
 #include "compute/ComputeDriver.h"
+#include "reports/PreparedReport.h"
 
 #include <QDir>
 
@@ -34,7 +34,8 @@ std::unique_ptr<MeasurementDocument> IndividualDocument(Messenger& messenger, co
     return doc;
 }
 
-std::unique_ptr<MeasurementDocument> SubgroupDocument(Messenger& messenger, int size, const std::vector<int>& groupSizes)
+std::unique_ptr<MeasurementDocument> SubgroupDocument(
+    Messenger& messenger, int size, const std::vector<int>& groupSizes)
 {
     auto doc = std::make_unique<MeasurementDocument>(messenger);
     std::vector<std::vector<QStringList>> groups;

@@ -4,8 +4,8 @@
 #include "reports/ReportRequest.h"
 #include "reports/ReportValues.h"
 
-#include <QTemporaryDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace ReportValues;
@@ -34,7 +34,8 @@ TEST(ReportValues, PictureCountsAndRanges)
         EXPECT_EQ(last.Last, row.lastPicture.Last) << row.name;
     }
     EXPECT_EQ(PictureRangeOf(1, 13, 11, 0).Last, 12);
-    EXPECT_EQ(PictureTitle(QStringLiteral(" Карта середніх "), { 3, 3 }), QStringLiteral(" Карта середніх  (точка №3)"));
+    EXPECT_EQ(
+        PictureTitle(QStringLiteral(" Карта середніх "), { 3, 3 }), QStringLiteral(" Карта середніх  (точка №3)"));
     EXPECT_EQ(PictureTitle(QStringLiteral("К"), { 1, 12 }), QStringLiteral("К (точки №№1-12)"));
 }
 
@@ -51,7 +52,8 @@ TEST(ReportValues, LimitsRows)
     group.SigmaSetting.Fixed = true;
     EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 3), QStringLiteral("Середнє значення - зафіксовано"));
     EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 4), QStringLiteral("Відхилення - зафіксовано"));
-    EXPECT_EQ(LimitsRowValue(*doc, 1, SlotCentre, 3), FormatFixed(12.5, doc->DisplayPrecision()) + QStringLiteral(" мг/л"));
+    EXPECT_EQ(
+        LimitsRowValue(*doc, 1, SlotCentre, 3), FormatFixed(12.5, doc->DisplayPrecision()) + QStringLiteral(" мг/л"));
     EXPECT_TRUE(LimitsRowValue(*doc, 1, SlotCentre, 0).endsWith(QStringLiteral(" мг/л")));
 
     auto subgroups = SubgroupDocument(messenger, 4, { 6 });
@@ -122,8 +124,9 @@ TEST(ReportValues, SubgroupCrossTabCells)
     QStringList uppers;
     for (int c = 4; c < perRow; ++c)
         uppers.append(cells[size_t(c)].ColumnUpper);
-    EXPECT_EQ(uppers, QStringList({ QStringLiteral("  "), QStringLiteral("   "), QStringLiteral("     "),
-                          QStringLiteral("       "), QStringLiteral("      "), QStringLiteral("    ") }));
+    EXPECT_EQ(uppers,
+        QStringList({ QStringLiteral("  "), QStringLiteral("   "), QStringLiteral("     "), QStringLiteral("       "),
+            QStringLiteral("      "), QStringLiteral("    ") }));
     EXPECT_EQ(cells[4].ColumnLower, doc->ResultHeader(0));
     // The separator row's value cells show the filler, never the long separator line.
     for (int c = 0; c < perRow; ++c)

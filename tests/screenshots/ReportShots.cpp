@@ -3,12 +3,12 @@
 #include "ScreenshotRegistry.h"
 
 #include "common/DocumentBuilder.h"
+#include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/Messenger.h"
 #include "reports/PageRenderer.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
-#include "compute/ComputeDriver.h"
 #include "ui/ReportDialog.h"
 
 #include <QDir>
@@ -43,8 +43,10 @@ std::unique_ptr<MeasurementDocument> Example(Messenger& messenger, bool individu
         doc->SetHeaderPresent(HeaderField::Operator, true);
         doc->SetHeaderText(HeaderField::Operator, QStringLiteral("Петренко І. В."));
         doc->SetHeaderPresent(HeaderField::MeasurementMethod, true);
-        doc->SetHeaderText(HeaderField::MeasurementMethod, QStringLiteral("ДСТУ ISO 7890-3 (спектрофотометричний метод)"));
-    } else if (!LoadDocument(*doc, QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/pistonrings.mrd")))) {
+        doc->SetHeaderText(
+            HeaderField::MeasurementMethod, QStringLiteral("ДСТУ ISO 7890-3 (спектрофотометричний метод)"));
+    } else if (!LoadDocument(
+                   *doc, QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/pistonrings.mrd")))) {
         return nullptr;
     }
     if (!RunComputeCommand(*doc))
@@ -70,7 +72,8 @@ MERIDAN_SCREENSHOT_CASE(ReportPages)
             request.Charts[size_t(s)].Checked = request.Charts[size_t(s)].Detailed = true;
         rpt::ReportEngine engine;
         ReportAssembler assembler(*doc, engine, Templates());
-        assembler.SetLaboratoryNames({ QStringLiteral("Випробувальна лабораторія якості води"), QStringLiteral("ВЛЯВ") });
+        assembler.SetLaboratoryNames(
+            { QStringLiteral("Випробувальна лабораторія якості води"), QStringLiteral("ВЛЯВ") });
         if (assembler.Assemble(request) != ReportAssembler::Outcome::Done) {
             shots.Fail(base + QStringLiteral(": ") + messenger.messages.join(QLatin1Char(' ')));
             continue;
@@ -98,7 +101,8 @@ MERIDAN_SCREENSHOT_CASE(ReportOptionsWindow)
         dialog.SetChartCaptions(captions);
         dialog.SetDocument(doc.get());
         dialog.SetTemplateFolder(Templates());
-        shots.Save(individual ? QStringLiteral("report-options-individual") : QStringLiteral("report-options-subgroups"),
+        shots.Save(
+            individual ? QStringLiteral("report-options-individual") : QStringLiteral("report-options-subgroups"),
             &dialog);
     }
 }

@@ -5,9 +5,9 @@
 #include "program/ProgramFiles.h"
 #include "ui/AboutBox.h"
 #include "ui/ExampleChooser.h"
-#include "ui/SplashWindow.h"
 #include "ui/HintWindow.h"
 #include "ui/Hints.h"
+#include "ui/SplashWindow.h"
 
 #include <QDir>
 #include <QListWidget>

@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "model/MeasurementDocument.h"
 #include "exchange/ImportSession.h"
+#include "model/MeasurementDocument.h"
 #include "ui/DataGridView.h"
 #include "ui/ImportDialog.h"
 #include "ui/MainForm.h"

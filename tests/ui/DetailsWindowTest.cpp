@@ -1,6 +1,6 @@
+#include "ui/DetailsWindow.h"
 #include "common/TestSupport.h"
 #include "ui/Hints.h"
-#include "ui/DetailsWindow.h"
 
 #include <QGuiApplication>
 #include <QScreen>

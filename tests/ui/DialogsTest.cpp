@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "ui/Hints.h"
 #include "ui/DetailsWindow.h"
+#include "ui/Hints.h"
 #include "ui/NewDocumentDialog.h"
 
 #include <QAbstractItemModelTester>

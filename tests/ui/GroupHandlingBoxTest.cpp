@@ -1,12 +1,12 @@
 #include "UiTestSupport.h"
 
-#include "presentation/AnalysisPresentation.h"
-#include "model/Numbers.h"
-#include "compute/ComputeDriver.h"
 #include "actions/GroupSettings.h"
+#include "compute/ComputeDriver.h"
+#include "model/Numbers.h"
+#include "presentation/AnalysisPresentation.h"
+#include "ui/DetailsWindow.h"
 #include "ui/GroupHandlingBox.h"
 #include "ui/Hints.h"
-#include "ui/DetailsWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>

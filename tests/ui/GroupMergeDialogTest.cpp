@@ -1,6 +1,6 @@
 #include "common/TestSupport.h"
-#include "ui/MergeDialogs.h"
 #include "ui/IndividualMergeDialog.h"
+#include "ui/MergeDialogs.h"
 #include "ui/SubgroupMergeDialog.h"
 
 #include <QCheckBox>

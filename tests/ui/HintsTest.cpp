@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -210,4 +211,45 @@ TEST(Hints, UnusableFilesAreReportedOnceAndSkipped)
     EXPECT_FALSE(bare.LoadExampleList());
     EXPECT_EQ(messenger.messages.size(), 1);
     EXPECT_FALSE(bare.ShowExampleHint(QStringLiteral("Початок")));
+}
+
+namespace {
+
+// The hint window is modal: a hint whose timer fires inside its event loop reaches the view while
+// the view is still showing the first one. This view does that once and records how deep the
+// calls went.
+class ReenteringHintView final : public HintView {
+public:
+    void UserMessage(const HintRecord& record) override
+    {
+        ++depth;
+        deepest = std::max(deepest, depth);
+        shown.append(record.Text);
+        if (shown.size() == 1)
+            hints->ShowHint(QStringLiteral("Зміни"));
+        --depth;
+    }
+    void EndApplication() override { }
+
+    Hints* hints = nullptr;
+    QStringList shown;
+    int depth = 0;
+    int deepest = 0;
+};
+
+} // namespace
+
+TEST(Hints, HintAskedWhileOneIsOpenWaitsForItToClose)
+{
+    HintFixture fixture;
+    ReenteringHintView view;
+    Hints hints;
+    hints.SetFolder(fixture.folder.path());
+    hints.SetView(&view);
+    view.hints = &hints;
+
+    ASSERT_TRUE(hints.ShowHint(QStringLiteral("Help")));
+    EXPECT_EQ(view.deepest, 1); // never a second hint inside the open one
+    EXPECT_EQ(view.shown, QStringList({ QStringLiteral("довідка"), QStringLiteral("зміни") }));
+    EXPECT_EQ(hints.LastHintKey(), QStringLiteral("Зміни"));
 }

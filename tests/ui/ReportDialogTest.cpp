@@ -1,8 +1,8 @@
+#include "ui/ReportDialog.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
-#include "reports/ReportEngine.h"
 #include "compute/ComputeDriver.h"
-#include "ui/ReportDialog.h"
+#include "reports/ReportEngine.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,10 +52,7 @@ protected:
         dialog.show();
     }
     template <typename T> T* child(const char* name) { return dialog.findChild<T*>(QLatin1String(name)); }
-    void check(const char* name)
-    {
-        child<QCheckBox>(name)->click();
-    }
+    void check(const char* name) { child<QCheckBox>(name)->click(); }
 
     RecordingMessenger messenger;
     MeasurementDocument doc { messenger };
@@ -122,13 +119,15 @@ TEST_F(ReportDialogTest, RangeChecksRefuseAndKeepTheChoices)
     child<QComboBox>("ComboBox5")->setEditText(QStringLiteral("4"));
     child<QPushButton>("Button2")->click();
     ASSERT_EQ(messenger.messages.size(), 1);
-    EXPECT_EQ(messenger.messages.last(), QStringLiteral(" Карта ковзних розмахів  - некоректно задано діапазон точок!"));
+    EXPECT_EQ(
+        messenger.messages.last(), QStringLiteral(" Карта ковзних розмахів  - некоректно задано діапазон точок!"));
 
     // A typed number beyond the list is refused the same way.
     child<QComboBox>("ComboBox4")->setEditText(QStringLiteral("1"));
     child<QComboBox>("ComboBox5")->setEditText(QStringLiteral("19"));
     child<QPushButton>("Button2")->click();
-    EXPECT_EQ(messenger.messages.last(), QStringLiteral(" Карта ковзних розмахів  - некоректно задано діапазон точок!"));
+    EXPECT_EQ(
+        messenger.messages.last(), QStringLiteral(" Карта ковзних розмахів  - некоректно задано діапазон точок!"));
     EXPECT_TRUE(child<QCheckBox>("CheckBox3")->isChecked());
     EXPECT_EQ(child<QComboBox>("ComboBox5")->currentText(), QStringLiteral("19"));
 
@@ -223,7 +222,8 @@ TEST(PrintReportCommand, OpensTheOptionsWithThePageCaptions)
 {
     RecordingMessenger messenger;
     TMainForm form(&messenger);
-    ASSERT_TRUE(form.OpenDocument(QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/pistonrings.mrd"))));
+    ASSERT_TRUE(
+        form.OpenDocument(QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/pistonrings.mrd"))));
     form.Compute();
     QString shownTitle;
     QString medianCaption;

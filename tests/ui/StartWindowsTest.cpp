@@ -2,11 +2,11 @@
 #include "program/ProgramFiles.h"
 #include "ui/AboutBox.h"
 #include "ui/ExampleChooser.h"
-#include "ui/SplashWindow.h"
 #include "ui/HintWindow.h"
 #include "ui/Hints.h"
 #include "ui/MainForm.h"
 #include "ui/Pictures.h"
+#include "ui/SplashWindow.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "ui/TableEditControls.h"
+#include "actions/GroupMerge.h"
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 #include "model/MeasurementDocument.h"
-#include "actions/GroupMerge.h"
 #include "ui/Hints.h"
 
 #include <QCoreApplication>

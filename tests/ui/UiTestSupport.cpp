@@ -1,7 +1,7 @@
 #include "UiTestSupport.h"
 
-#include "model/DocumentFile.h"
 #include "compute/ComputeDriver.h"
+#include "model/DocumentFile.h"
 
 #include <QDir>
 #include <QWidget>

@@ -1,8 +1,8 @@
 #include "common/TestSupport.h"
 #include "ui/ApplicationLook.h"
+#include "ui/DetailsWindow.h"
 #include "ui/Hints.h"
 #include "ui/MainForm.h"
-#include "ui/DetailsWindow.h"
 
 #include <QGuiApplication>
 

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class DataGridView;
+class HeaderBandModel;
+class Hints;
+class MeasurementDocument;
+class QComboBox;
+class QLabel;
+class QScrollBar;
+class QWidget;
+class TableGridModel;
+
+// The data page ("Таблиця даних"): the label, value and result grids with the header band over
+// them, the table scroll bar (ScrollBar2) that moves them together, Label18, the subgroup size
+// and the table operations below. Its controls sit on DataPanel on the tab page given.
+class DataPage : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int PanelWidth = 777;
+
+    // tableTabCurrent: whether this page is the window's current one (a subgroup size typed here
+    // is then checked against the table).
+    DataPage(MeasurementDocument& document, Hints& hints, QWidget* page, int panelHeight,
+        std::function<bool()> tableTabCurrent, QObject* parent);
+
+    void ConnectDocument(); // the grids' layout and the scroll bar follow the table's changes
+    void ShowViewState(); // Label18, the subgroup controls and the header band
+
+    DataGridView* LabelGrid() const { return m_grid3; }
+    DataGridView* ValueGrid() const { return m_grid1; }
+    DataGridView* ResultGrid() const { return m_grid4; }
+
+    // Around a change that replaces the whole table: the grid models reset once, at the end.
+    void BeginBulkChange();
+    void EndBulkChange();
+
+    // Positions, sizes and column widths for the mode; a new document (New, Load, an example, an
+    // import) gets every column width anew, other calls keep the widths the analyst dragged.
+    void LayOutGrids(bool newDocument = false);
+    void ScrollGridsToTop();
+    void BringScrollBarInLine();
+    void EndGridEditing();
+
+    void CopyGridSelection(DataGridView* grid);
+    bool PasteIntoGrid(DataGridView* grid, const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build(QWidget* page, int panelHeight);
+    void scrollBar2Change(int position);
+    void gridTopRowChanged(DataGridView* grid, int topRow);
+    void setGridsTopRow(int topRow, DataGridView* except);
+    void applyGridHeightRule(DataGridView* grid);
+    void elementsComboBoxSelect(int index);
+    void elementsComboBoxExit();
+
+    MeasurementDocument& m_document;
+    Hints& m_hints;
+    std::function<bool()> m_tableTabCurrent;
+
+    // Guards: the program is moving the grids / ScrollBar2.
+    bool m_gridsMoving = false;
+    bool m_scrollBarMoving = false;
+
+    QWidget* m_dataPanel = nullptr;
+    TableGridModel* m_labelModel = nullptr;
+    TableGridModel* m_valueModel = nullptr;
+    TableGridModel* m_resultModel = nullptr;
+    HeaderBandModel* m_bandModel = nullptr;
+    DataGridView* m_grid3 = nullptr; // StringGrid3
+    DataGridView* m_grid1 = nullptr; // StringGrid1
+    DataGridView* m_grid4 = nullptr; // StringGrid4
+    DataGridView* m_grid2 = nullptr; // StringGrid2, the header band
+    QScrollBar* m_scrollBar2 = nullptr;
+    QLabel* m_label18 = nullptr;
+    QLabel* m_elementsLabel = nullptr;
+    QComboBox* m_elementsCombo = nullptr;
+};
