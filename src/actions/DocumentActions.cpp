@@ -321,12 +321,18 @@ bool DocumentActions::ReplaceContent(const QString& caption, const std::function
 
 void DocumentActions::Undo()
 {
+    if (!m_stack->canUndo())
+        return;
     m_stack->undo();
+    Q_EMIT historyMoved();
 }
 
 void DocumentActions::Redo()
 {
+    if (!m_stack->canRedo())
+        return;
     m_stack->redo();
+    Q_EMIT historyMoved();
 }
 
 bool DocumentActions::CanUndo() const

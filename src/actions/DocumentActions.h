@@ -91,6 +91,7 @@ public:
 
 Q_SIGNALS:
     void historyChanged(); // captions, enabled states or the clean state
+    void historyMoved(); // after an undo or redo: what the windows show of the document may be stale
 
 private:
     void push(class DocumentCommand* command);

@@ -1,5 +1,6 @@
 #include "ui/MainForm.h"
 
+#include "actions/DocumentActions.h"
 #include "compute/ComputeDriver.h"
 #include "exchange/TableExport.h"
 #include "model/DocumentFile.h"
@@ -48,6 +49,7 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
         m_messenger = m_ownMessenger.get();
     }
     m_document = std::make_unique<MeasurementDocument>(*m_messenger);
+    m_actions = new DocumentActions(*m_document, this);
     m_hints = new Hints(this);
     setObjectName(QStringLiteral("MainForm"));
 
@@ -108,6 +110,11 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_chartPages = new ChartPages(*m_document, *m_hints, this, m_pages, DataTab, ChartTabOffset, client);
     m_menus = new MainMenus(*this, *m_document, m_laboratory);
     connectMenus();
+    m_headerPage->SetActions(m_actions);
+    m_dataPage->SetActions(m_actions);
+    m_chartPages->GroupBox()->SetActions(m_actions);
+    connect(m_actions, &DocumentActions::historyChanged, this, &TMainForm::showHistory);
+    connect(m_actions, &DocumentActions::historyMoved, this, [this] { m_dataPage->BringScrollBarInLine(); });
 
     MeasurementDocument* doc = m_document.get();
     connect(doc, &MeasurementDocument::viewStateChanged, this, &TMainForm::showViewState);
@@ -176,6 +183,15 @@ void TMainForm::connectMenus()
     connect(menus.HintsSwitch(), &QAction::triggered, this, &TMainForm::MHintsClick);
     connect(menus.ComputeItem(), &QAction::triggered, this, &TMainForm::N1Click);
     connect(menus.AboutItem(), &QAction::triggered, this, &TMainForm::AboutClick);
+    // An open cell edit ends first, as an edit of its own.
+    connect(menus.UndoItem(), &QAction::triggered, this, [this] {
+        m_dataPage->EndGridEditing();
+        m_actions->Undo();
+    });
+    connect(menus.RedoItem(), &QAction::triggered, this, [this] {
+        m_dataPage->EndGridEditing();
+        m_actions->Redo();
+    });
     connect(m_menus, &MainMenus::chartChoiceTriggered, this, [this](int item) {
         if (item == N13)
             N13Click();
@@ -192,6 +208,12 @@ void TMainForm::showViewState()
     m_menus->ShowViewState();
     m_dataPage->ShowViewState();
     m_chartPages->ShowChartTabs();
+}
+
+void TMainForm::showHistory()
+{
+    const DocumentActions& actions = *m_actions;
+    m_menus->ShowHistory(actions.UndoCaption(), actions.CanUndo(), actions.RedoCaption(), actions.CanRedo());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -211,6 +233,7 @@ void TMainForm::NewDocument(int kind)
     m_dataPage->EndGridEditing();
     m_dataPage->BeginBulkChange();
     CreateNewDocument(*m_document, kind == 1);
+    m_actions->Clear();
     m_dataPage->EndBulkChange();
     DocumentReplaced();
 }
@@ -232,6 +255,7 @@ bool TMainForm::OpenDocument(const QString& fileName)
         const BusyCursor busy;
         m_dataPage->BeginBulkChange();
         ok = LoadDocument(*m_document, fileName);
+        m_actions->Clear(); // what was read, whole or in part, is where the history starts
         m_dataPage->EndBulkChange();
     }
     if (m_document->HasDocument())
@@ -272,7 +296,10 @@ bool TMainForm::SaveDocumentAs(const QString& fileName)
 {
     m_dataPage->EndGridEditing();
     const BusyCursor busy;
-    return SaveDocument(*m_document, fileName);
+    if (!SaveDocument(*m_document, fileName))
+        return false;
+    m_actions->SetClean();
+    return true;
 }
 
 bool TMainForm::MaySafelyDiscard()
@@ -298,7 +325,8 @@ void TMainForm::ImportClick()
     if (fileName.isEmpty())
         return;
     m_dataPage->EndGridEditing();
-    if (RunImportDialog(this, fileName, *m_document, *m_messenger, [this] { return MaySafelyDiscard(); }))
+    if (RunImportDialog(
+            this, fileName, *m_document, *m_messenger, [this] { return MaySafelyDiscard(); }, m_actions))
         DocumentReplaced();
 }
 
