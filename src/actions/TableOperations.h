@@ -38,7 +38,8 @@ struct TableEdit {
     int SelectRow = 0; // grid row to select and bring into view; 0 keeps the selection
 };
 
-TableEdit InsertPoint(MeasurementDocument& doc, int n, TableChangeObserver* observer = nullptr); // before point n; after the last when n is beyond it
+TableEdit InsertPoint(MeasurementDocument& doc, int n,
+    TableChangeObserver* observer = nullptr); // before point n; after the last when n is beyond it
 TableEdit InsertSeparator(MeasurementDocument& doc, int n, TableChangeObserver* observer = nullptr); // before point n
 TableEdit DeletePoint(MeasurementDocument& doc, int n, TableChangeObserver* observer = nullptr);
 // Merges the groups on either side; decider is asked only when their settings differ.
@@ -54,10 +55,15 @@ QString LastPointsQuestion(int count);
 // The buttons: read the edit's text as a whole number (messages for a text that is not one and for
 // a number below 1), then run the operation. SubmitDeleteLastPoints asks "Підтверджуєте вилучення?"
 // first.
-TableEdit SubmitInsertPoint(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button2
-TableEdit SubmitInsertSeparator(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button4
-TableEdit SubmitDeletePoint(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button1
+TableEdit SubmitInsertPoint(
+    MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button2
+TableEdit SubmitInsertSeparator(
+    MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button4
+TableEdit SubmitDeletePoint(
+    MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button1
 TableEdit SubmitDeleteSeparator(MeasurementDocument& doc, const QString& text, MergeDecider& decider,
     TableChangeObserver* observer = nullptr); // Button3
-TableEdit SubmitAppendPoints(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button6
-TableEdit SubmitDeleteLastPoints(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button7
+TableEdit SubmitAppendPoints(
+    MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button6
+TableEdit SubmitDeleteLastPoints(
+    MeasurementDocument& doc, const QString& text, TableChangeObserver* observer = nullptr); // Button7

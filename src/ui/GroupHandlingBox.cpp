@@ -426,16 +426,16 @@ void GroupHandlingBox::MiddleCheckBoxClick(bool ticked)
 {
     if (!handlersActive())
         return;
-    refreshAfterEdit(m_actions ? m_actions->MiddleCheckBoxClick(m_slot, ticked)
-                               : ::MiddleCheckBoxClick(m_document, m_slot, ticked));
+    refreshAfterEdit(
+        m_actions ? m_actions->MiddleCheckBoxClick(m_slot, ticked) : ::MiddleCheckBoxClick(m_document, m_slot, ticked));
 }
 
 void GroupHandlingBox::SigmaCheckBoxClick(bool ticked)
 {
     if (!handlersActive())
         return;
-    refreshAfterEdit(m_actions ? m_actions->SigmaCheckBoxClick(m_slot, ticked)
-                               : ::SigmaCheckBoxClick(m_document, m_slot, ticked));
+    refreshAfterEdit(
+        m_actions ? m_actions->SigmaCheckBoxClick(m_slot, ticked) : ::SigmaCheckBoxClick(m_document, m_slot, ticked));
 }
 
 void GroupHandlingBox::RadioGroup1Click(int itemIndex)
@@ -443,8 +443,8 @@ void GroupHandlingBox::RadioGroup1Click(int itemIndex)
     if (!handlersActive())
         return;
     m_hints.ShowExampleHint(QStringLiteral("Відхилення"));
-    refreshAfterEdit(m_actions ? m_actions->RadioGroup1Click(m_slot, itemIndex)
-                               : ::RadioGroup1Click(m_document, m_slot, itemIndex));
+    refreshAfterEdit(
+        m_actions ? m_actions->RadioGroup1Click(m_slot, itemIndex) : ::RadioGroup1Click(m_document, m_slot, itemIndex));
 }
 
 void GroupHandlingBox::submitEdit(QLineEdit* edit)

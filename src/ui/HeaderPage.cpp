@@ -101,13 +101,12 @@ void HeaderPage::build(QWidget* page)
                 m_document.SetHeaderPresent(field, checked);
             edit->setEnabled(checked);
         });
-        connect(edit, &QLineEdit::textEdited, this,
-            [this, field](const QString& text) {
-                if (m_actions)
-                    m_actions->SetHeaderText(field, text);
-                else
-                    m_document.SetHeaderText(field, text);
-            });
+        connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
+            if (m_actions)
+                m_actions->SetHeaderText(field, text);
+            else
+                m_document.SetHeaderText(field, text);
+        });
     }
 
     m_units = lineEdit("Edit1", UnitsLimit);

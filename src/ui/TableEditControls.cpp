@@ -190,7 +190,8 @@ void TableEditControls::Button3Click()
 {
     m_hints.ShowHint(QStringLiteral("Вилучити розділювач"));
     const QString text = m_edit14->text();
-    finish(m_actions ? m_actions->SubmitDeleteSeparator(text, m_decider) : SubmitDeleteSeparator(m_doc, text, m_decider));
+    finish(
+        m_actions ? m_actions->SubmitDeleteSeparator(text, m_decider) : SubmitDeleteSeparator(m_doc, text, m_decider));
 }
 
 void TableEditControls::Button6Click()
