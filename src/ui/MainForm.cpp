@@ -114,7 +114,11 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_dataPage->SetActions(m_actions);
     m_chartPages->GroupBox()->SetActions(m_actions);
     connect(m_actions, &DocumentActions::historyChanged, this, &TMainForm::showHistory);
-    connect(m_actions, &DocumentActions::historyMoved, this, [this] { m_dataPage->BringScrollBarInLine(); });
+    // An undo or redo drops the results (and may bring back a replaced document): the pages follow.
+    connect(m_actions, &DocumentActions::historyMoved, this, [this] {
+        m_dataPage->BringScrollBarInLine();
+        m_chartPages->UpdateGroupBoxVisibility();
+    });
 
     MeasurementDocument* doc = m_document.get();
     connect(doc, &MeasurementDocument::viewStateChanged, this, &TMainForm::showViewState);
