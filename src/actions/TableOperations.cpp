@@ -120,6 +120,12 @@ void keepGroupCount(MeasurementDocument& doc)
     doc.StoreGroupCount(int(doc.Groups().size()));
 }
 
+void tell(TableChangeObserver* observer, const MeasurementDocument& doc, const TableChange& change)
+{
+    if (observer)
+        observer->AboutToChange(doc, change);
+}
+
 std::optional<int> readWholeNumber(MeasurementDocument& doc, const QString& text, const QString& belowOneMessage)
 {
     bool ok = false;
@@ -137,7 +143,7 @@ std::optional<int> readWholeNumber(MeasurementDocument& doc, const QString& text
 
 } // namespace
 
-TableEdit InsertPoint(MeasurementDocument& doc, int n)
+TableEdit InsertPoint(MeasurementDocument& doc, int n, TableChangeObserver* observer)
 {
     if (n < 1 || !fitsRowCap(doc, 1))
         return {};
@@ -145,6 +151,7 @@ TableEdit InsertPoint(MeasurementDocument& doc, int n)
         const PointPlace place = locatePoint(doc, n);
         // Beyond the last point the new one closes the last group.
         const int row = place.Exists ? place.Row : doc.TableRowCount() + 1;
+        tell(observer, doc, { row, 0, 1, false, 0, 0 });
         doc.InsertTableRows(row, 1, false);
         doc.SetPointCount(doc.PointCount() + 1);
         doc.MarkChanged();
@@ -152,7 +159,7 @@ TableEdit InsertPoint(MeasurementDocument& doc, int n)
     });
 }
 
-TableEdit InsertSeparator(MeasurementDocument& doc, int n)
+TableEdit InsertSeparator(MeasurementDocument& doc, int n, TableChangeObserver* observer)
 {
     const PointPlace place = locatePoint(doc, n);
     if (!place.Exists || place.Position < 3 || endsGroup(doc, place.Row)) {
@@ -166,6 +173,8 @@ TableEdit InsertSeparator(MeasurementDocument& doc, int n)
         const bool individual = doc.IndividualMode();
         std::vector<TIndividualInfo>& groups = doc.Groups();
         const size_t split = size_t(place.SeparatorsAbove);
+        const int groupFirst = int(std::min(split, groups.size()));
+        tell(observer, doc, { place.Row, 0, 1, true, groupFirst, split < groups.size() ? 1 : 0 });
         if (groups.size() <= split)
             doc.SetGroupCount(int(split) + 1);
         // The upper part gets a new record with the settings the whole group had.
@@ -178,7 +187,7 @@ TableEdit InsertSeparator(MeasurementDocument& doc, int n)
     });
 }
 
-TableEdit DeletePoint(MeasurementDocument& doc, int n)
+TableEdit DeletePoint(MeasurementDocument& doc, int n, TableChangeObserver* observer)
 {
     const PointPlace place = locatePoint(doc, n);
     const int row = place.Exists ? place.Row : place.LastPointRow;
@@ -197,6 +206,7 @@ TableEdit DeletePoint(MeasurementDocument& doc, int n)
         return {};
     }
     return guarded(doc, [&]() -> TableEdit {
+        tell(observer, doc, { row, 1, 0, false, 0, 0 });
         doc.RemoveTableRow(row);
         doc.SetPointCount(doc.PointCount() - 1);
         doc.MarkChanged();
@@ -204,7 +214,7 @@ TableEdit DeletePoint(MeasurementDocument& doc, int n)
     });
 }
 
-TableEdit DeleteSeparator(MeasurementDocument& doc, int n, MergeDecider& decider)
+TableEdit DeleteSeparator(MeasurementDocument& doc, int n, MergeDecider& decider, TableChangeObserver* observer)
 {
     const std::vector<bool>& flags = doc.SeparatorFlags();
     const int tableRows = doc.TableRowCount();
@@ -221,6 +231,7 @@ TableEdit DeleteSeparator(MeasurementDocument& doc, int n, MergeDecider& decider
     return guarded(doc, [&]() -> TableEdit {
         const bool individual = doc.IndividualMode();
         std::vector<TIndividualInfo>& groups = doc.Groups();
+        const int recordsBefore = int(groups.size());
         if (groups.size() <= size_t(n)) {
             // Records lost to a damaged file come back automatic before the merge reads them.
             doc.SetGroupCount(n + 1);
@@ -254,6 +265,8 @@ TableEdit DeleteSeparator(MeasurementDocument& doc, int n, MergeDecider& decider
             if (!decision)
                 return {};
         }
+        const int groupFirst = std::min(n - 1, recordsBefore);
+        tell(observer, doc, { row, 1, 0, false, groupFirst, recordsBefore - groupFirst });
         groups.erase(groups.begin() + n);
         if (decision) {
             ApplyMergeDecision(groups[size_t(n - 1)], individual, *decision);
@@ -266,12 +279,13 @@ TableEdit DeleteSeparator(MeasurementDocument& doc, int n, MergeDecider& decider
     });
 }
 
-TableEdit AppendPoints(MeasurementDocument& doc, int n)
+TableEdit AppendPoints(MeasurementDocument& doc, int n, TableChangeObserver* observer)
 {
     if (n < 1 || !fitsRowCap(doc, n))
         return {};
     return guarded(doc, [&]() -> TableEdit {
         const int row = doc.TableRowCount() + 1;
+        tell(observer, doc, { row, 0, n, false, 0, 0 });
         doc.InsertTableRows(row, n, false);
         doc.SetPointCount(doc.PointCount() + n);
         doc.MarkChanged();
@@ -299,7 +313,7 @@ QString LastPointsQuestion(int count)
         + QStringLiteral(" Підтверджуєте вилучення?");
 }
 
-TableEdit DeleteLastPoints(MeasurementDocument& doc, int n)
+TableEdit DeleteLastPoints(MeasurementDocument& doc, int n, TableChangeObserver* observer)
 {
     if (n < 1)
         return {};
@@ -325,6 +339,12 @@ TableEdit DeleteLastPoints(MeasurementDocument& doc, int n)
     }
     return guarded(doc, [&]() -> TableEdit {
         n = std::min(n, doc.PointCount());
+        const int oldRows = doc.TableRowCount();
+        const auto keptSeparators = std::count(flags.begin(), flags.begin() + std::min(newLast, oldRows), true);
+        const int recordsBefore = int(doc.Groups().size());
+        const int groupFirst = std::min(int(keptSeparators) + 1, recordsBefore);
+        tell(observer, doc,
+            { newLast + 1, std::max(0, oldRows - newLast), 0, false, groupFirst, recordsBefore - groupFirst });
         doc.TruncateTable(newLast);
         doc.SetPointCount(doc.PointCount() - n);
         const auto separators = std::count(flags.begin(), flags.end() - 1, true);
@@ -335,40 +355,41 @@ TableEdit DeleteLastPoints(MeasurementDocument& doc, int n)
     });
 }
 
-TableEdit SubmitInsertPoint(MeasurementDocument& doc, const QString& text)
+TableEdit SubmitInsertPoint(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer)
 {
     const std::optional<int> n = readWholeNumber(doc, text, numberBelowOneMessage());
-    return n ? InsertPoint(doc, *n) : TableEdit {};
+    return n ? InsertPoint(doc, *n, observer) : TableEdit {};
 }
 
-TableEdit SubmitInsertSeparator(MeasurementDocument& doc, const QString& text)
+TableEdit SubmitInsertSeparator(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer)
 {
     const std::optional<int> n = readWholeNumber(doc, text, numberBelowOneMessage());
-    return n ? InsertSeparator(doc, *n) : TableEdit {};
+    return n ? InsertSeparator(doc, *n, observer) : TableEdit {};
 }
 
-TableEdit SubmitDeletePoint(MeasurementDocument& doc, const QString& text)
+TableEdit SubmitDeletePoint(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer)
 {
     const std::optional<int> n = readWholeNumber(doc, text, numberBelowOneMessage());
-    return n ? DeletePoint(doc, *n) : TableEdit {};
+    return n ? DeletePoint(doc, *n, observer) : TableEdit {};
 }
 
-TableEdit SubmitDeleteSeparator(MeasurementDocument& doc, const QString& text, MergeDecider& decider)
+TableEdit SubmitDeleteSeparator(
+    MeasurementDocument& doc, const QString& text, MergeDecider& decider, TableChangeObserver* observer)
 {
     const std::optional<int> n = readWholeNumber(doc, text, numberBelowOneMessage());
-    return n ? DeleteSeparator(doc, *n, decider) : TableEdit {};
+    return n ? DeleteSeparator(doc, *n, decider, observer) : TableEdit {};
 }
 
-TableEdit SubmitAppendPoints(MeasurementDocument& doc, const QString& text)
+TableEdit SubmitAppendPoints(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer)
 {
     const std::optional<int> n = readWholeNumber(doc, text, countBelowOneMessage());
-    return n ? AppendPoints(doc, *n) : TableEdit {};
+    return n ? AppendPoints(doc, *n, observer) : TableEdit {};
 }
 
-TableEdit SubmitDeleteLastPoints(MeasurementDocument& doc, const QString& text)
+TableEdit SubmitDeleteLastPoints(MeasurementDocument& doc, const QString& text, TableChangeObserver* observer)
 {
     const std::optional<int> n = readWholeNumber(doc, text, countBelowOneMessage());
     if (!n || !doc.messenger().AskYesNo(QStringLiteral("Підтверджуєте вилучення?")))
         return {};
-    return DeleteLastPoints(doc, *n);
+    return DeleteLastPoints(doc, *n, observer);
 }

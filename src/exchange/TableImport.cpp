@@ -132,17 +132,10 @@ void ApplyImport(MeasurementDocument& doc, const SourceTable& table, const Impor
         flags[size_t(plan.GroupStarts[g]) + g] = true;
     flags.back() = true;
 
-    // The reader's order: mode, counts, size, flags, then the layout; fresh group records.
+    // The reader's layout, with fresh group records.
     doc.InvalidateResults();
     doc.SetGroupCount(0);
-    doc.StoreIndividualMode(individual);
-    doc.SetPointCount(points);
-    if (!individual)
-        doc.SetSubgroupSize(subgroupSize);
-    doc.StoreGroupCount(groups);
-    doc.SetSeparatorFlags(std::move(flags));
-    doc.SetMode(individual);
-    doc.SetGroupCount(groups);
+    doc.LayOut(individual, points, subgroupSize, std::move(flags));
 
     const QString& line = MeasurementDocument::SeparatorLine();
     size_t nextStart = 0;

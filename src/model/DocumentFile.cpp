@@ -127,15 +127,7 @@ private:
     // every point where reading may stop.
     void layOut(int points, int subgroupSize, std::vector<bool> flags)
     {
-        const int groups = int(std::count(flags.begin(), flags.end(), true));
-        m_doc.StoreIndividualMode(m_individual);
-        m_doc.SetPointCount(points);
-        if (!m_individual)
-            m_doc.SetSubgroupSize(subgroupSize);
-        m_doc.StoreGroupCount(groups);
-        m_doc.SetSeparatorFlags(std::move(flags));
-        m_doc.SetMode(m_individual);
-        m_doc.SetGroupCount(groups);
+        m_doc.LayOut(m_individual, points, subgroupSize, std::move(flags));
         m_laidOut = true;
     }
 

@@ -20,6 +20,49 @@ const QString& valueWord()
 
 } // namespace
 
+// Every field of the document but its messenger and Changed; the list must follow the members.
+struct DocumentContent {
+    explicit DocumentContent() = default;
+    decltype(MeasurementDocument::m_hasDocument) m_hasDocument;
+    decltype(MeasurementDocument::m_individualMode) m_individualMode;
+    decltype(MeasurementDocument::m_pointCount) m_pointCount;
+    decltype(MeasurementDocument::m_subgroupSize) m_subgroupSize;
+    decltype(MeasurementDocument::m_separatorFlags) m_separatorFlags;
+    decltype(MeasurementDocument::m_groupCount) m_groupCount;
+    decltype(MeasurementDocument::m_groups) m_groups;
+    decltype(MeasurementDocument::m_valueColumns) m_valueColumns;
+    decltype(MeasurementDocument::m_resultColumns) m_resultColumns;
+    decltype(MeasurementDocument::m_dates) m_dates;
+    decltype(MeasurementDocument::m_values) m_values;
+    decltype(MeasurementDocument::m_results) m_results;
+    decltype(MeasurementDocument::m_resultNumbers) m_resultNumbers;
+    decltype(MeasurementDocument::m_resultDecimals) m_resultDecimals;
+    decltype(MeasurementDocument::m_labelNumbers) m_labelNumbers;
+    decltype(MeasurementDocument::m_labelOverrides) m_labelOverrides;
+    decltype(MeasurementDocument::m_valueHeader) m_valueHeader;
+    decltype(MeasurementDocument::m_resultHeaders) m_resultHeaders;
+    decltype(MeasurementDocument::m_pointGroup) m_pointGroup;
+    decltype(MeasurementDocument::m_pointDates) m_pointDates;
+    decltype(MeasurementDocument::m_groupList) m_groupList;
+    decltype(MeasurementDocument::m_selectedGroup) m_selectedGroup;
+    decltype(MeasurementDocument::m_chartExtent) m_chartExtent;
+    decltype(MeasurementDocument::m_displayPrecision) m_displayPrecision;
+    decltype(MeasurementDocument::m_chartFormat) m_chartFormat;
+    decltype(MeasurementDocument::m_chartSelection) m_chartSelection;
+    decltype(MeasurementDocument::m_fillDate) m_fillDate;
+    decltype(MeasurementDocument::m_tableName) m_tableName;
+    decltype(MeasurementDocument::m_header) m_header;
+    decltype(MeasurementDocument::m_additionalInfoPresent) m_additionalInfoPresent;
+    decltype(MeasurementDocument::m_additionalInfo) m_additionalInfo;
+    decltype(MeasurementDocument::m_units) m_units;
+    decltype(MeasurementDocument::m_fileName) m_fileName;
+    decltype(MeasurementDocument::m_label18Caption) m_label18Caption;
+    decltype(MeasurementDocument::m_printReportEnabled) m_printReportEnabled;
+    decltype(MeasurementDocument::m_medianChartEnabled) m_medianChartEnabled;
+    decltype(MeasurementDocument::m_normalisedEnabled) m_normalisedEnabled;
+    decltype(MeasurementDocument::m_chartTabVisible) m_chartTabVisible;
+};
+
 const QString& MeasurementDocument::SeparatorLine()
 {
     static const QString line(75, QLatin1Char('_'));
@@ -87,6 +130,19 @@ void MeasurementDocument::SetMode(bool individual)
     Q_EMIT viewStateChanged();
 }
 
+void MeasurementDocument::LayOut(bool individual, int points, int subgroupSize, std::vector<bool> flags)
+{
+    const int groups = int(std::count(flags.begin(), flags.end(), true));
+    StoreIndividualMode(individual);
+    SetPointCount(points);
+    if (!individual)
+        SetSubgroupSize(subgroupSize);
+    StoreGroupCount(groups);
+    SetSeparatorFlags(std::move(flags));
+    SetMode(individual);
+    SetGroupCount(groups);
+}
+
 void MeasurementDocument::ChangeSubgroupSize(int n)
 {
     if (n < 2 || n > 25 || m_individualMode)
@@ -129,6 +185,32 @@ void MeasurementDocument::SetGroupCount(int n)
         m_groups.emplace_back(m_individualMode);
     for (TIndividualInfo& group : m_groups)
         group.Individual = m_individualMode;
+}
+
+void MeasurementDocument::ReplaceGroupRecords(int first, int count, std::vector<TIndividualInfo> records)
+{
+    first = std::clamp(first, 0, int(m_groups.size()));
+    count = std::clamp(count, 0, int(m_groups.size()) - first);
+    const auto at = m_groups.begin() + first;
+    m_groups.erase(at, at + count);
+    m_groups.insert(
+        m_groups.begin() + first, std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+    m_groupCount = int(m_groups.size());
+}
+
+void MeasurementDocument::SetGroupSettings(int index, const TIndividualInfo& from)
+{
+    if (index < 0 || size_t(index) >= m_groups.size())
+        return;
+    TIndividualInfo& group = m_groups[size_t(index)];
+    group.CentreSetting = from.CentreSetting;
+    group.SigmaSetting = from.SigmaSetting;
+    group.DeviationCentreSetting = from.DeviationCentreSetting;
+    group.RelDeviationCentreSetting = from.RelDeviationCentreSetting;
+    group.MedianCentreSetting = from.MedianCentreSetting;
+    group.RangeCentreSetting = from.RangeCentreSetting;
+    group.RelRangeCentreSetting = from.RelRangeCentreSetting;
+    group.UseSampleDeviation = from.UseSampleDeviation;
 }
 
 std::vector<GroupSpan> MeasurementDocument::DeriveGroups() const
@@ -237,6 +319,7 @@ void MeasurementDocument::EditDateText(int row, const QString& text)
     InvalidateResults();
     SetDateText(row, text);
     MarkChanged();
+    Q_EMIT cellsEdited(row, row);
 }
 
 void MeasurementDocument::EditValueText(int row, int column, QStringView text)
@@ -244,6 +327,7 @@ void MeasurementDocument::EditValueText(int row, int column, QStringView text)
     InvalidateResults();
     SetValueText(row, column, text);
     MarkChanged();
+    Q_EMIT cellsEdited(row, row);
 }
 
 void MeasurementDocument::RenumberRows()
@@ -485,6 +569,97 @@ void MeasurementDocument::SetUnits(const QString& units)
     m_units = units;
     writeUnitHeaders();
     MarkChanged();
+}
+
+std::shared_ptr<DocumentContent> MeasurementDocument::CopyContent() const
+{
+    auto content = std::make_shared<DocumentContent>();
+    content->m_hasDocument = m_hasDocument;
+    content->m_individualMode = m_individualMode;
+    content->m_pointCount = m_pointCount;
+    content->m_subgroupSize = m_subgroupSize;
+    content->m_separatorFlags = m_separatorFlags;
+    content->m_groupCount = m_groupCount;
+    content->m_groups = m_groups;
+    content->m_valueColumns = m_valueColumns;
+    content->m_resultColumns = m_resultColumns;
+    content->m_dates = m_dates;
+    content->m_values = m_values;
+    content->m_results = m_results;
+    content->m_resultNumbers = m_resultNumbers;
+    content->m_resultDecimals = m_resultDecimals;
+    content->m_labelNumbers = m_labelNumbers;
+    content->m_labelOverrides = m_labelOverrides;
+    content->m_valueHeader = m_valueHeader;
+    content->m_resultHeaders = m_resultHeaders;
+    content->m_pointGroup = m_pointGroup;
+    content->m_pointDates = m_pointDates;
+    content->m_groupList = m_groupList;
+    content->m_selectedGroup = m_selectedGroup;
+    content->m_chartExtent = m_chartExtent;
+    content->m_displayPrecision = m_displayPrecision;
+    content->m_chartFormat = m_chartFormat;
+    content->m_chartSelection = m_chartSelection;
+    content->m_fillDate = m_fillDate;
+    content->m_tableName = m_tableName;
+    content->m_header = m_header;
+    content->m_additionalInfoPresent = m_additionalInfoPresent;
+    content->m_additionalInfo = m_additionalInfo;
+    content->m_units = m_units;
+    content->m_fileName = m_fileName;
+    content->m_label18Caption = m_label18Caption;
+    content->m_printReportEnabled = m_printReportEnabled;
+    content->m_medianChartEnabled = m_medianChartEnabled;
+    content->m_normalisedEnabled = m_normalisedEnabled;
+    content->m_chartTabVisible = m_chartTabVisible;
+    return content;
+}
+
+void MeasurementDocument::SwapContent(DocumentContent& content)
+{
+    using std::swap;
+    swap(content.m_hasDocument, m_hasDocument);
+    swap(content.m_individualMode, m_individualMode);
+    swap(content.m_pointCount, m_pointCount);
+    swap(content.m_subgroupSize, m_subgroupSize);
+    swap(content.m_separatorFlags, m_separatorFlags);
+    swap(content.m_groupCount, m_groupCount);
+    swap(content.m_groups, m_groups);
+    swap(content.m_valueColumns, m_valueColumns);
+    swap(content.m_resultColumns, m_resultColumns);
+    swap(content.m_dates, m_dates);
+    swap(content.m_values, m_values);
+    swap(content.m_results, m_results);
+    swap(content.m_resultNumbers, m_resultNumbers);
+    swap(content.m_resultDecimals, m_resultDecimals);
+    swap(content.m_labelNumbers, m_labelNumbers);
+    swap(content.m_labelOverrides, m_labelOverrides);
+    swap(content.m_valueHeader, m_valueHeader);
+    swap(content.m_resultHeaders, m_resultHeaders);
+    swap(content.m_pointGroup, m_pointGroup);
+    swap(content.m_pointDates, m_pointDates);
+    swap(content.m_groupList, m_groupList);
+    swap(content.m_selectedGroup, m_selectedGroup);
+    swap(content.m_chartExtent, m_chartExtent);
+    swap(content.m_displayPrecision, m_displayPrecision);
+    swap(content.m_chartFormat, m_chartFormat);
+    swap(content.m_chartSelection, m_chartSelection);
+    swap(content.m_fillDate, m_fillDate);
+    swap(content.m_tableName, m_tableName);
+    swap(content.m_header, m_header);
+    swap(content.m_additionalInfoPresent, m_additionalInfoPresent);
+    swap(content.m_additionalInfo, m_additionalInfo);
+    swap(content.m_units, m_units);
+    swap(content.m_fileName, m_fileName);
+    swap(content.m_label18Caption, m_label18Caption);
+    swap(content.m_printReportEnabled, m_printReportEnabled);
+    swap(content.m_medianChartEnabled, m_medianChartEnabled);
+    swap(content.m_normalisedEnabled, m_normalisedEnabled);
+    swap(content.m_chartTabVisible, m_chartTabVisible);
+    Q_EMIT criteriaCaptionsCleared();
+    Q_EMIT tableReset();
+    Q_EMIT headersChanged();
+    Q_EMIT viewStateChanged();
 }
 
 void MeasurementDocument::MarkChanged()

@@ -9,9 +9,11 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <memory>
 #include <vector>
 
 class Messenger;
+struct DocumentContent;
 
 // The float format chart labels and report numbers use.
 struct ChartNumberFormat {
@@ -76,6 +78,10 @@ public:
     void SetPointCount(int n);
     void SetSubgroupSize(int n); // may show the median-chart message
     void SetMode(bool individual); // lays the table out for PointCount and GroupCount
+    // The whole layout at once, as New, the reader and an import give it: the kind, the points, the
+    // subgroup size (subgroup mode only), the separator flags (ending in the true sentinel), then the
+    // empty table and one group record per group. Records below the group count are kept.
+    void LayOut(bool individual, int points, int subgroupSize, std::vector<bool> flags);
     void ChangeSubgroupSize(int n); // the analyst's choice: drops results, resizes the value columns
     // Leaving ElementsComboBox with a typed text; false when refused (the box shows SubgroupSize again).
     bool SubmitSubgroupSizeText(const QString& text, bool tableTabActive);
@@ -89,6 +95,12 @@ public:
     std::vector<TIndividualInfo>& Groups() { return m_groups; }
     const std::vector<TIndividualInfo>& Groups() const { return m_groups; }
     void SetGroupCount(int n); // keeps records below n, destroys the rest, appends new ones
+    // Replaces records first .. first + count - 1 by records (an undo of a table operation) and
+    // keeps GroupCount in step with the records.
+    void ReplaceGroupRecords(int first, int count, std::vector<TIndividualInfo> records);
+    // Gives record index the analyst's settings of `from` (the fixable values and the deviation
+    // basis); its statistics and lines stay.
+    void SetGroupSettings(int index, const TIndividualInfo& from);
     std::vector<GroupSpan> DeriveGroups() const;
     static QString GroupRangeText(const GroupSpan& span);
 
@@ -185,6 +197,12 @@ public:
     // after a load, whose table layout wrote the plain headers.
     void WriteUnitHeaders() { writeUnitHeaders(); }
 
+    // The whole content but the messenger and Changed, for an edit that replaces all of it (an
+    // import): a copy (shared, as its type is the model's own), and an exchange with a held content that announces a
+    // new layout.
+    std::shared_ptr<DocumentContent> CopyContent() const;
+    void SwapContent(DocumentContent& content);
+
     // Change tracking and the file name.
     bool Changed() const { return m_changed; }
     void MarkChanged();
@@ -205,12 +223,14 @@ Q_SIGNALS:
     void rowsInserted(int row, int count);
     void rowsRemoved(int row, int count);
     void cellsChanged(); // texts were rewritten in bulk
+    void cellsEdited(int firstRow, int lastRow); // date or value texts of these grid rows were edited
     void headersChanged();
     void viewStateChanged(); // captions, enabled, checked or visible states
     void criteriaCaptionsCleared(); // Label1 and Label26
     void changedFlagChanged(bool changed);
 
 private:
+    friend struct DocumentContent;
     size_t valueIndex(int row, int column) const { return size_t(row - 1) * size_t(m_valueColumns) + size_t(column); }
     size_t resultIndex(int row, int column) const { return size_t(row - 1) * size_t(m_resultColumns) + size_t(column); }
     void resizeRows(int tableRows); // grid rows after the header

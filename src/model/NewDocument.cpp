@@ -6,16 +6,9 @@ void CreateNewDocument(MeasurementDocument& doc, bool individual)
 {
     doc.InvalidateResults();
     doc.SetGroupCount(0); // fresh group records: no settings carried over from the old document
-    doc.StoreIndividualMode(individual);
-    doc.SetPointCount(NewDocumentPointCount);
-    if (!individual)
-        doc.SetSubgroupSize(NewDocumentSubgroupSize);
-    doc.StoreGroupCount(1);
     std::vector<bool> flags(size_t(NewDocumentPointCount) + 1, false);
     flags.back() = true;
-    doc.SetSeparatorFlags(std::move(flags));
-    doc.SetMode(individual);
-    doc.SetGroupCount(1);
+    doc.LayOut(individual, NewDocumentPointCount, NewDocumentSubgroupSize, std::move(flags));
 
     doc.SetFillDate(QString());
     doc.SetTableName(QString());

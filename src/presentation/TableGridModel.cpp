@@ -2,6 +2,7 @@
 
 #include "model/MeasurementDocument.h"
 
+#include <algorithm>
 #include <utility>
 
 TableGridModel::TableGridModel(MeasurementDocument& document, Part part, QObject* parent)
@@ -15,6 +16,7 @@ TableGridModel::TableGridModel(MeasurementDocument& document, Part part, QObject
     connect(&m_document, &MeasurementDocument::rowsInserted, this, &TableGridModel::insertRows);
     connect(&m_document, &MeasurementDocument::rowsRemoved, this, &TableGridModel::removeRows);
     connect(&m_document, &MeasurementDocument::cellsChanged, this, &TableGridModel::refreshCells);
+    connect(&m_document, &MeasurementDocument::cellsEdited, this, &TableGridModel::refreshRows);
     connect(&m_document, &MeasurementDocument::headersChanged, this, &TableGridModel::refreshHeaders);
 }
 
@@ -136,16 +138,13 @@ void TableGridModel::ApplyDeferredEdit()
 
 void TableGridModel::applyEdit(int gridRow, int column, const QString& text)
 {
-    const bool computed = m_document.IsComputed();
-    if (m_part == Part::Labels)
+    // The document announces the edited row (and the dropped results) itself.
+    if (m_editor)
+        m_editor(m_part, gridRow, column, text);
+    else if (m_part == Part::Labels)
         m_document.EditDateText(gridRow, text);
     else
         m_document.EditValueText(gridRow, column, text);
-    // Dropping the results announces its own rows and cells; otherwise only this cell changed.
-    if (!computed) {
-        const QModelIndex cell = index(gridRow - 1, column);
-        Q_EMIT dataChanged(cell, cell, { Qt::DisplayRole, Qt::EditRole });
-    }
 }
 
 void TableGridModel::BeginBulkChange()
@@ -218,6 +217,20 @@ void TableGridModel::refreshCells()
     }
     if (m_rows > 0 && m_columns > 0)
         Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1), { Qt::DisplayRole, Qt::EditRole });
+}
+
+void TableGridModel::refreshRows(int firstGridRow, int lastGridRow)
+{
+    if (m_bulk)
+        return;
+    if (documentRows() != m_rows || documentColumns() != m_columns) {
+        resetFromDocument();
+        return;
+    }
+    const int first = std::max(firstGridRow - 1, 0);
+    const int last = std::min(lastGridRow - 1, m_rows - 1);
+    if (first <= last && m_columns > 0)
+        Q_EMIT dataChanged(index(first, 0), index(last, m_columns - 1), { Qt::DisplayRole, Qt::EditRole });
 }
 
 void TableGridModel::refreshHeaders()

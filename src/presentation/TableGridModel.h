@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 
 class MeasurementDocument;
 
@@ -33,6 +34,10 @@ public:
 
     bool IsEditable(int gridRow, int column) const;
 
+    // Who takes the analyst's cell edits (the undo history); without one they go to the document.
+    using CellEditor = std::function<void(Part part, int gridRow, int column, const QString& text)>;
+    void SetCellEditor(CellEditor editor) { m_editor = std::move(editor); }
+
     // An editor's commit in the computed state: its text waits until the editor has closed, since
     // dropping the results changes the rows under the view that is still committing.
     void SetCommitDeferred(bool deferred) { m_commitDeferred = deferred; }
@@ -55,6 +60,7 @@ private:
     int documentColumns() const;
     void resetFromDocument();
     void refreshCells();
+    void refreshRows(int firstGridRow, int lastGridRow);
     void refreshHeaders();
     void insertRows(int gridRow, int count);
     void removeRows(int gridRow, int count);
@@ -67,4 +73,5 @@ private:
     bool m_bulk = false;
     bool m_commitDeferred = false;
     DeferredEdit m_deferredEdit;
+    CellEditor m_editor;
 };

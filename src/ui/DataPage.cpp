@@ -1,5 +1,6 @@
 #include "ui/DataPage.h"
 
+#include "actions/DocumentActions.h"
 #include "actions/Paste.h"
 #include "exchange/TableClipboard.h"
 #include "model/MeasurementDocument.h"
@@ -117,6 +118,7 @@ void DataPage::build(QWidget* page, int panelHeight)
     // The table operations (Button1 .. Button7 and their edits) below the grids; after an operation
     // the grids select its row and the table scroll bar follows the new row count.
     auto* tableEdit = new TableEditControls(m_document, m_hints, m_dataPanel);
+    m_tableEdit = tableEdit;
     tableEdit->move(0, 418);
     connect(tableEdit, &TableEditControls::rowSelectionRequested, this,
         [this](int row) { TableEditControls::SelectRow(*m_grid3, *m_grid1, *m_grid4, row); });
@@ -251,7 +253,10 @@ void DataPage::elementsComboBoxSelect(int index)
 {
     if (index + 2 == m_document.SubgroupSize())
         return;
-    m_document.ChangeSubgroupSize(index + 2);
+    if (m_actions)
+        m_actions->ChangeSubgroupSize(index + 2);
+    else
+        m_document.ChangeSubgroupSize(index + 2);
 }
 
 void DataPage::elementsComboBoxExit()
@@ -260,7 +265,9 @@ void DataPage::elementsComboBoxExit()
     const QString text = m_elementsCombo->currentText().trimmed();
     if (text == QString::number(m_document.SubgroupSize()))
         return;
-    if (!m_document.SubmitSubgroupSizeText(text, tableTab)) {
+    const bool accepted = m_actions ? m_actions->SubmitSubgroupSizeText(text, tableTab)
+                                    : m_document.SubmitSubgroupSizeText(text, tableTab);
+    if (!accepted) {
         const QSignalBlocker blocker(m_elementsCombo);
         m_elementsCombo->setCurrentIndex(MainWindowState(m_document).ElementsComboIndex());
         m_elementsCombo->setEditText(QString::number(m_document.SubgroupSize()));
@@ -303,7 +310,26 @@ bool DataPage::PasteIntoGrid(DataGridView* grid, const QString& text)
         + (current.isValid() ? current.column() : 0);
     EndGridEditing();
     const BusyCursor busy;
-    return PasteCells(m_document, row, column, ClipboardBlock(text));
+    const SourceTable block = ClipboardBlock(text);
+    return m_actions ? m_actions->Paste(row, column, block) : PasteCells(m_document, row, column, block);
+}
+
+void DataPage::SetActions(DocumentActions* actions)
+{
+    m_actions = actions;
+    m_tableEdit->SetActions(actions);
+    for (TableGridModel* model : { m_labelModel, m_valueModel }) {
+        if (!actions) {
+            model->SetCellEditor({});
+            continue;
+        }
+        model->SetCellEditor([actions](TableGridModel::Part part, int row, int column, const QString& text) {
+            if (part == TableGridModel::Part::Labels)
+                actions->EditDate(row, text);
+            else
+                actions->EditValue(row, column, text);
+        });
+    }
 }
 
 void DataPage::ConnectDocument()

@@ -4,6 +4,8 @@
 #include <functional>
 
 class DataGridView;
+class DocumentActions;
+class TableEditControls;
 class HeaderBandModel;
 class Hints;
 class MeasurementDocument;
@@ -27,6 +29,8 @@ public:
         std::function<bool()> tableTabCurrent, QObject* parent);
 
     void ConnectDocument(); // the grids' layout and the scroll bar follow the table's changes
+    // The undo history the cell edits, pastes, table operations and subgroup size go through.
+    void SetActions(DocumentActions* actions);
     void ShowViewState(); // Label18, the subgroup controls and the header band
 
     DataGridView* LabelGrid() const { return m_grid3; }
@@ -68,6 +72,8 @@ private:
     bool m_scrollBarMoving = false;
 
     QWidget* m_dataPanel = nullptr;
+    DocumentActions* m_actions = nullptr;
+    TableEditControls* m_tableEdit = nullptr;
     TableGridModel* m_labelModel = nullptr;
     TableGridModel* m_valueModel = nullptr;
     TableGridModel* m_resultModel = nullptr;

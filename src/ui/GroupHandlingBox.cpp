@@ -1,5 +1,6 @@
 #include "ui/GroupHandlingBox.h"
 
+#include "actions/DocumentActions.h"
 #include "actions/GroupSettings.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
@@ -419,14 +420,16 @@ void GroupHandlingBox::MiddleCheckBoxClick(bool ticked)
 {
     if (!handlersActive())
         return;
-    refreshAfterEdit(::MiddleCheckBoxClick(m_document, m_slot, ticked));
+    refreshAfterEdit(
+        m_actions ? m_actions->MiddleCheckBoxClick(m_slot, ticked) : ::MiddleCheckBoxClick(m_document, m_slot, ticked));
 }
 
 void GroupHandlingBox::SigmaCheckBoxClick(bool ticked)
 {
     if (!handlersActive())
         return;
-    refreshAfterEdit(::SigmaCheckBoxClick(m_document, m_slot, ticked));
+    refreshAfterEdit(
+        m_actions ? m_actions->SigmaCheckBoxClick(m_slot, ticked) : ::SigmaCheckBoxClick(m_document, m_slot, ticked));
 }
 
 void GroupHandlingBox::RadioGroup1Click(int itemIndex)
@@ -434,7 +437,8 @@ void GroupHandlingBox::RadioGroup1Click(int itemIndex)
     if (!handlersActive())
         return;
     m_hints.ShowExampleHint(QStringLiteral("Відхилення"));
-    refreshAfterEdit(::RadioGroup1Click(m_document, m_slot, itemIndex));
+    refreshAfterEdit(
+        m_actions ? m_actions->RadioGroup1Click(m_slot, itemIndex) : ::RadioGroup1Click(m_document, m_slot, itemIndex));
 }
 
 void GroupHandlingBox::submitEdit(QLineEdit* edit)
@@ -445,11 +449,11 @@ void GroupHandlingBox::submitEdit(QLineEdit* edit)
     const QString text = edit->text();
     bool accepted = false;
     if (edit == m_middleEdit)
-        accepted = MiddleEditSubmit(m_document, m_slot, text);
+        accepted = m_actions ? m_actions->MiddleEditSubmit(m_slot, text) : MiddleEditSubmit(m_document, m_slot, text);
     else if (edit == m_sigmaEdit)
-        accepted = SigmaEditSubmit(m_document, m_slot, text);
+        accepted = m_actions ? m_actions->SigmaEditSubmit(m_slot, text) : SigmaEditSubmit(m_document, m_slot, text);
     else
-        accepted = SigmaEdit2Submit(m_document, m_slot, text);
+        accepted = m_actions ? m_actions->SigmaEdit2Submit(m_slot, text) : SigmaEdit2Submit(m_document, m_slot, text);
     edit->setModified(false);
     m_submitting = false;
     refreshAfterEdit(accepted); // a refused text gives way to the value kept

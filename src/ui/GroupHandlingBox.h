@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QStringList>
 
+class DocumentActions;
 class Hints;
 class MeasurementDocument;
 class QCheckBox;
@@ -30,6 +31,8 @@ public:
     void Clear(); // no results: no group chosen, no lines, no criteria; the list keeps the walked groups
 
     TFDet* Details() const { return m_details; }
+    // The undo history the edits go through; without one they change the document directly.
+    void SetActions(DocumentActions* actions) { m_actions = actions; }
 
     // The read-only and editable looks of the setting edits.
     static QColor ReadOnlyColour();
@@ -73,6 +76,7 @@ private:
     static void setReadOnlyLook(QLineEdit* edit, bool readOnly);
     static void setVerdict(QLabel* label, const AnalysisVerdict& verdict);
 
+    DocumentActions* m_actions = nullptr;
     MeasurementDocument& m_document;
     Hints& m_hints;
     int m_slot = -1;

@@ -1,5 +1,6 @@
 #include "ui/HeaderPage.h"
 
+#include "actions/DocumentActions.h"
 #include "ui/FocusEntry.h"
 #include "ui/Hints.h"
 
@@ -94,11 +95,18 @@ void HeaderPage::build(QWidget* page)
         grid->addWidget(edit, row++, 1);
         const auto field = HeaderField(f);
         connect(check, &QCheckBox::clicked, this, [this, field, edit](bool checked) {
-            m_document.SetHeaderPresent(field, checked);
+            if (m_actions)
+                m_actions->SetHeaderPresent(field, checked);
+            else
+                m_document.SetHeaderPresent(field, checked);
             edit->setEnabled(checked);
         });
-        connect(edit, &QLineEdit::textEdited, this,
-            [this, field](const QString& text) { m_document.SetHeaderText(field, text); });
+        connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& text) {
+            if (m_actions)
+                m_actions->SetHeaderText(field, text);
+            else
+                m_document.SetHeaderText(field, text);
+        });
     }
 
     m_units = lineEdit("Edit1", UnitsLimit);
@@ -115,19 +123,40 @@ void HeaderPage::build(QWidget* page)
     grid->addWidget(m_memo, row++, 1);
     grid->setRowStretch(row - 1, 1);
 
-    connect(m_fillDate, &QLineEdit::textEdited, this, [this](const QString& text) { m_document.SetFillDate(text); });
-    connect(m_tableName, &QLineEdit::textEdited, this, [this](const QString& text) { m_document.SetTableName(text); });
+    connect(m_fillDate, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (m_actions)
+            m_actions->SetFillDate(text);
+        else
+            m_document.SetFillDate(text);
+    });
+    connect(m_tableName, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (m_actions)
+            m_actions->SetTableName(text);
+        else
+            m_document.SetTableName(text);
+    });
     connect(m_units, &QLineEdit::textEdited, this, [this](const QString& text) {
-        m_document.SetUnits(text);
+        if (m_actions)
+            m_actions->SetUnits(text);
+        else
+            m_document.SetUnits(text);
         Q_EMIT unitsChanged();
     });
     connect(m_additionalCheck, &QCheckBox::clicked, this, [this](bool checked) {
-        m_document.SetAdditionalInfoPresent(checked);
+        if (m_actions)
+            m_actions->SetAdditionalInfoPresent(checked);
+        else
+            m_document.SetAdditionalInfoPresent(checked);
         m_memo->setEnabled(checked);
     });
     connect(m_memo, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_fillingHeader)
-            m_document.SetAdditionalInfo(m_memo->toPlainText().split(QLatin1Char('\n')));
+        if (m_fillingHeader)
+            return;
+        const QStringList lines = m_memo->toPlainText().split(QLatin1Char('\n'));
+        if (m_actions)
+            m_actions->SetAdditionalInfo(lines);
+        else
+            m_document.SetAdditionalInfo(lines);
     });
 
     // Entering an edit (clicking the date) shows the editing hint once the event is over.
@@ -136,6 +165,19 @@ void HeaderPage::build(QWidget* page)
     for (QLineEdit* edit : m_headerEdits)
         edit->installEventFilter(this);
     m_fillDate->installEventFilter(this);
+}
+
+void HeaderPage::SetActions(DocumentActions* actions)
+{
+    if (m_actions)
+        disconnect(m_actions, nullptr, this, nullptr);
+    m_actions = actions;
+    if (actions) {
+        connect(actions, &DocumentActions::historyMoved, this, [this] {
+            ShowHeaderFields();
+            Q_EMIT unitsChanged();
+        });
+    }
 }
 
 void HeaderPage::ShowHeaderFields()

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <array>
 
+class DocumentActions;
 class Hints;
 class QCheckBox;
 class QLineEdit;
@@ -20,6 +21,8 @@ public:
     HeaderPage(MeasurementDocument& document, Hints& hints, QWidget* page, QObject* parent);
 
     void ShowHeaderFields(); // after a document was loaded or created
+    // The undo history the edits go through; its undos and redos show on the page.
+    void SetActions(DocumentActions* actions);
 
 Q_SIGNALS:
     void unitsChanged(); // the analyst edited the units; the document holds them already
@@ -32,6 +35,7 @@ private:
 
     MeasurementDocument& m_document;
     Hints& m_hints;
+    DocumentActions* m_actions = nullptr;
     bool m_fillingHeader = false; // the program fills the page: the memo's change is no edit
 
     QLineEdit* m_fillDate = nullptr; // MaskEdit1

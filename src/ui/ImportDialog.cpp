@@ -1,5 +1,6 @@
 #include "ui/ImportDialog.h"
 
+#include "actions/DocumentActions.h"
 #include "exchange/ImportSession.h"
 #include "model/Messenger.h"
 #include "ui/BusyCursor.h"
@@ -266,7 +267,7 @@ void TImportDialog::showPlan()
 }
 
 bool RunImportDialog(QWidget* parent, const QString& fileName, MeasurementDocument& doc, Messenger& messenger,
-    const std::function<bool()>& confirmReplace)
+    const std::function<bool()>& confirmReplace, DocumentActions* actions)
 {
     ImportSession session;
     bool opened = false;
@@ -283,6 +284,10 @@ bool RunImportDialog(QWidget* parent, const QString& fileName, MeasurementDocume
         return false;
     if (confirmReplace && !confirmReplace())
         return false;
+    if (actions) {
+        return actions->ReplaceContent(
+            QStringLiteral("імпорт"), [&session](MeasurementDocument& target) { return session.Apply(target); });
+    }
     return session.Apply(doc);
 }
 

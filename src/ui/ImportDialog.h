@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <functional>
 
+class DocumentActions;
 class ImportSession;
 class MeasurementDocument;
 class Messenger;
@@ -70,8 +71,9 @@ private:
 // The "Імпорт даних..." command after the analyst chose a file: reads it (a failure is reported
 // through the messenger), shows the dialog and, on "Імпортувати", asks confirmReplace (the main
 // window's unsaved-changes question) before the document is replaced. Returns whether it was.
+// With an undo history the import is one of its commands ("імпорт").
 bool RunImportDialog(QWidget* parent, const QString& fileName, MeasurementDocument& doc, Messenger& messenger,
-    const std::function<bool()>& confirmReplace);
+    const std::function<bool()>& confirmReplace, DocumentActions* actions = nullptr);
 
 // The file filter of the open dialog of the import command.
 QString ImportFileFilter();

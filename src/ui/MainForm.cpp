@@ -1,5 +1,6 @@
 #include "ui/MainForm.h"
 
+#include "actions/DocumentActions.h"
 #include "compute/ComputeDriver.h"
 #include "exchange/TableExport.h"
 #include "model/DocumentFile.h"
@@ -50,6 +51,7 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
         m_messenger = m_ownMessenger.get();
     }
     m_document = std::make_unique<MeasurementDocument>(*m_messenger);
+    m_actions = new DocumentActions(*m_document, this);
     m_hints = new Hints(this);
     setObjectName(QStringLiteral("MainForm"));
 
@@ -110,6 +112,15 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_chartPages = new ChartPages(*m_document, *m_hints, this, m_pages, DataTab, ChartTabOffset, client);
     m_menus = new MainMenus(*this, *m_document, m_laboratory);
     connectMenus();
+    m_headerPage->SetActions(m_actions);
+    m_dataPage->SetActions(m_actions);
+    m_chartPages->GroupBox()->SetActions(m_actions);
+    connect(m_actions, &DocumentActions::historyChanged, this, &TMainForm::showHistory);
+    // An undo or redo drops the results (and may bring back a replaced document): the pages follow.
+    connect(m_actions, &DocumentActions::historyMoved, this, [this] {
+        m_dataPage->BringScrollBarInLine();
+        m_chartPages->UpdateGroupBoxVisibility();
+    });
 
     MeasurementDocument* doc = m_document.get();
     connect(doc, &MeasurementDocument::viewStateChanged, this, &TMainForm::showViewState);
@@ -178,6 +189,15 @@ void TMainForm::connectMenus()
     connect(menus.HintsSwitch(), &QAction::triggered, this, &TMainForm::MHintsClick);
     connect(menus.ComputeItem(), &QAction::triggered, this, &TMainForm::N1Click);
     connect(menus.AboutItem(), &QAction::triggered, this, &TMainForm::AboutClick);
+    // An open cell edit ends first, as an edit of its own.
+    connect(menus.UndoItem(), &QAction::triggered, this, [this] {
+        m_dataPage->EndGridEditing();
+        m_actions->Undo();
+    });
+    connect(menus.RedoItem(), &QAction::triggered, this, [this] {
+        m_dataPage->EndGridEditing();
+        m_actions->Redo();
+    });
     connect(m_menus, &MainMenus::chartChoiceTriggered, this, [this](int item) {
         if (item == N13)
             N13Click();
@@ -197,6 +217,12 @@ void TMainForm::showViewState()
     m_chartPages->ShowChartTabs();
 }
 
+void TMainForm::showHistory()
+{
+    const DocumentActions& actions = *m_actions;
+    m_menus->ShowHistory(actions.UndoCaption(), actions.CanUndo(), actions.RedoCaption(), actions.CanRedo());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Commands
 
@@ -214,6 +240,7 @@ void TMainForm::NewDocument(int kind)
     m_dataPage->EndGridEditing();
     m_dataPage->BeginBulkChange();
     CreateNewDocument(*m_document, kind == 1);
+    m_actions->Clear();
     m_dataPage->EndBulkChange();
     DocumentReplaced();
 }
@@ -235,6 +262,7 @@ bool TMainForm::OpenDocument(const QString& fileName)
         const BusyCursor busy;
         m_dataPage->BeginBulkChange();
         ok = LoadDocument(*m_document, fileName);
+        m_actions->Clear(); // what was read, whole or in part, is where the history starts
         m_dataPage->EndBulkChange();
     }
     if (m_document->HasDocument())
@@ -275,7 +303,10 @@ bool TMainForm::SaveDocumentAs(const QString& fileName)
 {
     m_dataPage->EndGridEditing();
     const BusyCursor busy;
-    return SaveDocument(*m_document, fileName);
+    if (!SaveDocument(*m_document, fileName))
+        return false;
+    m_actions->SetClean();
+    return true;
 }
 
 bool TMainForm::MaySafelyDiscard()
@@ -301,7 +332,8 @@ void TMainForm::ImportClick()
     if (fileName.isEmpty())
         return;
     m_dataPage->EndGridEditing();
-    if (RunImportDialog(this, fileName, *m_document, *m_messenger, [this] { return MaySafelyDiscard(); }))
+    if (RunImportDialog(
+            this, fileName, *m_document, *m_messenger, [this] { return MaySafelyDiscard(); }, m_actions))
         DocumentReplaced();
 }
 

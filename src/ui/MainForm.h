@@ -12,6 +12,7 @@ class ChartPages;
 class ChartPageView;
 class DataGridView;
 class DataPage;
+class DocumentActions;
 class GroupHandlingBox;
 class HeaderPage;
 class Hints;
@@ -42,6 +43,7 @@ public:
     ~TMainForm() override;
 
     MeasurementDocument& Document() { return *m_document; }
+    DocumentActions& Actions() { return *m_actions; } // the undo history every edit goes through
     Hints& hints() { return *m_hints; }
     Messenger& messenger() { return *m_messenger; }
     QString ProgramFolder() const { return m_programFolder; } // with a trailing separator
@@ -111,6 +113,7 @@ protected:
 private:
     void connectMenus();
     void showViewState(); // captions, enabled, checked and visible states
+    void showHistory(); // the captions and enabled states of "Правка"
 
     TAboutBox* m_aboutBox = nullptr;
     TChoiseForm* m_choiseForm = nullptr;
@@ -120,6 +123,7 @@ private:
     std::unique_ptr<Messenger> m_ownMessenger;
     Messenger* m_messenger;
     std::unique_ptr<MeasurementDocument> m_document;
+    DocumentActions* m_actions = nullptr;
     Hints* m_hints;
     QString m_programFolder;
     LaboratoryNames m_laboratory;

@@ -43,6 +43,14 @@ QAction* MainMenus::AddItem(QWidget* owner, const char* name, const QString& cap
     return action;
 }
 
+void MainMenus::ShowHistory(const QString& undoCaption, bool canUndo, const QString& redoCaption, bool canRedo)
+{
+    m_undo->setText(undoCaption);
+    m_undo->setEnabled(canUndo);
+    m_redo->setText(redoCaption);
+    m_redo->setEnabled(canRedo);
+}
+
 void MainMenus::build(const LaboratoryNames& laboratory)
 {
     m_bar = m_window.menuBar();
@@ -61,6 +69,13 @@ void MainMenus::build(const LaboratoryNames& laboratory)
     m_printReport = AddItem(m_fileMenu, "N7", QStringLiteral("Роздрукувати звіт"), QKeySequence(Qt::CTRL | Qt::Key_P));
     m_fileMenu->addSeparator();
     m_exit = AddItem(m_fileMenu, "MExit", QStringLiteral("Вихід"));
+
+    m_editMenu = m_bar->addMenu(QStringLiteral("Правка"));
+    m_editMenu->setObjectName(QStringLiteral("EditMenu"));
+    m_undo = AddItem(m_editMenu, "UndoAction", QStringLiteral("Скасувати"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redo = AddItem(m_editMenu, "RedoAction", QStringLiteral("Повторити"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    m_redo->setShortcuts({ QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) });
+    ShowHistory(m_undo->text(), false, m_redo->text(), false);
 
     m_examples = AddItem(m_bar, "N2", QStringLiteral("Приклади"));
 

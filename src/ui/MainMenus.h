@@ -32,7 +32,13 @@ public:
 
     void ShowViewState(); // enabled, checked and visible states and the chart captions
 
+    // "Правка", right after "Файл": undo and redo, captioned with what they undo and redo.
+    void ShowHistory(const QString& undoCaption, bool canUndo, const QString& redoCaption, bool canRedo);
+
     QMenu* FileMenu() const { return m_fileMenu; }
+    QMenu* EditMenu() const { return m_editMenu; }
+    QAction* UndoItem() const { return m_undo; } // Ctrl+Z
+    QAction* RedoItem() const { return m_redo; } // Ctrl+Y, Ctrl+Shift+Z
     QAction* NewItem() const { return m_new; } // N9
     QAction* LoadItem() const { return m_load; } // MLoad
     QAction* SaveItem() const { return m_save; } // MSave
@@ -65,6 +71,9 @@ private:
     QAction* m_exportTable = nullptr; // "Експорт таблиці..."
     QAction* m_printReport = nullptr;
     QAction* m_exit = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
     QAction* m_examples = nullptr;
     QMenu* m_optionsMenu = nullptr; // N4
     QAction* m_hintsSwitch = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/TableEditControls.h"
 
+#include "actions/DocumentActions.h"
+
 #include "model/MeasurementDocument.h"
 #include "ui/DataGridView.h"
 #include "ui/FocusEntry.h"
@@ -166,34 +168,41 @@ void TableEditControls::SelectRow(DataGridView& labels, DataGridView& values, Da
 
 void TableEditControls::Button2Click()
 {
-    finish(SubmitInsertPoint(m_doc, m_edit13->text()));
+    const QString text = m_edit13->text();
+    finish(m_actions ? m_actions->SubmitInsertPoint(text) : SubmitInsertPoint(m_doc, text));
 }
 
 void TableEditControls::Button4Click()
 {
     m_hints.ShowHint(QStringLiteral("Вставити розділювач"));
-    finish(SubmitInsertSeparator(m_doc, m_edit15->text()));
+    const QString text = m_edit15->text();
+    finish(m_actions ? m_actions->SubmitInsertSeparator(text) : SubmitInsertSeparator(m_doc, text));
 }
 
 void TableEditControls::Button1Click()
 {
-    finish(SubmitDeletePoint(m_doc, m_edit6->text()));
+    const QString text = m_edit6->text();
+    finish(m_actions ? m_actions->SubmitDeletePoint(text) : SubmitDeletePoint(m_doc, text));
     m_hints.ShowHint(QStringLiteral("Вилучити точку"));
 }
 
 void TableEditControls::Button3Click()
 {
     m_hints.ShowHint(QStringLiteral("Вилучити розділювач"));
-    finish(SubmitDeleteSeparator(m_doc, m_edit14->text(), m_decider));
+    const QString text = m_edit14->text();
+    finish(
+        m_actions ? m_actions->SubmitDeleteSeparator(text, m_decider) : SubmitDeleteSeparator(m_doc, text, m_decider));
 }
 
 void TableEditControls::Button6Click()
 {
-    finish(SubmitAppendPoints(m_doc, m_edit16->text()));
+    const QString text = m_edit16->text();
+    finish(m_actions ? m_actions->SubmitAppendPoints(text) : SubmitAppendPoints(m_doc, text));
 }
 
 void TableEditControls::Button7Click()
 {
     m_hints.ShowHint(QStringLiteral("Вилучити останні"));
-    finish(SubmitDeleteLastPoints(m_doc, m_edit17->text()));
+    const QString text = m_edit17->text();
+    finish(m_actions ? m_actions->SubmitDeleteLastPoints(text) : SubmitDeleteLastPoints(m_doc, text));
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 class DataGridView;
+class DocumentActions;
 class Hints;
 class MeasurementDocument;
 class MergeDecider;
@@ -29,6 +30,8 @@ public:
     ~TableEditControls() override;
 
     MergeDialogs* Dialogs() const { return m_dialogs.get(); } // null when a decider was given
+    // The undo history the operations go through; without one they change the document directly.
+    void SetActions(DocumentActions* actions) { m_actions = actions; }
 
     // Selects grid row `row` after an operation: a row out of view is scrolled into it (its top row
     // the smaller of row and the last top row that still fills the grid), the value and result
@@ -61,6 +64,7 @@ private:
     Hints& m_hints;
     std::unique_ptr<MergeDialogs> m_dialogs;
     MergeDecider& m_decider;
+    DocumentActions* m_actions = nullptr;
     QLineEdit* m_edit6 = nullptr;
     QLineEdit* m_edit13 = nullptr;
     QLineEdit* m_edit14 = nullptr;
