@@ -56,11 +56,8 @@ struct DocumentContent {
     decltype(MeasurementDocument::m_additionalInfo) m_additionalInfo;
     decltype(MeasurementDocument::m_units) m_units;
     decltype(MeasurementDocument::m_fileName) m_fileName;
-    decltype(MeasurementDocument::m_label18Caption) m_label18Caption;
-    decltype(MeasurementDocument::m_printReportEnabled) m_printReportEnabled;
-    decltype(MeasurementDocument::m_medianChartEnabled) m_medianChartEnabled;
-    decltype(MeasurementDocument::m_normalisedEnabled) m_normalisedEnabled;
-    decltype(MeasurementDocument::m_chartTabVisible) m_chartTabVisible;
+    decltype(MeasurementDocument::m_resultsComplete) m_resultsComplete;
+    decltype(MeasurementDocument::m_exponentForced) m_exponentForced;
 };
 
 const QString& MeasurementDocument::SeparatorLine()
@@ -607,11 +604,8 @@ std::shared_ptr<DocumentContent> MeasurementDocument::CopyContent() const
     content->m_additionalInfo = m_additionalInfo;
     content->m_units = m_units;
     content->m_fileName = m_fileName;
-    content->m_label18Caption = m_label18Caption;
-    content->m_printReportEnabled = m_printReportEnabled;
-    content->m_medianChartEnabled = m_medianChartEnabled;
-    content->m_normalisedEnabled = m_normalisedEnabled;
-    content->m_chartTabVisible = m_chartTabVisible;
+    content->m_resultsComplete = m_resultsComplete;
+    content->m_exponentForced = m_exponentForced;
     return content;
 }
 
@@ -651,11 +645,8 @@ void MeasurementDocument::SwapContent(DocumentContent& content)
     swap(content.m_additionalInfo, m_additionalInfo);
     swap(content.m_units, m_units);
     swap(content.m_fileName, m_fileName);
-    swap(content.m_label18Caption, m_label18Caption);
-    swap(content.m_printReportEnabled, m_printReportEnabled);
-    swap(content.m_medianChartEnabled, m_medianChartEnabled);
-    swap(content.m_normalisedEnabled, m_normalisedEnabled);
-    swap(content.m_chartTabVisible, m_chartTabVisible);
+    swap(content.m_resultsComplete, m_resultsComplete);
+    swap(content.m_exponentForced, m_exponentForced);
     Q_EMIT criteriaCaptionsCleared();
     Q_EMIT tableReset();
     Q_EMIT headersChanged();
