@@ -495,6 +495,7 @@ void MeasurementDocument::SetUnits(const QString& units)
 
 void MeasurementDocument::MarkChanged()
 {
+    Q_EMIT edited();
     if (m_changed)
         return;
     m_changed = true;

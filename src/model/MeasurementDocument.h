@@ -218,6 +218,7 @@ Q_SIGNALS:
     void viewStateChanged(); // captions, enabled, checked or visible states
     void criteriaCaptionsCleared(); // Label1 and Label26
     void changedFlagChanged(bool changed);
+    void edited(); // every edit, also of a document already changed
 
 private:
     size_t valueIndex(int row, int column) const { return size_t(row - 1) * size_t(m_valueColumns) + size_t(column); }

@@ -21,6 +21,7 @@
 #include "ui/Hints.h"
 #include "ui/ImportDialog.h"
 #include "ui/MessageBoxMessenger.h"
+#include "ui/RecoveryController.h"
 #include "ui/ReportDialog.h"
 #include "ui/ScreenCentre.h"
 #include "ui/TableEditControls.h"
@@ -169,6 +170,7 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     buildGroupBox(client);
     buildMenus();
     connectDocument();
+    m_recovery = new RecoveryController(*m_document, *m_messenger, {}, this);
     connect(m_pages, &QTabWidget::currentChanged, this, &TMainForm::pageControl1Change);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this, [this] { m_hints->RepeatLastHint(); });
@@ -1072,6 +1074,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_recovery->DocumentClosed();
     m_hints->ShowHint(QStringLiteral("Вихід"));
     event->accept();
 }

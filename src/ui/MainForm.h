@@ -25,6 +25,7 @@ class QMenu;
 class QPlainTextEdit;
 class QScrollBar;
 class QTabWidget;
+class RecoveryController;
 class TableGridModel;
 class TfmTempNew;
 
@@ -155,6 +156,7 @@ private:
     std::unique_ptr<Messenger> m_ownMessenger;
     Messenger* m_messenger;
     std::unique_ptr<MeasurementDocument> m_document;
+    RecoveryController* m_recovery = nullptr; // the document's recovery copy while it has unsaved changes
     Hints* m_hints;
     QString m_programFolder;
     LaboratoryNames m_laboratory;
