@@ -50,8 +50,11 @@ QString RecoveryStore::DefaultFolder()
 
 QString RecoveryStore::NewId()
 {
+    // The start time as well as the process id: after a reboot a new process may well get the id
+    // of the one that crashed, and must not write over the copy that one left.
+    static const qint64 started = QDateTime::currentMSecsSinceEpoch();
     static std::atomic<int> serial { 0 };
-    return QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    return QStringLiteral("%1-%2-%3").arg(QCoreApplication::applicationPid()).arg(started).arg(++serial);
 }
 
 QString RecoveryStore::CopyPath(const QString& id) const

@@ -38,7 +38,7 @@ public:
     static QString DefaultFolder();
     QString Folder() const { return m_folder; }
 
-    // An id no other copy of this process uses: the process id and a serial number.
+    // An id no other copy uses: the process id, the process's start time and a serial number.
     static QString NewId();
 
     // Writes the copy for id (taking its lock first). On failure returns false with the reason in
