@@ -58,6 +58,8 @@ int main(int argc, char** argv)
             restoredWindows.back()->show();
             return restoredWindows.back().get();
         });
+        // A further window whose copy could not be read stays empty: it goes.
+        std::erase_if(restoredWindows, [](const auto& w) { return !w->Document().HasDocument(); });
     };
 
     QObject::connect(&splash, &TFirstForm::Finished, window.get(), [&window, &offerRecoveryCopies] {
