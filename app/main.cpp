@@ -1,15 +1,19 @@
 #include "program/ProgramFiles.h"
+#include "program/RecoveryStore.h"
 #include "ui/ApplicationLook.h"
 #include "ui/HintWindow.h"
 #include "ui/Hints.h"
 #include "ui/MainForm.h"
 #include "ui/MessageBoxMessenger.h"
 #include "ui/Pictures.h"
+#include "ui/RecoveryController.h"
 #include "ui/SplashWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
 #include <memory>
+#include <vector>
 
 // meridan [FILE]: the splash, then the main window; with FILE the main window opens it at once.
 int main(int argc, char** argv)
@@ -38,7 +42,30 @@ int main(int argc, char** argv)
     };
     std::unique_ptr<TMainForm> window = makeWindow();
 
-    QObject::connect(&splash, &TFirstForm::Finished, window.get(), [&window] { window->show(); });
+    // Copies left by a crash are offered once the main window is up: the first restored one goes
+    // into it while it holds no document, every further one into a window of its own.
+    std::vector<std::unique_ptr<TMainForm>> restoredWindows;
+    bool offered = false;
+    const auto offerRecoveryCopies = [&] {
+        if (offered)
+            return;
+        offered = true;
+        RecoveryStore store;
+        RecoveryController::OfferCopies(store, window->messenger(), [&]() -> TMainForm* {
+            if (!window->Document().HasDocument())
+                return window.get();
+            restoredWindows.push_back(makeWindow());
+            restoredWindows.back()->show();
+            return restoredWindows.back().get();
+        });
+        // A further window whose copy could not be read stays empty: it goes.
+        std::erase_if(restoredWindows, [](const auto& w) { return !w->Document().HasDocument(); });
+    };
+
+    QObject::connect(&splash, &TFirstForm::Finished, window.get(), [&window, &offerRecoveryCopies] {
+        window->show();
+        QTimer::singleShot(0, window.get(), offerRecoveryCopies);
+    });
     if (fileName.isEmpty()) {
         splash.show();
     } else {
@@ -48,6 +75,7 @@ int main(int argc, char** argv)
             window = makeWindow();
             window->show();
         }
+        QTimer::singleShot(0, window.get(), offerRecoveryCopies);
     }
     return app.exec();
 }

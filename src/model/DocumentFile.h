@@ -26,5 +26,8 @@ bool SaveDocument(MeasurementDocument& doc, const QString& fileName);
 // first; nothing when the analyst declines. Does not touch the file name or Changed.
 std::optional<QByteArray> SaveDocumentToBytes(const MeasurementDocument& doc);
 
+// The same without the question, as if the analyst had agreed to it.
+QByteArray DocumentFileBytes(const MeasurementDocument& doc);
+
 // "Помилка! Неможливо завершити завантаження!"
 const QString& LoadErrorText();

@@ -344,6 +344,11 @@ std::optional<QByteArray> SaveDocumentToBytes(const MeasurementDocument& doc)
     WriteItems(doc, finder);
     if (finder.Found() && !doc.messenger().AskYesNo(finder.Question()))
         return std::nullopt;
+    return DocumentFileBytes(doc);
+}
+
+QByteArray DocumentFileBytes(const MeasurementDocument& doc)
+{
     ByteWriter writer;
     WriteItems(doc, writer);
     return writer.Finish();

@@ -655,6 +655,7 @@ void MeasurementDocument::SwapContent(DocumentContent& content)
 
 void MeasurementDocument::MarkChanged()
 {
+    Q_EMIT edited();
     if (m_changed)
         return;
     m_changed = true;

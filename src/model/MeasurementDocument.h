@@ -228,6 +228,7 @@ Q_SIGNALS:
     void viewStateChanged(); // captions, enabled, checked or visible states
     void criteriaCaptionsCleared(); // Label1 and Label26
     void changedFlagChanged(bool changed);
+    void edited(); // every edit, also of a document already changed
 
 private:
     friend struct DocumentContent;

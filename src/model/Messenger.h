@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Every message and Yes/No question of the core goes through this, so the program can show
 // message boxes and tests can answer without a modal window.
@@ -14,6 +15,15 @@ public:
     // A question that may also be declined altogether. By default it is asked as a Yes/No question,
     // so messengers that only know those two keep working.
     virtual Answer AskYesNoCancel(const QString& question) { return AskYesNo(question) ? Answer::Yes : Answer::No; }
+
+    // A question with buttons of its own, the first one the default and the last one what closing
+    // the box means. Returns the index of the button pressed; a messenger that cannot show such
+    // buttons answers with the last one.
+    virtual int AskChoice(const QString& question, const QStringList& buttons)
+    {
+        (void)question;
+        return int(buttons.size()) - 1;
+    }
 };
 
 // Says nothing and answers No; for documents nobody watches.

@@ -22,6 +22,7 @@
 #include "ui/MainMenus.h"
 #include "ui/MessageBoxMessenger.h"
 #include "ui/NewDocumentDialog.h"
+#include "ui/RecoveryController.h"
 #include "ui/ReportDialog.h"
 #include "ui/ScreenCentre.h"
 
@@ -128,6 +129,7 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_dataPage->ConnectDocument();
     connect(m_headerPage, &HeaderPage::unitsChanged, m_chartPages, &ChartPages::UnitsChanged);
     connect(m_pages, &QTabWidget::currentChanged, m_chartPages, &ChartPages::PageChanged);
+    m_recovery = new RecoveryController(*m_document, *m_messenger, {}, this);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this, [this] { m_hints->RepeatLastHint(); });
 
@@ -480,6 +482,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_recovery->DocumentClosed();
     m_hints->ShowHint(QStringLiteral("Вихід"));
     event->accept();
 }

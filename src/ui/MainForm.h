@@ -20,6 +20,7 @@ class MainMenus;
 class TAboutBox;
 class TChoiseForm;
 class QTabWidget;
+class RecoveryController;
 class TfmTempNew;
 
 // The main window: the one measurement document, its header page, the data table, the six chart
@@ -124,6 +125,7 @@ private:
     Messenger* m_messenger;
     std::unique_ptr<MeasurementDocument> m_document;
     DocumentActions* m_actions = nullptr;
+    RecoveryController* m_recovery = nullptr; // the document's recovery copy while it has unsaved changes
     Hints* m_hints;
     QString m_programFolder;
     LaboratoryNames m_laboratory;

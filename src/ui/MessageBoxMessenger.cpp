@@ -69,3 +69,19 @@ Messenger::Answer MessageBoxMessenger::AskYesNoCancel(const QString& question)
         return Answer::No;
     return Answer::Cancel;
 }
+
+int MessageBoxMessenger::AskChoice(const QString& question, const QStringList& buttons)
+{
+    const ArrowCursor arrow;
+    QMessageBox box(QMessageBox::Question, title(), question, QMessageBox::NoButton, m_parent);
+    QList<QPushButton*> pushButtons;
+    for (const QString& caption : buttons)
+        pushButtons.append(box.addButton(caption, QMessageBox::ActionRole));
+    if (pushButtons.isEmpty())
+        return -1;
+    box.setDefaultButton(pushButtons.first());
+    box.setEscapeButton(pushButtons.last());
+    box.exec();
+    const auto pressed = pushButtons.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return pressed < 0 ? int(pushButtons.size()) - 1 : int(pressed);
+}

@@ -18,6 +18,7 @@ public:
     void ShowMessage(const QString& text) override;
     bool AskYesNo(const QString& question) override;
     Answer AskYesNoCancel(const QString& question) override;
+    int AskChoice(const QString& question, const QStringList& buttons) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -38,6 +38,10 @@ int main(int argc, char** argv)
     QTemporaryDir runtimeFolder;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder.isValid())
         qputenv("XDG_RUNTIME_DIR", runtimeFolder.path().toLocal8Bit());
+    // Nothing a test does (a window's recovery copies among it) lands in the user's own data folder.
+    QTemporaryDir dataFolder;
+    if (dataFolder.isValid())
+        qputenv("XDG_DATA_HOME", dataFolder.path().toLocal8Bit());
     previousHandler = qInstallMessageHandler(failOnWarnings);
 #ifdef MERIDAN_WIDGET_TESTS
     QApplication app(argc, argv); // widget tests need the widgets' application

@@ -27,10 +27,22 @@ public:
         return choices.takeFirst();
     }
 
+    // Answered from buttonChoices (an index into buttons); the last button when that queue is empty.
+    int AskChoice(const QString& question, const QStringList& buttons) override
+    {
+        questions.append(question);
+        choiceButtons.append(buttons);
+        if (buttonChoices.isEmpty())
+            return int(buttons.size()) - 1;
+        return buttonChoices.takeFirst();
+    }
+
     QStringList messages;
     QStringList questions;
     QList<bool> answers;
     QList<Answer> choices;
+    QList<int> buttonChoices;
+    QList<QStringList> choiceButtons; // the buttons of every AskChoice, in order
 };
 
 // Relative comparison for computed values checked against published figures.
