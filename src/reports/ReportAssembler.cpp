@@ -50,9 +50,9 @@ std::optional<Variable> VariableNamed(const QString& name)
             // Our own: the header template prints each additional-information line with it.
             { "hdi_line", Variable::AdditionalInfoLine }, { "sg3_header", Variable::SG3Header },
             { "sg3_1", Variable::SG3_1 }, { "sg3_2", Variable::SG3_2 }, { "sg1_1", Variable::SG1_1 },
-            { "sg4_1", Variable::SG4_1 }, { "r1", Variable::R1 }, { "r2", Variable::R2 }, { "det1_1", Variable::DET1_1 },
-            { "det1_2", Variable::DET1_2 }, { "det1_3", Variable::DET1_3 }, { "det2_1", Variable::DET2_1 },
-            { "det2_2", Variable::DET2_2 }, { "det2_3", Variable::DET2_3 },
+            { "sg4_1", Variable::SG4_1 }, { "r1", Variable::R1 }, { "r2", Variable::R2 },
+            { "det1_1", Variable::DET1_1 }, { "det1_2", Variable::DET1_2 }, { "det1_3", Variable::DET1_3 },
+            { "det2_1", Variable::DET2_1 }, { "det2_2", Variable::DET2_2 }, { "det2_3", Variable::DET2_3 },
             { "recommendation1", Variable::Recommendation1 }, { "recommendation2", Variable::Recommendation2 },
             { "criteria1", Variable::Criteria1 }, { "criteria2", Variable::Criteria2 },
             { "cardname", Variable::CardName } };
@@ -224,9 +224,9 @@ void ReportAssembler::prepareHeader()
     m_section = Section::Header;
     setRows(m_engine, 1, m_doc.AdditionalInfoPresent() ? int(m_doc.AdditionalInfo().size()) : 0);
     memoNamed(m_engine, QStringLiteral("SDate")).setText(ReportValues::FillDate(m_doc));
-    const std::pair<const char*, const char*> fields[] = { { "Operator", "MasterData1" }, { "Pattern", "MasterData5" },
-        { "PrepareM", "MasterData6" }, { "ExecM", "MasterData7" }, { "Device", "MasterData8" },
-        { "Detector", "MasterData9" } };
+    const std::pair<const char*, const char*> fields[]
+        = { { "Operator", "MasterData1" }, { "Pattern", "MasterData5" }, { "PrepareM", "MasterData6" },
+              { "ExecM", "MasterData7" }, { "Device", "MasterData8" }, { "Detector", "MasterData9" } };
     const HeaderField documentFields[] = { HeaderField::Operator, HeaderField::Sample, HeaderField::SamplePreparation,
         HeaderField::MeasurementMethod, HeaderField::Instrument, HeaderField::Detector };
     for (size_t i = 0; i < std::size(fields); ++i) {
@@ -245,8 +245,7 @@ void ReportAssembler::prepareIndividualTable(const PointRange& range)
     m_engine.loadTemplate(ReportTemplatePath(m_templateFolder, QStringLiteral("individ.fr3")));
     m_section = Section::IndividualTable;
     m_dataRange = range;
-    setRows(m_engine, 1,
-        ReportValues::TableRow(m_doc, range.Last) - ReportValues::TableRow(m_doc, range.First) + 2);
+    setRows(m_engine, 1, ReportValues::TableRow(m_doc, range.Last) - ReportValues::TableRow(m_doc, range.First) + 2);
     m_context.SectionGroup = ReportValues::GroupOfPoint(m_doc, range.First);
     m_engine.prepare(false);
 }
@@ -276,7 +275,8 @@ void ReportAssembler::prepareChart(int slot, const PointRange& range, const QStr
     setRows(m_engine, 1, ReportValues::PictureCount(range.First, range.Last, m_pointsPerPicture));
     m_engine.prepare(false);
 
-    const ReportValues::GroupSpanOfRange groups = ReportValues::GroupsOfChartRange(m_doc, slot, range.First, range.Last);
+    const ReportValues::GroupSpanOfRange groups
+        = ReportValues::GroupsOfChartRange(m_doc, slot, range.First, range.Last);
     if (groups.LastGroup < groups.FirstGroup)
         throw rpt::ReportError(QStringLiteral("Діапазон точок поза картою"));
     for (int g = groups.FirstGroup; g <= groups.LastGroup; ++g)
@@ -389,7 +389,7 @@ std::optional<QString> ReportAssembler::Value(const QString& name)
                 valueRow = group.FirstRow + group.GroupPointCount;
             }
             return valueRow < m_doc.RowCount() ? ReportValues::Cell(m_doc.ValueText(valueRow, 0).toString())
-                                                : QString();
+                                               : QString();
         }
         if (lastRow)
             return ReportValues::Filler();
@@ -404,8 +404,8 @@ std::optional<QString> ReportAssembler::Value(const QString& name)
     case Variable::DET1_1:
     case Variable::DET1_2:
     case Variable::DET1_3:
-        return DetailsCell(m_westgardRows, dataSetNamed(m_engine, 2).currentRow(),
-            int(*variable) - int(Variable::DET1_1));
+        return DetailsCell(
+            m_westgardRows, dataSetNamed(m_engine, 2).currentRow(), int(*variable) - int(Variable::DET1_1));
     case Variable::DET2_1:
     case Variable::DET2_2:
     case Variable::DET2_3:
@@ -414,8 +414,8 @@ std::optional<QString> ReportAssembler::Value(const QString& name)
     case Variable::Recommendation2: {
         const bool westgard = *variable == Variable::Recommendation1;
         const TSlotHits& hits = m_doc.Groups().at(size_t(m_context.SectionGroup)).Hits[size_t(m_context.SectionSlot)];
-        const AnalysisVerdict verdict = westgard ? Verdict(CriteriaFamily::Westgard, hits.Westgard)
-                                                 : Verdict(CriteriaFamily::Iso, hits.Iso);
+        const AnalysisVerdict verdict
+            = westgard ? Verdict(CriteriaFamily::Westgard, hits.Westgard) : Verdict(CriteriaFamily::Iso, hits.Iso);
         memoNamed(m_engine, westgard ? QStringLiteral("Recom1") : QStringLiteral("Recom2"))
             .setFontColor(ColourOf(verdict));
         return verdict.Text;
@@ -426,8 +426,8 @@ std::optional<QString> ReportAssembler::Value(const QString& name)
         return CriteriaSentence(*variable == Variable::Criteria1 ? hits.Westgard : hits.Iso);
     }
     case Variable::CardName: {
-        const ReportValues::PictureRange range = ReportValues::PictureRangeOf(
-            m_context.SectionFirst, m_context.SectionLast, m_pointsPerPicture, row1);
+        const ReportValues::PictureRange range
+            = ReportValues::PictureRangeOf(m_context.SectionFirst, m_context.SectionLast, m_pointsPerPicture, row1);
         drawPicture();
         step();
         return ReportValues::PictureTitle(m_context.SectionTitle, range);

@@ -1,8 +1,8 @@
 #include "reports/ReportValues.h"
 
+#include "model/GroupRecord.h"
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
-#include "model/GroupRecord.h"
 
 #include <algorithm>
 #include <cmath>
@@ -105,39 +105,39 @@ int LimitsRowCount(const MeasurementDocument& doc, int slot)
 
 namespace {
 
-struct CentreRow {
-    const char* Label;
-    TFixableValue TIndividualInfo::*Setting;
-};
+    struct CentreRow {
+        const char* Label;
+        TFixableValue TIndividualInfo::*Setting;
+    };
 
-CentreRow CentreRowOf(const MeasurementDocument& doc, int slot)
-{
-    if (doc.IndividualMode()) {
-        if (slot == SlotDeviation)
-            return { "Середній ковзний розмах", &TIndividualInfo::RangeCentreSetting };
-        return { "Середнє значення", &TIndividualInfo::CentreSetting };
+    CentreRow CentreRowOf(const MeasurementDocument& doc, int slot)
+    {
+        if (doc.IndividualMode()) {
+            if (slot == SlotDeviation)
+                return { "Середній ковзний розмах", &TIndividualInfo::RangeCentreSetting };
+            return { "Середнє значення", &TIndividualInfo::CentreSetting };
+        }
+        switch (slot) {
+        case SlotMedians:
+            return { "Середня медіана", &TIndividualInfo::MedianCentreSetting };
+        case SlotDeviation:
+            return { "Середнє стандартне відхилення", &TIndividualInfo::DeviationCentreSetting };
+        case SlotRelDeviation:
+            return { "Середнє відносне відхилення", &TIndividualInfo::RelDeviationCentreSetting };
+        case SlotRanges:
+            return { "Середній розмах", &TIndividualInfo::RangeCentreSetting };
+        case SlotRelRanges:
+            return { "Середній відносний розмах", &TIndividualInfo::RelRangeCentreSetting };
+        default:
+            return { "Середнє значення", &TIndividualInfo::CentreSetting };
+        }
     }
-    switch (slot) {
-    case SlotMedians:
-        return { "Середня медіана", &TIndividualInfo::MedianCentreSetting };
-    case SlotDeviation:
-        return { "Середнє стандартне відхилення", &TIndividualInfo::DeviationCentreSetting };
-    case SlotRelDeviation:
-        return { "Середнє відносне відхилення", &TIndividualInfo::RelDeviationCentreSetting };
-    case SlotRanges:
-        return { "Середній розмах", &TIndividualInfo::RangeCentreSetting };
-    case SlotRelRanges:
-        return { "Середній відносний розмах", &TIndividualInfo::RelRangeCentreSetting };
-    default:
-        return { "Середнє значення", &TIndividualInfo::CentreSetting };
-    }
-}
 
-const QString& FixedSuffix()
-{
-    static const QString text = QStringLiteral(" - зафіксовано");
-    return text;
-}
+    const QString& FixedSuffix()
+    {
+        static const QString text = QStringLiteral(" - зафіксовано");
+        return text;
+    }
 
 } // namespace
 
@@ -191,12 +191,12 @@ QString LimitsRowValue(const MeasurementDocument& doc, int g, int slot, int i)
 
 namespace {
 
-QString SectionHeader(const MeasurementDocument& doc, int g, int slot, const QString& title, const char* what)
-{
-    const TIndividualInfo& group = doc.Groups().at(size_t(g));
-    const int count = int(group.Series(slot).size());
-    return title + QString::fromUtf8(what) + GroupPointsText(doc, group, count) + QLatin1Char(')');
-}
+    QString SectionHeader(const MeasurementDocument& doc, int g, int slot, const QString& title, const char* what)
+    {
+        const TIndividualInfo& group = doc.Groups().at(size_t(g));
+        const int count = int(group.Series(slot).size());
+        return title + QString::fromUtf8(what) + GroupPointsText(doc, group, count) + QLatin1Char(')');
+    }
 
 } // namespace
 

@@ -350,9 +350,20 @@ namespace {
             if (c.SubgroupSize < 2 || c.SubgroupSize > 25)
                 c.Errors.append(QStringLiteral("розмір підгрупи має бути від 2 до 25"));
         }
+        // The document first, then where in it; QJsonObject has lost the file's order.
         const QJsonObject source = o.value(QLatin1String("source")).toObject();
-        for (auto it = source.begin(); it != source.end(); ++it)
-            c.Source.append(it.key() + QStringLiteral(": ") + ShownText(it.value()));
+        QStringList keys = source.keys();
+        const QStringList first { QStringLiteral("document"), QStringLiteral("edition"), QStringLiteral("location"),
+            QStringLiteral("data"), QStringLiteral("call") };
+        std::stable_sort(keys.begin(), keys.end(), [&first](const QString& a, const QString& b) {
+            const auto rank = [&first](const QString& key) {
+                const qsizetype i = first.indexOf(key);
+                return i < 0 ? first.size() : i;
+            };
+            return rank(a) < rank(b);
+        });
+        for (const QString& key : keys)
+            c.Source.append(key + QStringLiteral(": ") + ShownText(source.value(key)));
         const QString document = source.value(QLatin1String("document")).toString();
         const QString location = source.value(QLatin1String("location")).toString();
         c.SourceSummary = location.isEmpty() ? document : document + QStringLiteral("; ") + location;

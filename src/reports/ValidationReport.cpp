@@ -63,9 +63,11 @@ namespace {
   </band>)";
 
     const char* const CaseBands = R"(
-  <band type="data" name="CaseBand" rowCount="1" height="16">
+  <band type="data" name="CaseBand" rowCount="1" height="8">
    <memo name="CaseHeading" x="0" y="1" w="185" h="7" fontSize="12" bold="true" stretch="actual">[CaseHeading]</memo>
-   <memo name="CaseVerdictLine" x="0" y="9" w="185" h="6" fontSize="10" bold="true" stretch="actual">[CaseVerdictLine]</memo>
+  </band>
+  <band type="data" name="CaseVerdictBand" rowCount="1" height="7">
+   <memo name="CaseVerdictLine" x="0" y="1" w="185" h="6" fontSize="10" bold="true" stretch="actual">[CaseVerdictLine]</memo>
   </band>
   <band type="data" name="SourceBand" rowCount="1" height="6">
    <memo name="SourceText" x="0" y="1" w="185" h="5" fontSize="8" stretch="actual">[SourceText]</memo>
@@ -88,12 +90,12 @@ namespace {
    <memo name="ShownHeading" x="0" y="3" w="185" h="6" fontSize="10" bold="true">Показано для порівняння, не зараховується</memo>
   </band>
   <band type="data" name="ShownRows" dataSet="frxUserDataSet2" headerRows="1" height="4.5">
-   <memo name="ShownWhat" x="0" y="0" w="62" h="4.5" fontSize="7.5" frame="ltrb" stretch="max" padding="0.8">[ShownWhat]</memo>
-   <memo name="ShownPublished" x="62" y="0" w="28" h="4.5" fontSize="7.5" align="right" frame="ltrb" stretch="max" padding="0.8">[ShownPublished]</memo>
-   <memo name="ShownComputed" x="90" y="0" w="24" h="4.5" fontSize="7.5" align="right" frame="ltrb" stretch="max" padding="0.8">[ShownComputed]</memo>
-   <memo name="ShownNote" x="114" y="0" w="71" h="4.5" fontSize="7" frame="ltrb" stretch="max" padding="0.8">[ShownNote]</memo>
+   <memo name="ShownWhat" x="0" y="0" w="60" h="4.5" fontSize="7.5" frame="ltrb" stretch="max" padding="0.8">[ShownWhat]</memo>
+   <memo name="ShownPublished" x="60" y="0" w="26" h="4.5" fontSize="7.5" align="right" frame="ltrb" stretch="max" padding="0.8">[ShownPublished]</memo>
+   <memo name="ShownComputed" x="86" y="0" w="26" h="4.5" fontSize="7.5" align="right" frame="ltrb" stretch="max" padding="0.8">[ShownComputed]</memo>
+   <memo name="ShownNote" x="112" y="0" w="73" h="4.5" fontSize="7" frame="ltrb" stretch="max" padding="0.8">[ShownNote]</memo>
   </band>
-  <band type="data" name="ChartsTitle" rowCount="1" height="9">
+  <band type="data" name="ChartsTitle" rowCount="1" height="9" startNewPage="true">
    <memo name="ChartsHeading" x="0" y="3" w="185" h="6" fontSize="10" bold="true">Карти, як їх будує програма</memo>
   </band>
   <band type="data" name="PictureRows" dataSet="frxUserDataSet3" height="83">
