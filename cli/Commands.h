@@ -12,3 +12,5 @@ int RunReport(const QStringList& args);
 int RunExamples(const QStringList& args); // the example documents the program offers
 int RunImport(const QStringList& args);
 int RunExport(const QStringList& args);
+// Computes the published examples of the validation pack and compares; 1 when any disagrees.
+int RunValidate(const QStringList& args);

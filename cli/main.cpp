@@ -31,7 +31,8 @@ int usage()
 
                            "  meridan-cli import IN -o OUT.mrd [--sheet NAME|N] [--values C1[-C2]] [--date-column C] "
                            "[--group-column C] [--header] [--delimiter D] [--decimal-comma] [--encoding utf-8|cp1251]\n"
-                           "  meridan-cli export FILE -o OUT.csv|OUT.xlsx\n";
+                           "  meridan-cli export FILE -o OUT.csv|OUT.xlsx\n"
+                           "  meridan-cli validate [-o OUT.pdf] [--json]\n";
     return 2;
 }
 
@@ -67,5 +68,7 @@ int main(int argc, char** argv)
         return RunImport(args);
     if (command == QLatin1String("export"))
         return RunExport(args);
+    if (command == QLatin1String("validate"))
+        return RunValidate(args);
     return usage();
 }

@@ -1,9 +1,17 @@
 #include "ui/AboutBox.h"
 
+#include "reports/ReportError.h"
+#include "reports/Validation.h"
+#include "reports/ValidationReport.h"
+#include "ui/BusyCursor.h"
+#include "ui/MessageBoxMessenger.h"
 #include "ui/Pictures.h"
+#include "ui/ReportPreviewDialog.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
@@ -18,6 +26,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     , ProgramIcon(new TPicture(QStringLiteral("about"), Panel1))
     , RichEdit1(new QTextEdit(Panel1))
     , OKButton(new QPushButton(QStringLiteral("OK"), this))
+    , ValidateButton(new QPushButton(QStringLiteral("Перевірка розрахунків..."), this))
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("Про програму"));
@@ -47,8 +56,66 @@ TAboutBox::TAboutBox(QWidget* parent)
     OKButton->setGeometry(191, 188, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept); // Esc rejects: the cancel button too
+    ValidateButton->setObjectName(QStringLiteral("ValidateButton"));
+    ValidateButton->setGeometry(276, 188, 189, 25);
+    ValidateButton->setAutoDefault(false);
+    connect(ValidateButton, &QPushButton::clicked, this, &TAboutBox::ValidateButtonClick);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+TAboutBox::~TAboutBox() = default;
+
+Messenger& TAboutBox::messenger()
+{
+    if (m_messenger)
+        return *m_messenger;
+    if (!m_ownMessenger)
+        m_ownMessenger = std::make_unique<MessageBoxMessenger>(this);
+    return *m_ownMessenger;
+}
+
+void TAboutBox::ValidateButtonClick()
+{
+    const QString folder = m_validationFolder.isEmpty() ? validation::DeliveredPackFolder() : m_validationFolder;
+    const validation::ValidationPack pack = validation::LoadValidationPack(folder);
+    if (!pack.Error.isEmpty()) {
+        messenger().ShowMessage(pack.Error);
+        return;
+    }
+    const int total = int(pack.Cases.size());
+    QProgressDialog progress(QStringLiteral("Перевірка розрахунків..."), QStringLiteral("Скасувати"), 0, total, this);
+    progress.setObjectName(QStringLiteral("ValidationProgress"));
+    progress.setWindowTitle(QStringLiteral("Про програму"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.setValue(0);
+    validation::PackResult result = validation::RunPack(pack, CurrentProgramIdentity(), [&progress](int done, int) {
+        progress.setValue(done); // also lets the cancel button be pressed
+        return !progress.wasCanceled();
+    });
+    const bool cancelled = progress.wasCanceled();
+    progress.close();
+    if (cancelled)
+        return;
+
+    std::unique_ptr<rpt::PreparedReport> report;
+    try {
+        BusyCursor busy;
+        report = std::make_unique<rpt::PreparedReport>(validation::BuildValidationReport(result));
+    } catch (const rpt::ReportError& error) {
+        messenger().ShowMessage(error.message());
+        return;
+    }
+    if (m_preview) {
+        m_preview(*report);
+        return;
+    }
+    ReportPreviewDialog preview(*report, messenger(), this);
+    preview.setWindowTitle(validation::ValidationReportTitle());
+    preview.exec();
 }
 
 QStringList TAboutBox::AboutLines()

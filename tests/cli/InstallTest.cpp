@@ -98,4 +98,11 @@ TEST(Install, EveryDeliveredFileIsInstalledAndFound)
         ASSERT_TRUE(analyse.waitForFinished(20000));
         EXPECT_EQ(analyse.exitCode(), 0) << path.toStdString() << analyse.readAllStandardError().toStdString();
     }
+    // And the installed validation pack.
+    QProcess validate;
+    validate.start(usr.filePath(QStringLiteral("bin/meridan-cli")), { QStringLiteral("validate") });
+    ASSERT_TRUE(validate.waitForFinished(20000));
+    EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardError().toStdString();
+    EXPECT_TRUE(QString::fromUtf8(validate.readAllStandardOutput())
+                    .contains(usr.filePath(QStringLiteral("share/meridan/validation"))));
 }
