@@ -5,6 +5,7 @@
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"
+#include "presentation/MainWindowState.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportExport.h"
 #include "reports/ReportRequest.h"
@@ -153,7 +154,7 @@ namespace {
             const int margin = ReportLeftMargin(doc, slot, ChartCanvas::ChartFontMetrics());
             const int perPicture = ReportValues::PointsPerPictureFor(pictureWidthPx, margin, state.PointStep);
             const int count = ReportValues::PictureCount(1, last, perPicture);
-            const QString caption = doc.TabCaption(slot) + QStringLiteral(" — ") + name;
+            const QString caption = MainWindowState(doc).TabCaption(slot) + QStringLiteral(" — ") + name;
             for (int r = 0; r < count; ++r) {
                 const ReportValues::PictureRange range = ReportValues::PictureRangeOf(1, last, perPicture, r);
                 jobs.push_back({ slot, range.First, range.Last, margin, ReportValues::PictureTitle(caption, range) });
