@@ -6,11 +6,11 @@
 #include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/Messenger.h"
+#include "presentation/MainWindowState.h"
 #include "reports/PageRenderer.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
 #include "ui/ReportDialog.h"
-#include "presentation/MainWindowState.h"
 
 #include <QDir>
 #include <memory>

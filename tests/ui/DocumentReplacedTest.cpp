@@ -1,12 +1,12 @@
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 #include "model/DocumentFile.h"
+#include "presentation/MainWindowState.h"
 #include "program/ProgramFiles.h"
 #include "ui/ChartPageView.h"
 #include "ui/DataGridView.h"
 #include "ui/Hints.h"
 #include "ui/MainForm.h"
-#include "presentation/MainWindowState.h"
 
 #include <QDir>
 #include <QFile>
