@@ -7,8 +7,8 @@
 namespace Meridan {
 
 // Main window places, in the window's own coordinates (menu bar included).
-inline const QPoint MenuExamples { 73, 9 };
-inline const QPoint MenuOptions { 138, 9 };
+inline const QPoint MenuExamples { 136, 9 }; // after "Файл" and "Правка"
+inline const QPoint MenuOptions { 193, 9 };
 inline const QPoint HeaderTab { 67, 36 }; // while only the first two tabs show
 inline const QPoint DataTab { 185, 36 };
 inline const QPoint DataTabBesideChart0 { 589, 36 }; // the table tab while chart page 0 is the current one
