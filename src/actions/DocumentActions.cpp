@@ -3,6 +3,8 @@
 #include "actions/DocumentCommands.h"
 #include "actions/GroupSettings.h"
 #include "actions/Paste.h"
+#include "model/ChangeLog.h"
+#include "model/Messenger.h"
 #include "model/SourceTable.h"
 #include "model/TableColumns.h"
 
@@ -46,8 +48,38 @@ DocumentActions::~DocumentActions() = default;
 
 void DocumentActions::push(DocumentCommand* command)
 {
-    m_stack->push(command);
+    const int indexBefore = m_stack->index();
+    const bool mergeable = command->id() != -1;
+    const PendingEntry entry { command->LogText(), command->LogReason() };
+    m_stack->push(command); // may merge command into the top one, and delete it
+    const int index = m_stack->index();
+    if (index == indexBefore + 1) {
+        FlushLog();
+        if (mergeable)
+            m_pending = entry;
+        else
+            m_doc.Log().Append(entry.Change, entry.Reason);
+    } else if (index == indexBefore && index > 0) {
+        // Merged: the top command now spans both edits.
+        const auto* top = static_cast<const DocumentCommand*>(m_stack->command(index - 1));
+        m_pending = PendingEntry { top->LogText(), top->LogReason() };
+    } else {
+        m_pending.reset(); // merged back to no change at all: nothing to log
+    }
     Q_EMIT historyChanged();
+}
+
+void DocumentActions::log(const DocumentCommand& command, const QString& prefix)
+{
+    m_doc.Log().Append(prefix + command.LogText(), command.LogReason());
+}
+
+void DocumentActions::FlushLog()
+{
+    if (!m_pending)
+        return;
+    m_doc.Log().Append(m_pending->Change, m_pending->Reason);
+    m_pending.reset();
 }
 
 void DocumentActions::EditDate(int row, const QString& text)
@@ -188,8 +220,16 @@ bool runGroupEdit(MeasurementDocument& doc, int slot, Edit edit, const std::func
     const int precision = doc.DisplayPrecision();
     const bool accepted = edit();
     // A refused typed value still raises the display precision, which the file keeps.
-    if (accepted || doc.DisplayPrecision() != precision)
-        push(new GroupSettingsCommand(doc, index, before, precision));
+    if (accepted || doc.DisplayPrecision() != precision) {
+        auto* command = new GroupSettingsCommand(doc, index, before, precision);
+        if (command->ChangesFixedValue()) {
+            // The log keeps why a limit was fixed; the analyst may decline to say.
+            const std::optional<QString> reason
+                = doc.messenger().AskText(QStringLiteral("Причина зміни фіксованого значення:"));
+            command->SetLogReason(reason ? reason->trimmed() : QString());
+        }
+        push(command);
+    }
     return accepted;
 }
 
@@ -319,10 +359,35 @@ bool DocumentActions::ReplaceContent(const QString& caption, const std::function
     return true;
 }
 
+bool DocumentActions::SetPointNote(int row, const PointNote& note)
+{
+    if (row < 1 || row > m_doc.TableRowCount() || m_doc.SeparatorFlags()[size_t(row - 1)])
+        return false;
+    const PointNote* old = m_doc.NoteOf(row);
+    PointNote before = old ? *old : PointNote();
+    PointNote after = note;
+    after.Note.truncate(PointNoteMaxChars);
+    after.Action.truncate(PointNoteMaxChars);
+    after.ExcludeReason = after.ExcludeReason.trimmed().left(PointNoteMaxChars);
+    after.Author = before.Author;
+    after.Time = before.Time;
+    if (after == before)
+        return false;
+    after.Author = ChangeLog::CurrentUser();
+    after.Time = ChangeLog::CurrentTime();
+    if (after.Empty())
+        after = PointNote();
+    m_doc.SetPointNote(row, after);
+    push(new NoteCommand(m_doc, row, std::move(before), std::move(after)));
+    return true;
+}
+
 void DocumentActions::Undo()
 {
     if (!m_stack->canUndo())
         return;
+    FlushLog();
+    log(*static_cast<const DocumentCommand*>(m_stack->command(m_stack->index() - 1)), QStringLiteral("скасування: "));
     m_stack->undo();
     Q_EMIT historyMoved();
 }
@@ -331,6 +396,8 @@ void DocumentActions::Redo()
 {
     if (!m_stack->canRedo())
         return;
+    FlushLog();
+    log(*static_cast<const DocumentCommand*>(m_stack->command(m_stack->index())), QStringLiteral("повторення: "));
     m_stack->redo();
     Q_EMIT historyMoved();
 }
@@ -367,6 +434,7 @@ size_t DocumentActions::HistoryBytes() const
 
 void DocumentActions::SetClean()
 {
+    FlushLog();
     m_stack->setClean();
     Q_EMIT historyChanged();
 }
@@ -378,6 +446,7 @@ bool DocumentActions::IsClean() const
 
 void DocumentActions::Clear()
 {
+    m_pending.reset(); // it belonged to the document that was replaced
     m_stack->clear();
     Q_EMIT historyChanged();
 }

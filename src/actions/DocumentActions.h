@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class MergeDecider;
 class QUndoStack;
@@ -65,6 +66,10 @@ public:
     void SetAdditionalInfoPresent(bool present);
     void SetUnits(const QString& units);
 
+    // The note and exclusion of a point row, as the note dialog gives them; the author and time are
+    // stamped here. An exclusion needs a reason. False when nothing changed or the row holds no point.
+    bool SetPointNote(int row, const PointNote& note);
+
     // ElementsComboBox.
     void ChangeSubgroupSize(int n);
     bool SubmitSubgroupSizeText(const QString& text, bool tableTabActive);
@@ -85,6 +90,11 @@ public:
     // content is not counted).
     size_t HistoryBytes() const;
 
+    // Every command appends an entry to the document's change log, undos and redos too. A command
+    // that may still merge with the next (typing into a field) is logged once it can no longer:
+    // at the next command, undo or redo, or here. Call before the document is written.
+    void FlushLog();
+
     void SetClean(); // after a save
     bool IsClean() const;
     void Clear(); // after a load, New or an example: nothing to undo, unchanged
@@ -95,7 +105,14 @@ Q_SIGNALS:
 
 private:
     void push(class DocumentCommand* command);
+    void log(const class DocumentCommand& command, const QString& prefix = QString());
+
+    struct PendingEntry {
+        QString Change;
+        QString Reason;
+    };
 
     MeasurementDocument& m_doc;
     QUndoStack* m_stack;
+    std::optional<PendingEntry> m_pending; // the entry of a top command that may still merge
 };

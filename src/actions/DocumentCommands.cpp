@@ -40,12 +40,44 @@ size_t textBytes(const std::vector<QString>& texts)
     return bytes;
 }
 
+size_t noteBytes(const PointNote& note)
+{
+    return textBytes(note.Note) + textBytes(note.Action) + textBytes(note.ExcludeReason) + textBytes(note.Author)
+        + textBytes(note.Time);
+}
+
 size_t recordBytes(const std::vector<TIndividualInfo>& records)
 {
     return sizeof(records) + records.size() * sizeof(TIndividualInfo);
 }
 
+// The settings the group box edits, with the log's names for them.
+struct NamedSetting {
+    TFixableValue TIndividualInfo::*Setting;
+    const char* Name;
+};
+constexpr NamedSetting NamedSettings[] = {
+    { &TIndividualInfo::CentreSetting, "центральна лінія" },
+    { &TIndividualInfo::SigmaSetting, "σ" },
+    { &TIndividualInfo::MedianCentreSetting, "центр карти медіан" },
+    { &TIndividualInfo::DeviationCentreSetting, "центр карти s" },
+    { &TIndividualInfo::RelDeviationCentreSetting, "центр карти відносних s" },
+    { &TIndividualInfo::RangeCentreSetting, "центр карти розмахів" },
+    { &TIndividualInfo::RelRangeCentreSetting, "центр карти відносних розмахів" },
+};
+
+QString settingText(const TFixableValue& setting)
+{
+    return setting.Fixed ? QString::number(setting.Value, 'g', 17) : QStringLiteral("авт.");
+}
+
 } // namespace
+
+// «before» → «after», the texts as they are.
+QString QuotedChange(const QString& before, const QString& after)
+{
+    return QStringLiteral("«") + before + QStringLiteral("» → «") + after + QStringLiteral("»");
+}
 
 TIndividualInfo SettingsCopy(const TIndividualInfo& group)
 {
@@ -106,6 +138,14 @@ void CellCommand::write(const QString& text)
     Q_EMIT m_doc.cellsEdited(m_row, m_row);
 }
 
+QString CellCommand::LogText() const
+{
+    QString where = m_doc.LabelText(m_row);
+    if (m_column >= 0 && !m_doc.IndividualMode())
+        where += QStringLiteral(", X") + QString::number(m_column + 1);
+    return text() + QStringLiteral(", точка ") + where + QStringLiteral(": ") + QuotedChange(m_before, m_after);
+}
+
 size_t CellCommand::StoredBytes() const
 {
     return sizeof(*this) + textBytes(m_before) + textBytes(m_after);
@@ -123,7 +163,10 @@ size_t PasteCommand::StoredBytes() const
 
 size_t RowBlock::StoredBytes() const
 {
-    return Flags.capacity() / 8 + textBytes(Dates) + textBytes(Values);
+    size_t bytes = Flags.capacity() / 8 + textBytes(Dates) + textBytes(Values);
+    for (const auto& [row, note] : Notes)
+        bytes += sizeof(row) + noteBytes(note);
+    return bytes;
 }
 
 size_t TableCommand::StoredBytes() const
@@ -220,6 +263,9 @@ RowBlock RowBlock::Capture(const MeasurementDocument& doc, int row, int count)
         for (int c = 0; c < columns; ++c)
             block.Values.push_back(doc.ValueText(r, c).toString());
     }
+    const auto& notes = doc.PointNotes();
+    for (auto it = notes.lower_bound(row); it != notes.end() && it->first < row + count; ++it)
+        block.Notes.emplace_back(it->first - row, it->second);
     return block;
 }
 
@@ -240,6 +286,8 @@ void RowBlock::Insert(MeasurementDocument& doc) const
         for (int c = 0; c < columns; ++c)
             doc.SetValueText(Row + i, c, Values[size_t(i) * size_t(columns) + size_t(c)]);
     }
+    for (const auto& [offset, note] : Notes)
+        doc.SetPointNote(Row + offset, note);
     if (count > 0)
         Q_EMIT doc.cellsEdited(Row, Row + count - 1);
 }
@@ -304,6 +352,37 @@ GroupSettingsCommand::GroupSettingsCommand(
     , m_precisionBefore(precisionBefore)
     , m_precisionAfter(doc.DisplayPrecision())
 {
+}
+
+QString GroupSettingsCommand::LogText() const
+{
+    QStringList changes;
+    for (const NamedSetting& named : NamedSettings) {
+        const TFixableValue& before = m_before.*named.Setting;
+        const TFixableValue& after = m_after.*named.Setting;
+        if (before.Fixed != after.Fixed || (after.Fixed && before.Value != after.Value))
+            changes.append(QString::fromUtf8(named.Name) + QStringLiteral(": ") + settingText(before)
+                + QStringLiteral(" → ") + settingText(after));
+    }
+    if (m_before.UseSampleDeviation != m_after.UseSampleDeviation)
+        changes.append(m_after.UseSampleDeviation ? QStringLiteral("відхилення: за вибірковими s")
+                                                  : QStringLiteral("відхилення: загальне"));
+    if (m_precisionBefore != m_precisionAfter)
+        changes.append(QStringLiteral("десяткові знаки: ") + QString::number(m_precisionBefore) + QStringLiteral(" → ")
+            + QString::number(m_precisionAfter));
+    QString log = text() + QStringLiteral(", група ") + QString::number(m_index + 1);
+    if (!changes.isEmpty())
+        log += QStringLiteral(": ") + changes.join(QStringLiteral("; "));
+    return log;
+}
+
+bool GroupSettingsCommand::ChangesFixedValue() const
+{
+    return std::any_of(std::begin(NamedSettings), std::end(NamedSettings), [this](const NamedSetting& named) {
+        const TFixableValue& before = m_before.*named.Setting;
+        const TFixableValue& after = m_after.*named.Setting;
+        return after.Fixed && (!before.Fixed || before.Value != after.Value);
+    });
 }
 
 void GroupSettingsCommand::apply()
@@ -412,12 +491,32 @@ bool HeaderCommand::mergeWith(const QUndoCommand* other)
     return true;
 }
 
+QString HeaderCommand::LogText() const
+{
+    switch (m_item) {
+    case HeaderItem::Present:
+    case HeaderItem::AdditionalInfoPresent:
+        return text() + QStringLiteral(": ")
+            + (m_after.Flag ? QStringLiteral("увімкнено") : QStringLiteral("вимкнено"));
+    case HeaderItem::AdditionalInfo:
+        return text() + QStringLiteral(": ")
+            + QuotedChange(m_before.Lines.join(QLatin1Char('\n')), m_after.Lines.join(QLatin1Char('\n')));
+    default:
+        return text() + QStringLiteral(": ") + QuotedChange(m_before.Text, m_after.Text);
+    }
+}
+
 SubgroupSizeCommand::SubgroupSizeCommand(MeasurementDocument& doc, int before, int after, CellBlock dropped)
     : DocumentCommand(doc, QStringLiteral("зміна розміру підгрупи"))
     , m_before(before)
     , m_after(after)
     , m_dropped(std::move(dropped))
 {
+}
+
+QString SubgroupSizeCommand::LogText() const
+{
+    return text() + QStringLiteral(": ") + QString::number(m_before) + QStringLiteral(" → ") + QString::number(m_after);
 }
 
 void SubgroupSizeCommand::revert()
@@ -436,4 +535,44 @@ void ContentCommand::exchange()
 {
     m_doc.SwapContent(*m_other);
     m_doc.InvalidateResults(); // the content held may have been computed
+}
+
+namespace {
+
+QString noteCaption(const PointNote& before, const PointNote& after)
+{
+    if (!before.Excluded() && after.Excluded())
+        return QStringLiteral("виключення точки з обчислення меж");
+    if (before.Excluded() && !after.Excluded())
+        return QStringLiteral("повернення точки до обчислення меж");
+    if (before.ExcludeReason != after.ExcludeReason)
+        return QStringLiteral("зміна причини виключення точки");
+    return QStringLiteral("примітка до точки");
+}
+
+} // namespace
+
+NoteCommand::NoteCommand(MeasurementDocument& doc, int row, PointNote before, PointNote after)
+    : DocumentCommand(doc, noteCaption(before, after))
+    , m_row(row)
+    , m_before(std::move(before))
+    , m_after(std::move(after))
+{
+    if (m_after.Excluded() && m_after.ExcludeReason != m_before.ExcludeReason)
+        SetLogReason(m_after.ExcludeReason);
+}
+
+size_t NoteCommand::StoredBytes() const
+{
+    return sizeof(*this) + noteBytes(m_before) + noteBytes(m_after);
+}
+
+QString NoteCommand::LogText() const
+{
+    QString log = text() + QStringLiteral(", точка ") + m_doc.LabelText(m_row);
+    if (m_before.Note != m_after.Note)
+        log += QStringLiteral("; примітка: ") + QuotedChange(m_before.Note, m_after.Note);
+    if (m_before.Action != m_after.Action)
+        log += QStringLiteral("; дія: ") + QuotedChange(m_before.Action, m_after.Action);
+    return log;
 }

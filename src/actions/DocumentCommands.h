@@ -11,6 +11,7 @@
 #include "actions/TableOperations.h"
 #include "model/GroupRecord.h"
 #include "model/MeasurementDocument.h"
+#include "model/PointNote.h"
 #include "model/TableColumns.h"
 
 #include <QString>
@@ -26,6 +27,12 @@ public:
     void undo() final;
     // What the command keeps, roughly: its own size and the texts and records it holds.
     virtual size_t StoredBytes() const = 0;
+    // The change log's words for it: the caption, and old -> new where the command knows them
+    // compactly. Taken when the command can no longer merge with the next.
+    virtual QString LogText() const { return text(); }
+    // The reason the analyst gave for it (an exclusion, a fixed limit), or empty.
+    QString LogReason() const { return m_reason; }
+    void SetLogReason(const QString& reason) { m_reason = reason; }
 
 protected:
     virtual void apply() = 0;
@@ -34,6 +41,7 @@ protected:
 
 private:
     bool m_firstRedo = true;
+    QString m_reason;
 };
 
 // A date or value text of one point row; column -1 is the date.
@@ -41,6 +49,7 @@ class CellCommand final : public DocumentCommand {
 public:
     CellCommand(MeasurementDocument& doc, int row, int column, QString before, QString after);
     size_t StoredBytes() const override;
+    QString LogText() const override;
 
 private:
     void apply() override { write(m_after); }
@@ -88,6 +97,7 @@ struct RowBlock {
     std::vector<bool> Flags;
     std::vector<QString> Dates;
     std::vector<QString> Values; // row-major, ValueColumnCount per row
+    std::vector<std::pair<int, PointNote>> Notes; // by row from Row
 
     static RowBlock Capture(const MeasurementDocument& doc, int row, int count);
     size_t StoredBytes() const;
@@ -134,6 +144,9 @@ class GroupSettingsCommand final : public DocumentCommand {
 public:
     GroupSettingsCommand(MeasurementDocument& doc, int index, const TIndividualInfo& before, int precisionBefore);
     size_t StoredBytes() const override { return sizeof(*this); }
+    QString LogText() const override;
+    // Whether the edit fixed a value or changed a fixed one: the analyst is asked why.
+    bool ChangesFixedValue() const;
 
 private:
     void apply() override;
@@ -166,6 +179,7 @@ public:
     int id() const override { return 1; }
     bool mergeWith(const QUndoCommand* other) override;
     size_t StoredBytes() const override;
+    QString LogText() const override;
 
 private:
     void apply() override { Write(m_doc, m_item, m_field, m_after); }
@@ -181,6 +195,7 @@ class SubgroupSizeCommand final : public DocumentCommand {
 public:
     SubgroupSizeCommand(MeasurementDocument& doc, int before, int after, CellBlock dropped);
     size_t StoredBytes() const override { return sizeof(*this) + m_dropped.StoredBytes(); }
+    QString LogText() const override;
 
 private:
     void apply() override { m_doc.ChangeSubgroupSize(m_after); }
@@ -202,6 +217,24 @@ private:
     void exchange();
     std::shared_ptr<DocumentContent> m_other;
 };
+
+// The note and exclusion of one point row, before and after.
+class NoteCommand final : public DocumentCommand {
+public:
+    NoteCommand(MeasurementDocument& doc, int row, PointNote before, PointNote after);
+    size_t StoredBytes() const override;
+    QString LogText() const override;
+
+private:
+    void apply() override { m_doc.SetPointNote(m_row, m_after); }
+    void revert() override { m_doc.SetPointNote(m_row, m_before); }
+    int m_row;
+    PointNote m_before;
+    PointNote m_after;
+};
+
+// «before» → «after», for the change log.
+QString QuotedChange(const QString& before, const QString& after);
 
 // The record without its statistics table and hits, which the next compute writes anew.
 TIndividualInfo SettingsCopy(const TIndividualInfo& group);

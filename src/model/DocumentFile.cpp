@@ -468,6 +468,7 @@ namespace {
 // before the steps after every load (EndLoad).
 template <typename Lines> bool ReadDocument(MeasurementDocument& doc, Lines& lines)
 {
+    doc.ResetRecords();
     DocumentReader<Lines> reader(doc, lines);
     bool complete = false;
     try {

@@ -74,6 +74,11 @@ public:
     TFixableValue RangeCentreSetting;
     TFixableValue RelRangeCentreSetting;
     bool Individual = false;
+    // Points of the group kept out of the limits, by point of the group; empty when none is. They
+    // stay in Data and the series and are judged by the criteria; only the means the lines come
+    // from pass them by.
+    std::vector<bool> Excluded;
+    bool IsExcluded(int point) const { return size_t(point) < Excluded.size() && Excluded[size_t(point)]; }
     std::array<TSlotHits, ChartSlotCount> Hits;
     std::array<TControlLines, ChartSlotCount> Lines;
 };

@@ -55,6 +55,7 @@ struct DocumentContent {
     decltype(MeasurementDocument::m_additionalInfoPresent) m_additionalInfoPresent;
     decltype(MeasurementDocument::m_additionalInfo) m_additionalInfo;
     decltype(MeasurementDocument::m_units) m_units;
+    decltype(MeasurementDocument::m_pointNotes) m_pointNotes;
     decltype(MeasurementDocument::m_fileName) m_fileName;
     decltype(MeasurementDocument::m_resultsComplete) m_resultsComplete;
     decltype(MeasurementDocument::m_exponentForced) m_exponentForced;
@@ -118,6 +119,7 @@ void MeasurementDocument::SetMode(bool individual)
     m_values.clear();
     releaseResults();
     m_labelOverrides.clear();
+    m_pointNotes.clear();
     resizeRows(tableRows);
     writeLayoutHeaders();
     if (individual)
@@ -366,6 +368,7 @@ void MeasurementDocument::InsertTableRows(int row, int count, bool separators)
             rows * size_t(m_resultColumns), textCell);
     }
     m_labelNumbers.insert(m_labelNumbers.begin() + std::ptrdiff_t(at), rows, 0);
+    shiftNotes(row, count);
     if (separators) {
         for (int r = row; r < row + count; ++r)
             fillSeparatorRow(r);
@@ -391,6 +394,8 @@ void MeasurementDocument::RemoveTableRow(int row)
         m_resultNumbers.erase(first, first + m_resultColumns);
     }
     m_labelNumbers.erase(m_labelNumbers.begin() + std::ptrdiff_t(at));
+    m_pointNotes.erase(row);
+    shiftNotes(row + 1, -1);
     renumber();
     Q_EMIT rowsRemoved(row, 1);
     Q_EMIT cellsChanged();
@@ -404,10 +409,100 @@ void MeasurementDocument::TruncateTable(int tableRows)
         return;
     m_separatorFlags.resize(size_t(tableRows) + 1);
     m_separatorFlags.back() = true;
+    m_pointNotes.erase(m_pointNotes.upper_bound(tableRows), m_pointNotes.end());
     resizeRows(tableRows);
     renumber();
     Q_EMIT rowsRemoved(tableRows + 1, oldRows - tableRows);
     Q_EMIT cellsChanged();
+}
+
+void MeasurementDocument::shiftNotes(int fromRow, int by)
+{
+    // Rebuilt rather than moved in place: a map's keys cannot change, and notes are few beside rows.
+    auto first = m_pointNotes.lower_bound(fromRow);
+    if (first == m_pointNotes.end() || by == 0)
+        return;
+    std::map<int, PointNote> moved;
+    for (auto it = first; it != m_pointNotes.end(); ++it)
+        moved.emplace_hint(moved.end(), it->first + by, std::move(it->second));
+    m_pointNotes.erase(first, m_pointNotes.end());
+    m_pointNotes.merge(moved);
+}
+
+const PointNote* MeasurementDocument::NoteOf(int row) const
+{
+    const auto it = m_pointNotes.find(row);
+    return it == m_pointNotes.end() ? nullptr : &it->second;
+}
+
+bool MeasurementDocument::PointExcluded(int row) const
+{
+    const PointNote* note = NoteOf(row);
+    return note && note->Excluded();
+}
+
+void MeasurementDocument::SetPointNote(int row, const PointNote& note)
+{
+    if (row < 1 || row > TableRowCount() || m_separatorFlags[size_t(row - 1)])
+        return;
+    const PointNote* old = NoteOf(row);
+    if (old ? *old == note : note.Empty())
+        return;
+    const bool exclusionChanged = (old && old->Excluded()) != note.Excluded();
+    if (exclusionChanged)
+        InvalidateResults();
+    if (note.Empty())
+        m_pointNotes.erase(row);
+    else
+        m_pointNotes[row] = note;
+    MarkChanged();
+    Q_EMIT notesChanged(row, row);
+}
+
+void MeasurementDocument::SetPointNotes(std::map<int, PointNote> notes)
+{
+    InvalidateResults();
+    std::erase_if(notes, [this](const auto& entry) {
+        const int row = entry.first;
+        return entry.second.Empty() || row < 1 || row > TableRowCount() || m_separatorFlags[size_t(row - 1)];
+    });
+    m_pointNotes = std::move(notes);
+    Q_EMIT notesChanged(1, std::max(1, TableRowCount()));
+}
+
+void MeasurementDocument::ResetRecords()
+{
+    m_changeLog.Clear();
+    m_unknownExtensionLines.clear();
+    m_extensionLost = false;
+}
+
+int MeasurementDocument::ExcludedPointCount() const
+{
+    return int(std::count_if(
+        m_pointNotes.begin(), m_pointNotes.end(), [](const auto& entry) { return entry.second.Excluded(); }));
+}
+
+std::vector<bool> MeasurementDocument::ExcludedFlags(int firstRow, int count) const
+{
+    std::vector<bool> flags(size_t(std::max(0, count)), false);
+    if (count <= 0)
+        return flags;
+    // Walks the point rows from firstRow and the notes beside them together.
+    auto note = m_pointNotes.lower_bound(firstRow);
+    int point = 0;
+    for (int row = firstRow; point < count && row <= TableRowCount() && note != m_pointNotes.end(); ++row) {
+        if (m_separatorFlags[size_t(row - 1)])
+            continue;
+        while (note != m_pointNotes.end() && note->first < row)
+            ++note;
+        if (note != m_pointNotes.end() && note->first == row) {
+            flags[size_t(point)] = note->second.Excluded();
+            ++note;
+        }
+        ++point;
+    }
+    return flags;
 }
 
 void MeasurementDocument::fillSeparatorRow(int row)
@@ -603,6 +698,7 @@ std::shared_ptr<DocumentContent> MeasurementDocument::CopyContent() const
     content->m_additionalInfoPresent = m_additionalInfoPresent;
     content->m_additionalInfo = m_additionalInfo;
     content->m_units = m_units;
+    content->m_pointNotes = m_pointNotes;
     content->m_fileName = m_fileName;
     content->m_resultsComplete = m_resultsComplete;
     content->m_exponentForced = m_exponentForced;
@@ -644,6 +740,7 @@ void MeasurementDocument::SwapContent(DocumentContent& content)
     swap(content.m_additionalInfoPresent, m_additionalInfoPresent);
     swap(content.m_additionalInfo, m_additionalInfo);
     swap(content.m_units, m_units);
+    swap(content.m_pointNotes, m_pointNotes);
     swap(content.m_fileName, m_fileName);
     swap(content.m_resultsComplete, m_resultsComplete);
     swap(content.m_exponentForced, m_exponentForced);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "model/CellTextStore.h"
+#include "model/ChangeLog.h"
 #include "model/GroupRecord.h"
+#include "model/PointNote.h"
 #include "model/SharedTextColumn.h"
 
 #include <QHash>
@@ -9,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -203,6 +206,31 @@ public:
     std::shared_ptr<DocumentContent> CopyContent() const;
     void SwapContent(DocumentContent& content);
 
+    // Notes and exclusions of point rows, by table row (from 1); rows without one are absent. The
+    // row primitives move them with their rows and drop them with their rows.
+    const std::map<int, PointNote>& PointNotes() const { return m_pointNotes; }
+    const PointNote* NoteOf(int row) const; // nothing for a row without a note
+    bool PointExcluded(int row) const;
+    // Replaces the note of a point row (an empty one removes it) and announces the row. Marks the
+    // document changed; results are dropped when the exclusion changes.
+    void SetPointNote(int row, const PointNote& note);
+    void SetPointNotes(std::map<int, PointNote> notes); // the reader's and an import's
+    int ExcludedPointCount() const;
+    // The excluded flags of count points from table row firstRow on (point rows only).
+    std::vector<bool> ExcludedFlags(int firstRow, int count) const;
+
+    // The change log. It is no part of the content an undo restores: entries are only appended.
+    const ChangeLog& Log() const { return m_changeLog; }
+    ChangeLog& Log() { return m_changeLog; }
+    // What the file's extension block held that this program does not know; written back on save.
+    const QStringList& UnknownExtensionLines() const { return m_unknownExtensionLines; }
+    void SetUnknownExtensionLines(QStringList lines) { m_unknownExtensionLines = std::move(lines); }
+    // The file's notes and log could not be read; a save asks before it writes a file without them.
+    bool ExtensionLost() const { return m_extensionLost; }
+    void SetExtensionLost(bool lost) { m_extensionLost = lost; }
+    // A new document's or a load's start: no log, nothing unknown kept, nothing lost.
+    void ResetRecords();
+
     // Change tracking and the file name.
     bool Changed() const { return m_changed; }
     void MarkChanged();
@@ -229,6 +257,7 @@ Q_SIGNALS:
     void criteriaCaptionsCleared(); // Label1 and Label26
     void changedFlagChanged(bool changed);
     void edited(); // every edit, also of a document already changed
+    void notesChanged(int firstRow, int lastRow); // notes or exclusions of these grid rows
 
 private:
     friend struct DocumentContent;
@@ -236,6 +265,7 @@ private:
     size_t resultIndex(int row, int column) const { return size_t(row - 1) * size_t(m_resultColumns) + size_t(column); }
     void resizeRows(int tableRows); // grid rows after the header
     void renumber(); // RenumberRows without its announcement
+    void shiftNotes(int fromRow, int by); // notes of rows fromRow.. move by rows
     void fillSeparatorRow(int row);
     void allocateResults();
     void releaseResults();
@@ -281,6 +311,11 @@ private:
     bool m_additionalInfoPresent = false;
     QStringList m_additionalInfo;
     QString m_units;
+
+    std::map<int, PointNote> m_pointNotes;
+    ChangeLog m_changeLog;
+    QStringList m_unknownExtensionLines;
+    bool m_extensionLost = false;
 
     bool m_changed = false;
     QString m_fileName;

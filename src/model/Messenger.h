@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // Every message and Yes/No question of the core goes through this, so the program can show
 // message boxes and tests can answer without a modal window.
@@ -23,6 +24,15 @@ public:
     {
         (void)question;
         return int(buttons.size()) - 1;
+    }
+
+    // A line of text the analyst types in answer (a reason); nothing when declined. A messenger
+    // that cannot ask declines.
+    virtual std::optional<QString> AskText(const QString& question, const QString& initial = QString())
+    {
+        (void)question;
+        (void)initial;
+        return std::nullopt;
     }
 };
 

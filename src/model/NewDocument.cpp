@@ -25,6 +25,7 @@ void CreateNewDocument(MeasurementDocument& doc, bool individual)
         doc.SetChartSelection(ChartChoice(item), initial[item]);
     doc.SetDisplayPrecision(1);
     doc.SetChartFormatFromN13();
+    doc.ResetRecords();
     doc.SetFileName(QString());
     doc.ClearChanged();
 }

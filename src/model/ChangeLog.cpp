@@ -1,0 +1,57 @@
+#include "model/ChangeLog.h"
+
+#include "model/EscapedText.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QProcessEnvironment>
+
+void ChangeLog::Append(const QString& change, const QString& reason)
+{
+    AppendAt(CurrentTime(), CurrentUser(), change, reason);
+}
+
+void ChangeLog::AppendAt(const QString& time, const QString& user, const QString& change, const QString& reason)
+{
+    ChangeLogEntry entry { time, user, change, reason, QString() };
+    entry.Hash = EntryHash(m_entries.empty() ? QString() : m_entries.back().Hash, entry);
+    m_entries.push_back(std::move(entry));
+}
+
+int ChangeLog::VerifiedCount() const
+{
+    QString previous;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (EntryHash(previous, m_entries[i]) != m_entries[i].Hash)
+            return int(i);
+        previous = m_entries[i].Hash;
+    }
+    return Size();
+}
+
+QString ChangeLog::EntryHash(const QString& previous, const ChangeLogEntry& entry)
+{
+    // The escaped fields cannot hold a tab or a break, so the joined text names them unambiguously.
+    const QString text = previous + QLatin1Char('\n') + EscapeText(entry.Time) + QLatin1Char('\t')
+        + EscapeText(entry.User) + QLatin1Char('\t') + EscapeText(entry.Change) + QLatin1Char('\t')
+        + EscapeText(entry.Reason);
+    return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+QString ChangeLog::CurrentUser()
+{
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : { "USER", "USERNAME", "LOGNAME" }) {
+        const QString user = environment.value(QString::fromLatin1(name));
+        if (!user.isEmpty())
+            return user;
+    }
+    return QStringLiteral("невідомий");
+}
+
+QString ChangeLog::CurrentTime()
+{
+    return QDateTime::currentDateTime()
+        .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
+        .toString(Qt::ISODate);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// The escaped form of a text in one line of a document file: nothing the file's code page
+// (Windows-1251) cannot hold, no line break and no tab. "\\" stands for a backslash, "\t", "\n"
+// and "\r" for a tab and the breaks, and "\u{HEX}" for any other character the code page lacks or
+// a control character, by its code point. Texts the code page holds come through unchanged.
+QString EscapeText(QStringView text);
+
+// The text back; nothing for a backslash that starts no escape of the list above, or a code point
+// that is not a character.
+std::optional<QString> UnescapeText(QStringView line);
