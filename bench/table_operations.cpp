@@ -4,6 +4,7 @@
 //
 // Memory: the resident size after the first operation and after 100 more of the same kind is
 // reported as the counters rss_first_MB and rss_after_100_MB of the benchmark MemoryAfterOperations.
+#include "BenchOperations.h"
 #include "actions/GroupMerge.h"
 #include "actions/TableOperations.h"
 #include "model/MeasurementDocument.h"
@@ -21,11 +22,6 @@ constexpr int GroupCount = 10;
 constexpr int Points = 1'000'000;
 
 // Merges keep the upper group's settings without asking; the benchmark's groups are all alike.
-class KeepSettings final : public MergeDecider {
-public:
-    std::optional<MergeDecision> AskMerge(const MergeQuestion&) override { return MergeDecision {}; }
-};
-
 std::unique_ptr<MeasurementDocument> MakeDocument(Messenger& messenger)
 {
     auto doc = std::make_unique<MeasurementDocument>(messenger);
@@ -142,14 +138,7 @@ void MemoryAfterOperations(benchmark::State& state)
 {
     MeasurementDocument& doc = Document();
     KeepSettings decider;
-    auto round = [&] {
-        InsertPoint(doc, 5);
-        DeletePoint(doc, 5);
-        InsertSeparator(doc, 5);
-        DeleteSeparator(doc, 1, decider);
-        AppendPoints(doc, 1000);
-        DeleteLastPoints(doc, 1000);
-    };
+    auto round = [&] { OperationRound(doc, decider); };
     double first = 0;
     double after = 0;
     for (auto _ : state) {

@@ -7,6 +7,7 @@
 // benchmark MemoryOfHundredCommands, next to the same rounds without a history (plain_bytes), and
 // what the commands account for themselves (stored_bytes).
 #include "BenchDocuments.h"
+#include "BenchOperations.h"
 #include "actions/DocumentActions.h"
 #include "actions/GroupMerge.h"
 #include "actions/TableOperations.h"
@@ -23,11 +24,6 @@
 namespace {
 
 constexpr int Points = 1'000'000;
-
-class KeepSettings final : public MergeDecider {
-public:
-    std::optional<MergeDecision> AskMerge(const MergeQuestion&) override { return MergeDecision {}; }
-};
 
 struct Bench {
     SilentMessenger messenger;
@@ -110,12 +106,7 @@ void MemoryOfHundredCommands(benchmark::State& state)
             for (const Operation& operation : operations)
                 operation(bench.actions, decider);
         } else {
-            InsertPoint(doc, 5);
-            DeletePoint(doc, 5);
-            InsertSeparator(doc, 5);
-            DeleteSeparator(doc, 1, decider);
-            AppendPoints(doc, 1000);
-            DeleteLastPoints(doc, 1000);
+            OperationRound(doc, decider);
         }
     };
     double plain = 0;
