@@ -1,5 +1,7 @@
 #include "criteria/CriteriaEngine.h"
 
+#include "criteria/RuleTable.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -23,6 +25,22 @@
 // only when it records a hit that needs the exact runs (rare) or is odd (a value on a boundary).
 
 namespace {
+
+// The thresholds the runs are checked against, from the rule table: a run is reported once its
+// counter passes them (a counter of steps holds one less than the points of its run).
+constexpr int32_t BeyondTwoRun = RulePoints(CriteriaFamily::Westgard, 4) - 1;
+constexpr int32_t BeyondOneRun = RulePoints(CriteriaFamily::Westgard, 5) - 1;
+constexpr int32_t SideRun = RulePoints(CriteriaFamily::Westgard, 6) - 1;
+constexpr double JumpSigmas = FindRule(CriteriaFamily::Westgard, 3)->Sigmas;
+constexpr int32_t InnerOrSideRun = RulePoints(CriteriaFamily::Iso, 2) - 1;
+constexpr int32_t TrendSteps = RulePoints(CriteriaFamily::Iso, 3) - 2;
+constexpr int32_t AlternatingSteps = RulePoints(CriteriaFamily::Iso, 4) - 2;
+constexpr int32_t TwoSigmaCount = RulePoints(CriteriaFamily::Iso, 5) - 1;
+constexpr int32_t OneSigmaCount = RulePoints(CriteriaFamily::Iso, 6) - 1;
+constexpr int32_t InnerBothRun = RulePoints(CriteriaFamily::Iso, 7) - 1;
+constexpr int32_t OuterBothRun = RulePoints(CriteriaFamily::Iso, 8) - 1;
+// Tests 7 and 8 share one run of the latest point's kind; the shorter threshold sends it the plain way.
+constexpr int32_t KindRun = std::min(InnerBothRun, OuterBothRun);
 
 // Point numbers are 32-bit; a longer series is examined only as far as its points can be numbered.
 int32_t CountablePoints(std::span<const double> values)
@@ -130,19 +148,19 @@ struct WestgardRuns {
     const double x = values[j - 1];
     // The bands are open on both sides: a value exactly on a boundary matches no case.
     if (innerLow < x && x < innerHigh) {
-        if (std::abs(a) > 1)
+        if (std::abs(a) > BeyondTwoRun)
             hits.Record(4, j - std::abs(a), j - 1);
-        if (std::abs(b) > 3 && std::abs(b) > std::abs(a))
+        if (std::abs(b) > BeyondOneRun && std::abs(b) > std::abs(a))
             hits.Record(5, j - std::abs(b), j - 1);
         if (x < centre) {
-            if (s > 9 && std::abs(b) < s && std::abs(a) < s) {
+            if (s > SideRun && std::abs(b) < s && std::abs(a) < s) {
                 hits.Record(6, j - s, j - 1);
                 s = -1;
             } else {
                 s = s < 1 ? s - 1 : -1;
             }
         } else {
-            if (s < -9 && std::abs(b) < -s && std::abs(a) < -s) {
+            if (s < -SideRun && std::abs(b) < -s && std::abs(a) < -s) {
                 hits.Record(6, j + s, j - 1);
                 s = 1;
             } else {
@@ -152,38 +170,38 @@ struct WestgardRuns {
         a = 0;
         b = 0;
     } else if (outerLow < x && x < innerLow) {
-        if (std::abs(a) > 1)
+        if (std::abs(a) > BeyondTwoRun)
             hits.Record(4, j - std::abs(a), j - 1);
         a = 0;
         if (b < 1) {
             --b;
         } else {
-            if (b > 3)
+            if (b > BeyondOneRun)
                 hits.Record(5, j - b, j - 1);
             b = -1;
         }
         if (s < 1) {
             --s;
         } else {
-            if (s > 9 && std::abs(b) < s)
+            if (s > SideRun && std::abs(b) < s)
                 hits.Record(6, j - s, j - 1);
             s = -1;
         }
     } else if (innerHigh < x && x < outerHigh) {
-        if (std::abs(a) > 1)
+        if (std::abs(a) > BeyondTwoRun)
             hits.Record(4, j - std::abs(a), j - 1);
         a = 0;
         if (b > -1) {
             ++b;
         } else {
-            if (b < -3)
+            if (b < -BeyondOneRun)
                 hits.Record(5, j + b, j - 1);
             b = 1;
         }
         if (s > -1) {
             ++s;
         } else {
-            if (s < -9 && std::abs(b) < -s)
+            if (s < -SideRun && std::abs(b) < -s)
                 hits.Record(6, j + s, j - 1);
             s = 1;
         }
@@ -191,21 +209,21 @@ struct WestgardRuns {
         if (s < 1) {
             --s;
         } else {
-            if (s > 9 && s > a && s > b)
+            if (s > SideRun && s > a && s > b)
                 hits.Record(6, j - s, j - 1);
             s = -1;
         }
         if (b < 1) {
             --b;
         } else {
-            if (b > 3 && b > a)
+            if (b > BeyondOneRun && b > a)
                 hits.Record(5, j - b, j - 1);
             b = -1;
         }
         if (a < 1) {
             --a;
         } else {
-            if (a > 1)
+            if (a > BeyondTwoRun)
                 hits.Record(4, j - a, j - 1);
             a = -1;
         }
@@ -214,27 +232,27 @@ struct WestgardRuns {
         if (s > -1) {
             ++s;
         } else {
-            if (-s > 9 && s < a && s < b)
+            if (-s > SideRun && s < a && s < b)
                 hits.Record(6, j + s, j - 1);
             s = 1;
         }
         if (b > -1) {
             ++b;
         } else {
-            if (-b > 3 && b < a)
+            if (-b > BeyondOneRun && b < a)
                 hits.Record(5, j + b, j - 1);
             b = 1;
         }
         if (a > -1) {
             ++a;
         } else {
-            if (-a > 1)
+            if (-a > BeyondTwoRun)
                 hits.Record(4, j + a, j - 1);
             a = 1;
         }
         hits.Record(x > upper ? 2 : 1, j, j);
     }
-    if (j > 1 && std::abs(x - values[j - 2]) > 4 * sigmaUpper)
+    if (j > 1 && std::abs(x - values[j - 2]) > JumpSigmas * sigmaUpper)
         hits.Record(3, j - 1, j);
     return runs;
 }
@@ -244,7 +262,7 @@ struct WestgardRuns {
 // miss) between them. Kept in lanes of one vector because every point updates all four.
 using Lanes = int32_t __attribute__((vector_size(16)));
 constexpr int32_t TrackerTest[4] = { 5, 5, 6, 6 };
-constexpr Lanes TrackerThreshold = { 1, 1, 3, 3 };
+constexpr Lanes TrackerThreshold = { TwoSigmaCount, TwoSigmaCount, OneSigmaCount, OneSigmaCount };
 
 struct GapTrackers {
     Lanes count = {}; // qualifying points counted
@@ -320,11 +338,11 @@ inline void IsoStep(IsoRuns& runs, int32_t j, double x, double previous, HitList
     int32_t& z = runs.z;
     const int32_t step = static_cast<int32_t>(x > previous) - static_cast<int32_t>(x < previous);
     const int32_t monotone = d * step > 0;
-    if ((1 - monotone) & (std::abs(d) > 4)) [[unlikely]]
+    if ((1 - monotone) & (std::abs(d) > TrendSteps)) [[unlikely]]
         hits.Record(3, j - 1 - std::abs(d), j - 1);
     d = step + monotone * d;
     const int32_t alternating = z * step < 0;
-    if ((1 - alternating) & (std::abs(z) > 12)) [[unlikely]]
+    if ((1 - alternating) & (std::abs(z) > AlternatingSteps)) [[unlikely]]
         hits.Record(4, j - 1 - std::abs(z), j - 1);
     z = step - alternating * z;
 }
@@ -355,7 +373,7 @@ inline void IsoStep(IsoRuns& runs, int32_t j, double x, double previous, HitList
         if (s2 > -1) {
             ++s2;
         } else {
-            if (s2 < -8)
+            if (s2 < -InnerOrSideRun)
                 hits.Record(2, j + s2, j - 1);
             s2 = 1;
         }
@@ -364,7 +382,7 @@ inline void IsoStep(IsoRuns& runs, int32_t j, double x, double previous, HitList
         if (s2 < 1) {
             --s2;
         } else {
-            if (s2 > 8)
+            if (s2 > InnerOrSideRun)
                 hits.Record(2, j - s2, j - 1);
             s2 = -1;
         }
@@ -393,15 +411,15 @@ inline void IsoStep(IsoRuns& runs, int32_t j, double x, double previous, HitList
         trackers.Miss(Test5Above, j, hits);
         trackers.Miss(Test6Below, j, hits);
         trackers.Miss(Test6Above, j, hits);
-        if (std::abs(q) > 7 && bothQ)
+        if (std::abs(q) > OuterBothRun && bothQ)
             hits.Record(8, j - std::abs(q), j - 1);
         q = 0;
         bothQ = false;
     } else {
-        if (w > 8)
+        if (w > InnerOrSideRun)
             hits.Record(2, j - w, j - 1);
         w = 0;
-        if (std::abs(p) > 14 && bothP)
+        if (std::abs(p) > InnerBothRun && bothP)
             hits.Record(7, j - std::abs(p), j - 1);
         p = 0;
         bothP = false;
@@ -518,7 +536,7 @@ constexpr unsigned Falling = 128; // below the previous value
 // centre exactly when it is not below it. Rule 3 uses the upper zone width in both directions.
 unsigned WestgardCode(double x, double previous, const Zones& zones)
 {
-    const double jump = 4 * zones.sigmaUpper;
+    const double jump = JumpSigmas * zones.sigmaUpper;
     const double step = x - previous;
     return (x >= zones.centre) * Above + ((x > zones.innerLow) & (x < zones.innerHigh)) * Inner
         + ((x < zones.outerLow) | (x > zones.outerHigh)) * Beyond
@@ -549,8 +567,8 @@ struct PairCoder {
         , innerHigh(_mm_set1_pd(zones.innerHigh))
         , outerLow(_mm_set1_pd(zones.outerLow))
         , outerHigh(_mm_set1_pd(zones.outerHigh))
-        , jump(_mm_set1_pd(4 * zones.sigmaUpper))
-        , minusJump(_mm_set1_pd(-4 * zones.sigmaUpper))
+        , jump(_mm_set1_pd(JumpSigmas * zones.sigmaUpper))
+        , minusJump(_mm_set1_pd(-JumpSigmas * zones.sigmaUpper))
     {
     }
 
@@ -622,11 +640,11 @@ template <bool Westgard> void PointCodes(const double* x, int count, uint8_t* co
 ErrorArray WestgardFinish(int32_t a, int32_t b, int32_t s, int32_t n, HitList& hits)
 {
     hits.MakeRoom();
-    if (std::abs(a) > 1)
+    if (std::abs(a) > BeyondTwoRun)
         hits.Record(4, n - std::abs(a) + 1, n);
-    if (std::abs(b) > 3 && std::abs(b) > std::abs(a))
+    if (std::abs(b) > BeyondOneRun && std::abs(b) > std::abs(a))
         hits.Record(5, n - std::abs(b) + 1, n);
-    if (std::abs(s) > 9 && std::abs(s) > std::abs(b) && std::abs(s) > std::abs(a))
+    if (std::abs(s) > SideRun && std::abs(s) > std::abs(b) && std::abs(s) > std::abs(a))
         hits.Record(6, n - std::abs(s) + 1, n);
     return hits.Take();
 }
@@ -681,8 +699,8 @@ ErrorArray WestgardCheck(std::span<const double> values, double centre, double u
                 // any point within 2 sigma. One long enough to be reported is rare, and so is a
                 // value on a boundary: the plain way costs little there and keeps the hits in their
                 // written order.
-                const bool reportedEnd
-                    = (!same & (sLength > 9)) | ((!same | inner) & (bLength > 3)) | ((!same | !beyond) & (aLength > 1));
+                const bool reportedEnd = (!same & (sLength > SideRun)) | ((!same | inner) & (bLength > BeyondOneRun))
+                    | ((!same | !beyond) & (aLength > BeyondTwoRun));
                 if ((code & OnBoundary) | reportedEnd) [[unlikely]]
                     break;
                 // Masks rather than selects: the compiler is tempted to branch on a select, and mispredicts.
@@ -780,9 +798,10 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
                     // A point that records a hit is rare: the plain way costs little there and keeps
                     // the hits in their written order. Tests 2 (inner run), 7 and 8 can report only
                     // where a run of eight or more changes kind.
-                    const bool recording = (code & LimitCrossed) | (!sameSide & (sideLength > 8))
-                        | (!sameKind & (kindLength > 7)) | AnyLane(reporting) | (!monotone & (riseLength > 4))
-                        | (!alternating & (alternateLength > 12));
+                    const bool recording = (code & LimitCrossed) | (!sameSide & (sideLength > InnerOrSideRun))
+                        | (!sameKind & (kindLength > KindRun)) | AnyLane(reporting)
+                        | (!monotone & (riseLength > TrendSteps))
+                        | (!alternating & (alternateLength > AlternatingSteps));
                     if (recording) [[unlikely]]
                         break;
 
@@ -832,21 +851,21 @@ ErrorArray IsoCheck(std::span<const double> values, double centre, double upper,
     const bool bothP = runs.bothP;
     const bool bothQ = runs.bothQ;
     const GapTrackers& trackers = runs.trackers;
-    if (w > 8)
+    if (w > InnerOrSideRun)
         hits.Record(2, n - w + 1, n);
-    if (std::abs(s2) > 8)
+    if (std::abs(s2) > InnerOrSideRun)
         hits.Record(2, n - std::abs(s2) + 1, n);
-    if (std::abs(d) > 4)
+    if (std::abs(d) > TrendSteps)
         hits.Record(3, n - std::abs(d), n);
-    if (std::abs(z) > 12)
+    if (std::abs(z) > AlternatingSteps)
         hits.Record(4, n - std::abs(z), n);
     trackers.Finish(Test5Below, n, hits);
     trackers.Finish(Test5Above, n, hits);
     trackers.Finish(Test6Below, n, hits);
     trackers.Finish(Test6Above, n, hits);
-    if (std::abs(p) > 14 && bothP)
+    if (std::abs(p) > InnerBothRun && bothP)
         hits.Record(7, n - std::abs(p) + 1, n);
-    if (std::abs(q) > 7 && bothQ)
+    if (std::abs(q) > OuterBothRun && bothQ)
         hits.Record(8, n - std::abs(q) + 1, n);
     return hits.Take();
 }

@@ -2,66 +2,24 @@
 
 #include "criteria/CriteriaEngine.h"
 
-namespace {
-
-struct CriterionInfo {
-    const char* Text;
-    bool Critical;
-};
-
-const CriterionInfo WestgardCriteria[] = {
-    { "1. Один результат вийшов за межі 2 сигма", false },
-    { "2. Один результат вийшов за межі 3 сигма", true },
-    { "3. Різниця між посл. результатами більше 4 сигма", true },
-    { "4. Два посл. результати вийшли за межі 2 сигма", false },
-    { "5. Чотири посл. результати вийшли за межі 1 сигма", false },
-    { "6. Десять посл. результатів лежать по один бік від центру", true },
-};
-
-const CriterionInfo IsoCriteria[] = {
-    { "1. Один результат вийшов за межі 3 сигма", true },
-    { "2. 9 точок підряд у межах 1 сигма або по один бік від центру", true },
-    { "3. 6 підряд зростаючих або спадаючих точок", true },
-    { "4. 14 поперемінно зростаючих та спадаючих точок", false },
-    { "5. 2 з 3 послідовних точок за межами 2 сигма", false },
-    { "6. 4 з 5 послідовних точок за межами 1 сигма", false },
-    { "7. 15 послідовних точок у межах 1 сигма вище та нижче центру", true },
-    { "8. 8 послідовних точок по обидва боки від центру за межами 1 сигма", false },
-};
-
-const CriterionInfo* Find(CriteriaFamily family, int criterion)
-{
-    if (criterion < 1 || criterion > CriteriaCount(family))
-        return nullptr;
-    return family == CriteriaFamily::Westgard ? &WestgardCriteria[criterion - 1] : &IsoCriteria[criterion - 1];
-}
-
-} // namespace
-
-int CriteriaCount(CriteriaFamily family)
-{
-    return family == CriteriaFamily::Westgard ? static_cast<int>(std::size(WestgardCriteria))
-                                              : static_cast<int>(std::size(IsoCriteria));
-}
-
 QString CriterionText(CriteriaFamily family, int criterion)
 {
-    const CriterionInfo* info = Find(family, criterion);
-    return info ? QString::fromUtf8(info->Text) : QString();
+    const CriterionRule* rule = FindRule(family, criterion);
+    return rule ? QString::fromUtf8(rule->Text) : QString();
 }
 
 bool IsCriticalCriterion(CriteriaFamily family, int criterion)
 {
-    const CriterionInfo* info = Find(family, criterion);
-    return info && info->Critical;
+    const CriterionRule* rule = FindRule(family, criterion);
+    return rule && rule->Critical;
 }
 
 QString CriterionTypeText(CriteriaFamily family, int criterion)
 {
-    const CriterionInfo* info = Find(family, criterion);
-    if (!info)
+    const CriterionRule* rule = FindRule(family, criterion);
+    if (!rule)
         return QString();
-    return info->Critical ? QStringLiteral("Критичний") : QStringLiteral("Попереджуючий");
+    return rule->Critical ? QStringLiteral("Критичний") : QStringLiteral("Попереджуючий");
 }
 
 QString CriteriaSentence(const ErrorArray& hits)
@@ -76,10 +34,11 @@ AnalysisVerdict Verdict(CriteriaFamily family, const ErrorArray& hits)
 {
     // The verdict reads the list text: a critical criterion's digit anywhere in it decides.
     const QString list = CriteriaList(hits);
-    const QString criticalDigits = family == CriteriaFamily::Westgard ? QStringLiteral("236") : QStringLiteral("1237");
     bool critical = false;
-    for (const QChar digit : criticalDigits)
-        critical = critical || list.contains(digit);
+    for (const CriterionRule& rule : CriterionRules) {
+        if (rule.Family == family && rule.Critical)
+            critical = critical || list.contains(QString::number(rule.Number));
+    }
 
     AnalysisVerdict verdict;
     verdict.Critical = critical;

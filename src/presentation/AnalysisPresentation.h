@@ -1,5 +1,6 @@
 #pragma once
 
+#include "criteria/RuleTable.h"
 #include "model/CriterionHit.h"
 
 #include <QString>
@@ -11,8 +12,6 @@
 // What the analyst reads about the criteria hits of one chart of one group: the list of criteria
 // met, the verdict and the details tables. Toolkit-free, so the windows, the reports and the
 // command-line companion show the same texts.
-
-enum class CriteriaFamily { Westgard, Iso };
 
 struct TextColour {
     uint8_t Red = 0;
@@ -35,9 +34,6 @@ QString CriteriaSentence(const ErrorArray& hits);
 
 // The verdict of one analysis of one chart.
 AnalysisVerdict Verdict(CriteriaFamily family, const ErrorArray& hits);
-
-// 6 Westgard rules, 8 ISO 8258 tests.
-int CriteriaCount(CriteriaFamily family);
 
 // The rule or test text, e.g. "1. Один результат вийшов за межі 2 сигма"; empty outside 1..CriteriaCount.
 QString CriterionText(CriteriaFamily family, int criterion);
