@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -27,7 +28,46 @@ QString NormaliseDecimalComma(QString text)
 
 namespace {
 
-std::optional<double> parseStrict(QStringView text, bool commaIsPoint)
+// Plain decimals, the usual cell: [sign] digits [separator digits], no exponent. When the digits
+// make an integer below 2^53 and there are at most 22 decimals, m / 10^d is the correctly rounded
+// value, as the general reader gives it: both operands are exact and the division rounds once.
+// Nothing for any other shape, which the general reader then takes.
+std::optional<double> plainDecimal(QStringView t, bool commaIsPoint)
+{
+    static constexpr double powers[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14,
+        1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22 };
+    constexpr uint64_t exactLimit = uint64_t(1) << 53;
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    const bool negative = n > 0 && t[0] == u'-';
+    if (n > 0 && (t[0] == u'-' || t[0] == u'+'))
+        ++i;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = -1; // -1 until the separator
+    for (; i < n; ++i) {
+        const char16_t c = t[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            if (++digits > 19)
+                return std::nullopt;
+            mantissa = mantissa * 10 + (c - u'0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if ((c == u'.' || (c == u',' && commaIsPoint)) && decimals < 0 && digits > 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || decimals == 0 || decimals > 22 || mantissa >= exactLimit)
+        return std::nullopt;
+    const double value = double(mantissa) / powers[std::max(decimals, 0)];
+    return negative ? -value : value;
+}
+
+} // namespace
+
+std::optional<double> ParseNumberReference(QStringView text, bool commaIsPoint)
 {
     const QStringView t = TrimBlanks(text);
     // Longer texts are never valid numbers worth reading; bounding keeps the buffer on the stack.
@@ -98,6 +138,15 @@ std::optional<double> parseStrict(QStringView text, bool commaIsPoint)
     if (!std::isfinite(value))
         return std::nullopt;
     return mantissaStart > 0 && s[0] == '-' ? -value : value;
+}
+
+namespace {
+
+std::optional<double> parseStrict(QStringView text, bool commaIsPoint)
+{
+    if (const std::optional<double> value = plainDecimal(TrimBlanks(text), commaIsPoint))
+        return value;
+    return ParseNumberReference(text, commaIsPoint);
 }
 
 } // namespace

@@ -18,6 +18,10 @@ std::optional<double> ParseNumber(QStringView text);
 // The same rule without the comma replacement (the legacy file layout reads reals so).
 std::optional<double> ParseNumberNoComma(QStringView text);
 
+// The general reader both take every text to that is not a plain decimal; the reference a test
+// holds their fast way for plain decimals to.
+std::optional<double> ParseNumberReference(QStringView text, bool commaIsPoint);
+
 // Number of decimals a cell text carries: empty text counts 1; otherwise the characters after
 // the first "," or "." (none: 0).
 int DecimalsOf(QStringView text);

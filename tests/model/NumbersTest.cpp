@@ -89,3 +89,47 @@ TEST(Numbers, RoundTripTextReadsBackBitForBit)
         EXPECT_EQ(std::memcmp(&*back, &value, sizeof value) == 0 || value == 0.0, true);
     }
 }
+
+// The fast way for plain decimals gives the general reader's double, bit for bit, on every shape
+// near its edges: many digits, many decimals, leading zeros, signs, both separators, blanks.
+TEST(Numbers, PlainDecimalsReadAsTheGeneralReaderReadsThem)
+{
+    std::mt19937_64 random(20261209);
+    auto digitsOf = [&](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += char('0' + random() % 10);
+        return text;
+    };
+    auto sameBits = [](std::optional<double> a, std::optional<double> b) {
+        if (a.has_value() != b.has_value())
+            return false;
+        return !a || std::memcmp(&*a, &*b, sizeof(double)) == 0;
+    };
+    int compared = 0;
+    for (int i = 0; i < 200000; ++i) {
+        std::string text;
+        const int shape = int(random() % 8);
+        if (shape == 0)
+            text += '-';
+        else if (shape == 1)
+            text += '+';
+        text += digitsOf(int(random() % 12));
+        if (random() % 4 != 0)
+            text += random() % 2 ? '.' : ',';
+        text += digitsOf(int(random() % 24));
+        if (shape == 2)
+            text = "  " + text + "\t";
+        const QString q = QString::fromLatin1(text);
+        ASSERT_TRUE(sameBits(ParseNumber(q), ParseNumberReference(q, true))) << text;
+        ASSERT_TRUE(sameBits(ParseNumberNoComma(q), ParseNumberReference(q, false))) << text;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 200000);
+    for (const char* edge : { "9007199254740991", "9007199254740992", "9007199254740993", "0.1", "-0", "-0.0",
+             "0.0000000000000000000001", "0.00000000000000000000001", "1234567890123456789", "12345678901234567890",
+             "5.", ".5", "-", "+.", "1.2.3", "1,2", "00000000000000000000001" }) {
+        const QString q = QString::fromLatin1(edge);
+        EXPECT_TRUE(sameBits(ParseNumber(q), ParseNumberReference(q, true))) << edge;
+    }
+}
