@@ -69,10 +69,11 @@ QString JsonSlot(const TIndividualInfo& g, int slot)
 
 QString JsonGroup(const MeasurementDocument& doc, const GroupSpan& span, const TIndividualInfo& g, bool withSlots)
 {
-    QString out = QStringLiteral("{\"first_point\": %1, \"last_point\": %2, \"grand_mean\": %3, "
-                                 "\"mean_deviation\": %4, \"mean_range\": %5, ")
-                      .arg(QString::number(span.FirstPoint), QString::number(span.LastPoint), JsonNumber(g.GrandMean),
-                          JsonNumber(g.MeanDeviation), JsonNumber(g.MeanRange));
+    QString out = QStringLiteral("{\"first_point\": %1, \"last_point\": %2, \"counted_points\": %3, "
+                                 "\"grand_mean\": %4, \"mean_deviation\": %5, \"mean_range\": %6, ")
+                      .arg(QString::number(span.FirstPoint), QString::number(span.LastPoint),
+                          QString::number(g.CountedPointCount()), JsonNumber(g.GrandMean), JsonNumber(g.MeanDeviation),
+                          JsonNumber(g.MeanRange));
     out += QStringLiteral("\"settings\": {\"centre\": %1, \"sigma\": %2, \"deviation_centre\": %3, "
                           "\"rel_deviation_centre\": %4, \"median_centre\": %5, \"range_centre\": %6, "
                           "\"rel_range_centre\": %7, \"use_sample_deviation\": %8}")

@@ -3,7 +3,6 @@
 #include "compute/GroupCompute.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
-#include "model/Numbers.h"
 
 #include <algorithm>
 
@@ -20,6 +19,14 @@ const QString& normalisedDisplayMessage()
     static const QString text = QStringLiteral("Точність задання чисел перевищила критичний рівень! На картах всі "
                                                "результати будуть відображатися у нормованій формі!");
     return text;
+}
+
+// A group whose points kept out of the limits leave too few to compute them from; range is the
+// group's first and last point numbers.
+QString tooFewCountedMessage(const QString& range, int excluded)
+{
+    return QStringLiteral("Група точок %1: замало точок для обчислення меж (виключено %2).")
+        .arg(range, QString::number(excluded));
 }
 
 } // namespace
@@ -41,13 +48,12 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
     if (doc.Groups().size() < spans.size())
         doc.SetGroupCount(int(spans.size())); // one record per group, whatever the caller left
     const bool individual = doc.IndividualMode();
-    const QString units = TrimBlanks(doc.Units()).toString();
     std::vector<int>& pointGroup = doc.PointGroup();
     QStringList& dates = doc.PointDates();
     dates.reserve(doc.PointCount());
 
-    bool failed = false;
-    for (size_t g = 0; g < spans.size() && !failed; ++g) {
+    GroupFailure failure = GroupFailure::None;
+    for (size_t g = 0; g < spans.size() && failure == GroupFailure::None; ++g) {
         const GroupSpan& span = spans[g];
         for (int i = 0; i < span.PointCount; ++i) {
             dates.append(doc.DateText(span.FirstRow + i));
@@ -55,12 +61,17 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
             if (point >= 1 && size_t(point) <= pointGroup.size())
                 pointGroup[size_t(point - 1)] = int(g);
         }
-        const bool ok = LoadAndCompute(doc.Groups()[g], doc, span.FirstRow, span.PointCount,
-            individual ? 0 : doc.SubgroupSize(), doc.DisplayPrecision(), units);
-        doc.GroupList().append(MeasurementDocument::GroupRangeText(span));
-        failed = !ok;
+        TIndividualInfo& record = doc.Groups()[g];
+        failure = ComputeGroupStatistics(
+            record, doc, span.FirstRow, span.PointCount, individual ? 0 : doc.SubgroupSize(), doc.DisplayPrecision());
+        const QString range = MeasurementDocument::GroupRangeText(span);
+        doc.GroupList().append(range);
+        if (failure == GroupFailure::TooFewCounted) {
+            doc.messenger().ShowMessage(tooFewCountedMessage(range, record.ExcludedPointCount()));
+            return false;
+        }
     }
-    if (failed) {
+    if (failure != GroupFailure::None) {
         doc.messenger().ShowMessage(invalidDataMessage());
         return false;
     }

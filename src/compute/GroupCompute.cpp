@@ -7,6 +7,7 @@
 #include "statistics/ControlLines.h"
 #include "statistics/PointStatistics.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -24,6 +25,13 @@ void addOffset(ErrorArray& hits, int offset)
 bool LoadAndCompute(
     TIndividualInfo& g, MeasurementDocument& doc, int firstRow, int n, int k, int precision, const QString& /*units*/)
 {
+    return ComputeGroupStatistics(g, doc, firstRow, n, k, precision) == GroupFailure::None;
+}
+
+GroupFailure ComputeGroupStatistics(
+    TIndividualInfo& g, MeasurementDocument& doc, int firstRow, int n, int k, int precision)
+{
+    constexpr GroupFailure invalid = GroupFailure::InvalidData;
     g.Individual = doc.IndividualMode();
     g.GrandMean = 0.0;
     g.MeanDeviation = 0.0;
@@ -32,13 +40,17 @@ bool LoadAndCompute(
     g.GroupPointCount = n;
     g.ElementCount = g.Individual ? 1 : k;
     g.Data.clear();
+    g.Excluded.clear();
     const int columns = g.ElementCount;
     if (n < 2 || firstRow < 1 || firstRow + n - 1 > doc.TableRowCount())
-        return false;
+        return invalid;
     if (!g.Individual && (k < 2 || k > 25))
-        return false;
+        return invalid;
     if (columns > doc.ValueColumnCount())
-        return false;
+        return invalid;
+    g.Excluded = doc.ExcludedFlags(firstRow, n);
+    if (std::find(g.Excluded.begin(), g.Excluded.end(), true) == g.Excluded.end())
+        g.Excluded.clear(); // none of the group's points: the record says so by an empty list
 
     if (g.Individual)
         g.Data = { TDArray(size_t(n)), TDArray(), TDArray(size_t(n - 1)) };
@@ -48,12 +60,14 @@ bool LoadAndCompute(
         for (int c = 0; c < columns; ++c) {
             const std::optional<double> value = ParseNumber(doc.ValueText(firstRow + r, c));
             if (!value)
-                return false;
+                return invalid;
             g.Data[size_t(c)][size_t(r)] = *value;
         }
     }
+    if (!EnoughCountedPoints(g))
+        return GroupFailure::TooFewCounted;
     if (!ComputePointStatistics(g))
-        return false;
+        return invalid;
 
     const FixedFormatter format(precision);
     doc.SetResultDecimals(precision);
@@ -66,7 +80,7 @@ bool LoadAndCompute(
         const TDArray& ranges = g.Data[2];
         for (int i = 1; i < n; ++i)
             doc.SetResultNumber(firstRow + i, 0, ranges[size_t(i - 1)]);
-        return true;
+        return GroupFailure::None;
     }
 
     for (int i = 0; i < n; ++i) {
@@ -75,20 +89,20 @@ bool LoadAndCompute(
     }
     const double overall = OverallDeviation(g);
     if (!std::isfinite(overall))
-        return false;
+        return invalid;
     if (hasClosingRow) {
         doc.SetLabelText(closingRow, QStringLiteral("Загалом по групі"));
         doc.SetResultNumber(closingRow, 0, g.GrandMean);
         doc.SetResultNumber(closingRow, 2, overall);
     }
     if (std::fabs(g.GrandMean) < ZeroCentre)
-        return false;
+        return invalid;
     const double relative = overall * 100.0 / g.GrandMean;
     if (!std::isfinite(relative))
-        return false;
+        return invalid;
     if (hasClosingRow)
         doc.SetResultNumber(closingRow, 3, relative);
-    return true;
+    return GroupFailure::None;
 }
 
 void ComputeLines(TIndividualInfo& g, int offset)

@@ -6,14 +6,27 @@
 
 class MeasurementDocument;
 
-// The statistics step of one group: stores the group's place, reads its value cells (strict
-// number rule), computes the point statistics and writes the statistics columns into the
-// document's result, value and label cells. False when the group has fewer than two points, a
-// cell is not a number, or the statistics cannot be formed (a subgroup mean of 0, a subgroup
-// grand mean with magnitude below 1e-6, or values so large that a statistic overflows).
-// units is accepted for the callers' sake and not used.
+// The statistics step of one group: stores the group's place and which of its points are kept out
+// of the limits, reads its value cells (strict number rule), computes the point statistics and writes the statistics
+// columns into the document's result, value and label cells. False when the group has fewer than two points, a cell is
+// not a number, or the statistics cannot be formed (a subgroup mean of 0, a subgroup grand mean with magnitude below
+// 1e-6, or values so large that a statistic overflows). units is accepted for the callers' sake and not used.
 bool LoadAndCompute(
     TIndividualInfo& group, MeasurementDocument& doc, int firstRow, int n, int k, int precision, const QString& units);
+
+// Why the statistics step of a group did not compute.
+enum class GroupFailure {
+    None,
+    InvalidData, // a cell, the group's size or its statistics; LoadAndCompute's false
+    TooFewCounted, // the points kept out of the limits leave too few to compute them from
+};
+
+// LoadAndCompute that also tells why it failed. The points kept out of the limits are taken from
+// the document's notes into the record's Excluded before anything is computed; a group whose
+// cells all read but that has too few counted points (EnoughCountedPoints) fails with
+// TooFewCounted and writes no statistics columns.
+GroupFailure ComputeGroupStatistics(
+    TIndividualInfo& group, MeasurementDocument& doc, int firstRow, int n, int k, int precision);
 
 // Lines of every slot of the mode, the Value of every automatic setting, and the criteria hits
 // of every slot with offset added to their point numbers (offset = first point number - 1).

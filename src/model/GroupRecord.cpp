@@ -46,8 +46,22 @@ double TIndividualInfo::RowMean(int row) const
 {
     if (row < 0 || size_t(row) >= Data.size() || Data[size_t(row)].empty())
         return 0.0;
+    const TDArray& values = Data[size_t(row)];
     double sum = 0.0;
-    for (double v : Data[size_t(row)])
-        sum += v;
-    return sum / double(Data[size_t(row)].size());
+    size_t counted = 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (IsExcluded(int(i)))
+            continue;
+        sum += values[i];
+        ++counted;
+    }
+    return counted == 0 ? 0.0 : sum / double(counted);
+}
+
+int TIndividualInfo::CountedPointCount() const
+{
+    int excluded = 0;
+    for (size_t i = 0; i < Excluded.size() && i < size_t(std::max(0, GroupPointCount)); ++i)
+        excluded += Excluded[i] ? 1 : 0;
+    return std::max(0, GroupPointCount) - excluded;
 }

@@ -55,8 +55,13 @@ public:
     // for a slot the mode does not use or before the statistics exist.
     std::span<const double> Series(int slot) const;
 
-    // Mean of one row of Data; 0 for an empty or missing row.
+    // Mean of one row of Data over the points that feed the limits (entry i is point i); 0 for an
+    // empty or missing row or when no point of it counts.
     double RowMean(int row) const;
+
+    // The points of the group that feed the limits.
+    int CountedPointCount() const;
+    int ExcludedPointCount() const { return GroupPointCount - CountedPointCount(); }
 
     int32_t FirstRow = 0;
     int32_t GroupPointCount = 0;

@@ -53,6 +53,10 @@ bool GroupBoxStateFor(const MeasurementDocument& doc, int slot, GroupBoxState& s
 
     state.RadioGroupVisible = !individual && slot == SlotCentre && sigmaAutomatic;
     state.RadioItem = group.UseSampleDeviation ? 0 : 1;
+
+    const int excluded = group.ExcludedPointCount();
+    state.ExcludedText
+        = excluded > 0 ? QStringLiteral("виключено з обчислення меж: %1 точок").arg(excluded) : QString();
     return true;
 }
 

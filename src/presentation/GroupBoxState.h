@@ -16,7 +16,8 @@ struct SettingEditState {
 
 // The settings half of the group box for one chart slot and its selected group: the centre-line
 // switch and edit, the sigma switch and its two edits with their unit labels, and the basis of
-// the means' limits (RadioGroup1). The box copies it onto its controls.
+// the means' limits (RadioGroup1), and the line that counts the points kept out of the limits. The box copies it onto
+// its controls.
 struct GroupBoxState {
     QString MiddleCaption; // MiddleCheckBox; empty where the mode has no centre-line setting
     bool MiddleAutomatic = true; // MiddleCheckBox ticked
@@ -31,6 +32,9 @@ struct GroupBoxState {
 
     bool RadioGroupVisible = false;
     int RadioItem = 0; // 0: the sample deviation, 1: the range
+
+    // How many of the group's points are kept out of the limits; empty while none is.
+    QString ExcludedText;
 
     static QColor ReadOnlyColour();
     static QColor EditableColour();

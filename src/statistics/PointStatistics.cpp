@@ -40,15 +40,26 @@ bool ComputePointStatistics(TIndividualInfo& g)
         const TDArray& x = g.Data[0];
         TDArray& ranges = g.Data[2];
         ranges.resize(size_t(n - 1));
-        for (int i = 0; i < n; ++i)
+        int counted = 0;
+        for (int i = 0; i < n; ++i) {
+            if (g.IsExcluded(i))
+                continue;
             g.GrandMean += x[size_t(i)];
-        g.GrandMean /= n;
+            ++counted;
+        }
+        int countedRanges = 0;
         for (int j = 1; j < n; ++j) {
             ranges[size_t(j - 1)] = std::fabs(x[size_t(j - 1)] - x[size_t(j)]);
+            if (g.IsExcluded(j - 1) || g.IsExcluded(j))
+                continue;
             g.MeanDeviation += ranges[size_t(j - 1)];
+            ++countedRanges;
         }
-        if (n > 1)
-            g.MeanDeviation /= n - 1;
+        if (counted == 0)
+            return false;
+        g.GrandMean /= counted;
+        if (countedRanges > 0)
+            g.MeanDeviation /= countedRanges;
         const bool finite = std::isfinite(g.GrandMean) && std::isfinite(g.MeanDeviation) && allFinite(ranges);
         if (!finite) {
             zeroNonFinite(ranges);
@@ -66,6 +77,7 @@ bool ComputePointStatistics(TIndividualInfo& g)
             return false;
     }
     bool defined = true;
+    int counted = 0;
     TDArray& means = g.Data[size_t(k)];
     TDArray& medians = g.Data[size_t(k + 1)];
     TDArray& deviations = g.Data[size_t(k + 2)];
@@ -104,13 +116,18 @@ bool ComputePointStatistics(TIndividualInfo& g)
             relDeviations[p] = s * 100.0 / m;
             relRanges[p] = r * 100.0 / m;
         }
+        if (g.IsExcluded(i))
+            continue;
         g.GrandMean += m;
         g.MeanDeviation += s;
         g.MeanRange += r;
+        ++counted;
     }
-    g.GrandMean /= n;
-    g.MeanDeviation /= n;
-    g.MeanRange /= n;
+    if (counted == 0)
+        return false;
+    g.GrandMean /= counted;
+    g.MeanDeviation /= counted;
+    g.MeanRange /= counted;
 
     // The centre lines average the median and relative rows later; they must not overflow either.
     bool finite = std::isfinite(g.GrandMean) && std::isfinite(g.MeanDeviation) && std::isfinite(g.MeanRange);
@@ -129,11 +146,28 @@ bool ComputePointStatistics(TIndividualInfo& g)
 double OverallDeviation(const TIndividualInfo& g)
 {
     const int k = g.ElementCount;
-    const int n = g.GroupPointCount;
+    const int n = g.CountedPointCount();
     if (g.Individual || n < 1 || size_t(k + 2) >= g.Data.size() || n * k < 2)
         return 0.0;
+    const TDArray& deviations = g.Data[size_t(k + 2)];
     double sum = 0.0;
-    for (double s : g.Data[size_t(k + 2)])
-        sum += k * s * s;
+    for (size_t i = 0; i < deviations.size(); ++i) {
+        if (!g.IsExcluded(int(i)))
+            sum += k * deviations[i] * deviations[i];
+    }
     return std::sqrt(sum / (double(n) * k - 1.0));
+}
+
+bool EnoughCountedPoints(const TIndividualInfo& g)
+{
+    const int n = g.GroupPointCount;
+    if (g.CountedPointCount() < 2)
+        return false;
+    if (!g.Individual)
+        return true;
+    for (int j = 1; j < n; ++j) {
+        if (!g.IsExcluded(j - 1) && !g.IsExcluded(j))
+            return true;
+    }
+    return false;
 }

@@ -140,6 +140,8 @@ GroupHandlingBox::GroupHandlingBox(MeasurementDocument& document, Hints& hints, 
     m_groupBox2
         = makeAnalysisBox(CriteriaFamily::Iso, QStringLiteral("GroupBox2"), m_label26, QStringLiteral("Label26"),
             m_label28, QStringLiteral("Label28"), m_details1a, QStringLiteral("Details1a"), this);
+    m_excludedLabel = makeLabel(QStringLiteral("ExcludedLabel"), this);
+    m_excludedLabel->hide();
     arrange();
 
     m_details = new TFDet(hints, this);
@@ -229,12 +231,17 @@ void GroupHandlingBox::arrange()
 
 void GroupHandlingBox::arrangeAnalyses()
 {
+    // The line of excluded points takes its room from the analyses only while it shows.
+    const int lineHeight = m_excludedLabel->fontMetrics().height();
+    const int footer = m_excludedLabel->isHidden() ? 0 : lineHeight + 2;
     const int analysisWidth = std::max(200, width() - m_analysisLeft - 6);
-    const int analysisHeight = std::max(60, (height() - AnalysisTop - 4 - AnalysisGap) / 2);
+    const int analysisHeight = std::max(60, (height() - AnalysisTop - 4 - AnalysisGap - footer) / 2);
     arrangeAnalysisBox(
         m_groupBox1, m_label1, m_label15, m_details1, m_analysisLeft, AnalysisTop, analysisWidth, analysisHeight);
-    arrangeAnalysisBox(m_groupBox2, m_label26, m_label28, m_details1a, m_analysisLeft,
-        AnalysisTop + analysisHeight + AnalysisGap, analysisWidth, analysisHeight);
+    const int secondTop = AnalysisTop + analysisHeight + AnalysisGap;
+    arrangeAnalysisBox(
+        m_groupBox2, m_label26, m_label28, m_details1a, m_analysisLeft, secondTop, analysisWidth, analysisHeight);
+    m_excludedLabel->setGeometry(m_analysisLeft + 8, secondTop + analysisHeight + 1, analysisWidth - 16, lineHeight);
 }
 
 int GroupHandlingBox::unitWidth() const
@@ -316,8 +323,10 @@ void GroupHandlingBox::Clear()
     m_label3->setText(state.MiddleUnits);
     m_label4->setText(state.SigmaUnits);
     m_radioGroup1->setVisible(state.RadioGroupVisible);
-    for (QLabel* label : { m_label1, m_label15, m_label26, m_label28 })
+    for (QLabel* label : { m_label1, m_label15, m_label26, m_label28, m_excludedLabel })
         label->clear();
+    m_excludedLabel->hide();
+    arrangeAnalyses();
     m_details->SetResults(WestgardDetailsRows({}), IsoDetailsRows({}));
     m_filling = false;
 }
@@ -361,6 +370,9 @@ void GroupHandlingBox::fillSettings()
 
     m_radioGroup1->setVisible(state.RadioGroupVisible);
     m_radioItems[state.RadioItem]->setChecked(true);
+
+    m_excludedLabel->setText(state.ExcludedText);
+    m_excludedLabel->setVisible(!state.ExcludedText.isEmpty()); // fillResults arranges the analyses for it
 }
 
 // Beside SigmaEdit when that shows, else in its place, a little higher.

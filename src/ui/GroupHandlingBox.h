@@ -106,5 +106,6 @@ private:
     QLabel* m_label26 = nullptr;
     QLabel* m_label28 = nullptr;
     QPushButton* m_details1a = nullptr;
+    QLabel* m_excludedLabel = nullptr; // under the analyses while the group has points kept out of its limits
     TFDet* m_details = nullptr;
 };

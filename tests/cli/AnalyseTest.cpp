@@ -83,10 +83,11 @@ TEST(AnalyseCommand, JsonOfIndividualValuesMatchesTheCompute)
         const QJsonObject group = groups[g].toObject();
         const TIndividualInfo& info = doc.Groups()[size_t(g)];
         EXPECT_EQ(Keys(group),
-            (std::set<QString> {
-                "first_point", "last_point", "grand_mean", "mean_deviation", "mean_range", "settings", "slots" }));
+            (std::set<QString> { "first_point", "last_point", "counted_points", "grand_mean", "mean_deviation",
+                "mean_range", "settings", "slots" }));
         EXPECT_EQ(group["first_point"].toInt(), g == 0 ? 1 : 11);
         EXPECT_EQ(group["last_point"].toInt(), g == 0 ? 10 : 22);
+        EXPECT_EQ(group["counted_points"].toInt(), g == 0 ? 10 : 12);
         EXPECT_EQ(group["grand_mean"].toDouble(), info.GrandMean);
         EXPECT_EQ(group["mean_deviation"].toDouble(), info.MeanDeviation);
         EXPECT_EQ(group["mean_range"].toDouble(), 0);
@@ -125,6 +126,56 @@ TEST(AnalyseCommand, JsonOfIndividualValuesMatchesTheCompute)
     EXPECT_TRUE(values["westgard_list"].toString().contains(QLatin1Char('2')));
     EXPECT_EQ(values["westgard_verdict"].toString(),
         QStringLiteral("Сигнал про критичну невідповідність! Застосуйте коригувальні дії!"));
+}
+
+// The points kept out of the limits travel in the file; counted_points tells how many fed each
+// group's limits, and a group left with too few stops the compute with its own message.
+TEST(AnalyseCommand, CountedPointsLeaveTheExcludedOut)
+{
+    QTemporaryDir dir;
+    const auto excludeOutlier = [](MeasurementDocument& doc) {
+        PointNote note;
+        note.ExcludeReason = QStringLiteral("збій дозатора");
+        doc.SetPointNote(4, note); // the outlier 40 of the first group
+        doc.SetPointNote(16, note); // points 15 and 16, in the second group (rows 13 onwards)
+        doc.SetPointNote(17, note);
+    };
+    const auto first = Column({ "10", "11", "10", "40", "11", "10", "11", "10", "11", "10", "11" });
+    const auto second = Column({ "10", "11", "10", "11", "50", "11", "10" });
+    const QString path = Save(dir, QStringLiteral("excluded.mrd"), 0, { first, second }, excludeOutlier);
+    const auto tooFew = [](MeasurementDocument& doc) {
+        PointNote note;
+        note.ExcludeReason = QStringLiteral("повтор");
+        doc.SetPointNote(2, note);
+    };
+    const QString failing = Save(dir, QStringLiteral("too-few.mrd"), 0, { Column({ "1", "2", "3" }) }, tooFew);
+    {
+        RecordingMessenger messenger;
+        MeasurementDocument stored(messenger);
+        ASSERT_TRUE(LoadDocument(stored, path));
+        if (stored.ExcludedPointCount() == 0)
+            GTEST_SKIP() << "this build's files keep no exclusions";
+    }
+
+    const CliResult run = RunAnalyse({ path, QStringLiteral("--json") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray groups = run.json["groups"].toArray();
+    ASSERT_EQ(groups.size(), 2);
+    EXPECT_EQ(groups[0].toObject()["counted_points"].toInt(), 10);
+    EXPECT_EQ(groups[1].toObject()["counted_points"].toInt(), 5);
+    EXPECT_EQ(groups[0].toObject()["grand_mean"].toDouble(), 10.5);
+    // Still on the chart and still judged.
+    const QJsonObject values = groups[0].toObject()["slots"].toArray()[0].toObject();
+    EXPECT_EQ(values["series"].toArray().size(), 11);
+    EXPECT_EQ(values["series"].toArray()[3].toDouble(), 40);
+    EXPECT_FALSE(values["westgard"].toArray().isEmpty());
+
+    const CliResult bad = RunAnalyse({ failing, QStringLiteral("--json") });
+    EXPECT_EQ(bad.exitCode, 1);
+    const QString message = QStringLiteral("Група точок 1-3: замало точок для обчислення меж (виключено 1).");
+    EXPECT_EQ(bad.json["error"].toString(), message);
+    ASSERT_EQ(bad.json["groups"].toArray().size(), 1);
+    EXPECT_EQ(bad.json["groups"].toArray()[0].toObject()["counted_points"].toInt(), 2);
 }
 
 TEST(AnalyseCommand, SubgroupsAboveTenHaveNoMedianChart)

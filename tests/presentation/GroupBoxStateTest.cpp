@@ -162,3 +162,48 @@ TEST(GroupBoxState, EmptyStateHasReadOnlyEditsAndBothSwitchesTicked)
         }
     }
 }
+
+// The line under the analyses counts the selected group's points kept out of its limits, on every
+// page of both modes, and is empty for a group without any.
+TEST(GroupBoxState, ExcludedPointsLineFollowsTheSelectedGroup)
+{
+    struct Case {
+        const char* name;
+        int subgroupSize; // 0: individual
+        std::vector<int> excludedRows; // rows 1-8 group 0, 9 the separator, 10-17 group 1
+        QString first; // group 0
+        QString second; // group 1
+    };
+    const Case cases[] = {
+        { "none", 0, {}, {}, {} },
+        { "individual, one in the second group", 0, { 12 }, {}, "виключено з обчислення меж: 1 точок" },
+        { "individual, both groups", 0, { 1, 2, 3, 16 }, "виключено з обчислення меж: 3 точок",
+            "виключено з обчислення меж: 1 точок" },
+        { "subgroups", 5, { 4, 5 }, "виключено з обчислення меж: 2 точок", {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingMessenger messenger;
+        MeasurementDocument doc(messenger);
+        buildComputed(doc, c.subgroupSize);
+        PointNote note;
+        note.ExcludeReason = QStringLiteral("збій");
+        for (int row : c.excludedRows)
+            doc.SetPointNote(row, note);
+        ASSERT_TRUE(RunComputeCommand(doc));
+        for (int slot = 0; slot < ChartSlotCount; ++slot) {
+            if (c.subgroupSize == 0 && slot != SlotCentre && slot != SlotDeviation)
+                continue;
+            SCOPED_TRACE(slot);
+            GroupBoxState state;
+            ASSERT_TRUE(GroupBoxStateFor(doc, slot, state));
+            EXPECT_EQ(state.ExcludedText, c.first);
+            doc.SelectedGroup()[size_t(slot)] = 1;
+            ASSERT_TRUE(GroupBoxStateFor(doc, slot, state));
+            EXPECT_EQ(state.ExcludedText, c.second);
+        }
+    }
+    RecordingMessenger messenger;
+    MeasurementDocument doc(messenger);
+    EXPECT_TRUE(EmptyGroupBoxState(doc).ExcludedText.isEmpty());
+}

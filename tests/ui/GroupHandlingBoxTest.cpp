@@ -468,3 +468,44 @@ TEST(GroupHandlingBox, AFailedComputeLeavesTheWalkedGroupsInTheList)
     EXPECT_EQ(combo->currentIndex(), -1);
     EXPECT_TRUE(f.Child<QLabel>("Label15")->text().isEmpty());
 }
+
+// The group's points kept out of its limits are counted under the analyses, which make room for
+// the line only while it shows.
+TEST(GroupHandlingBox, TheExcludedPointsLineShowsForItsGroup)
+{
+    BoxFixture f;
+    BuildComputed(
+        f.doc, 0, { { { "10" }, { "12" }, { "11" }, { "30" }, { "11" } }, { { "20" }, { "21" }, { "23" }, { "22" } } });
+    f.Show();
+    f.box->ShowSlot(0);
+    auto* line = f.Child<QLabel>("ExcludedLabel");
+    auto* second = f.Child<QGroupBox>("GroupBox2");
+    EXPECT_FALSE(line->isVisible());
+    const int fullBottom = second->geometry().bottom();
+
+    PointNote note;
+    note.ExcludeReason = QStringLiteral("збій дозатора");
+    f.doc.SetPointNote(4, note);
+    f.doc.SetPointNote(5, note);
+    ASSERT_TRUE(RunComputeCommand(f.doc));
+    f.box->ShowSlot(0);
+    EXPECT_TRUE(line->isVisible());
+    EXPECT_EQ(line->text(), QStringLiteral("виключено з обчислення меж: 2 точок"));
+    EXPECT_LT(second->geometry().bottom(), line->y());
+    EXPECT_LT(second->geometry().bottom(), fullBottom);
+    EXPECT_TRUE(f.box->rect().contains(line->geometry()));
+    EXPECT_GE(line->width(), line->sizeHint().width());
+    SaveSnapshot(*f.box, QStringLiteral("GroupHandlingBox-excluded"));
+
+    f.box->ShowSlot(2);
+    EXPECT_TRUE(line->isVisible());
+    f.box->ComboBox1Select(1); // the second group keeps all its points
+    EXPECT_FALSE(line->isVisible());
+    EXPECT_EQ(second->geometry().bottom(), fullBottom);
+    f.box->ComboBox1Select(0);
+    EXPECT_TRUE(line->isVisible());
+
+    f.doc.EditValueText(1, 0, u"9"); // results drop
+    EXPECT_FALSE(line->isVisible());
+    EXPECT_TRUE(line->text().isEmpty());
+}
