@@ -6,6 +6,11 @@
 #include <QDateTime>
 #include <QProcessEnvironment>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 void ChangeLog::Append(const QString& change, const QString& reason)
 {
     AppendAt(CurrentTime(), CurrentUser(), change, reason);
@@ -46,6 +51,11 @@ QString ChangeLog::CurrentUser()
         if (!user.isEmpty())
             return user;
     }
+#ifdef Q_OS_UNIX
+    // Services and sandboxes often run without those variables; the account database still knows.
+    if (const passwd* account = getpwuid(geteuid()); account && account->pw_name && *account->pw_name)
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
     return QStringLiteral("невідомий");
 }
 
