@@ -6,11 +6,13 @@
 
 class MeasurementDocument;
 
-// The statistics step of one group: stores the group's place and which of its points are kept out
-// of the limits, reads its value cells (strict number rule), computes the point statistics and writes the statistics
-// columns into the document's result, value and label cells. False when the group has fewer than two points, a cell is
-// not a number, or the statistics cannot be formed (a subgroup mean of 0, a subgroup grand mean with magnitude below
-// 1e-6, or values so large that a statistic overflows). units is accepted for the callers' sake and not used.
+// The statistics step of one group: stores the group's place and which of its points are kept
+// out of the limits, reads its value cells (strict number rule), computes the point statistics
+// and writes the statistics columns into the document's result, value and label cells. False
+// when the group has fewer than two points, a cell is not a number, too few of its points feed
+// the limits, or the statistics cannot be formed (a subgroup mean of 0, a subgroup grand mean with
+// magnitude below 1e-6, or values so large that a statistic overflows). units is accepted for the
+// callers' sake and not used.
 bool LoadAndCompute(
     TIndividualInfo& group, MeasurementDocument& doc, int firstRow, int n, int k, int precision, const QString& units);
 

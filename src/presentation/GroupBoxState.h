@@ -15,9 +15,9 @@ struct SettingEditState {
 };
 
 // The settings half of the group box for one chart slot and its selected group: the centre-line
-// switch and edit, the sigma switch and its two edits with their unit labels, and the basis of
-// the means' limits (RadioGroup1), and the line that counts the points kept out of the limits. The box copies it onto
-// its controls.
+// switch and edit, the sigma switch and its two edits with their unit labels, the basis of the
+// means' limits (RadioGroup1), and the count of the group's points kept out of the limits. The
+// box copies it onto its controls.
 struct GroupBoxState {
     QString MiddleCaption; // MiddleCheckBox; empty where the mode has no centre-line setting
     bool MiddleAutomatic = true; // MiddleCheckBox ticked

@@ -55,9 +55,8 @@ bool ComputePointStatistics(TIndividualInfo& g)
             g.MeanDeviation += ranges[size_t(j - 1)];
             ++countedRanges;
         }
-        if (counted == 0)
-            return false;
-        g.GrandMean /= counted;
+        if (counted > 0)
+            g.GrandMean /= counted;
         if (countedRanges > 0)
             g.MeanDeviation /= countedRanges;
         const bool finite = std::isfinite(g.GrandMean) && std::isfinite(g.MeanDeviation) && allFinite(ranges);
@@ -66,7 +65,7 @@ bool ComputePointStatistics(TIndividualInfo& g)
             g.GrandMean = std::isfinite(g.GrandMean) ? g.GrandMean : 0.0;
             g.MeanDeviation = std::isfinite(g.MeanDeviation) ? g.MeanDeviation : 0.0;
         }
-        return finite;
+        return finite && counted > 0;
     }
 
     const int k = g.ElementCount;
@@ -123,11 +122,11 @@ bool ComputePointStatistics(TIndividualInfo& g)
         g.MeanRange += r;
         ++counted;
     }
-    if (counted == 0)
-        return false;
-    g.GrandMean /= counted;
-    g.MeanDeviation /= counted;
-    g.MeanRange /= counted;
+    if (counted > 0) {
+        g.GrandMean /= counted;
+        g.MeanDeviation /= counted;
+        g.MeanRange /= counted;
+    }
 
     // The centre lines average the median and relative rows later; they must not overflow either.
     bool finite = std::isfinite(g.GrandMean) && std::isfinite(g.MeanDeviation) && std::isfinite(g.MeanRange);
@@ -140,7 +139,7 @@ bool ComputePointStatistics(TIndividualInfo& g)
         g.MeanDeviation = std::isfinite(g.MeanDeviation) ? g.MeanDeviation : 0.0;
         g.MeanRange = std::isfinite(g.MeanRange) ? g.MeanRange : 0.0;
     }
-    return defined && finite;
+    return defined && finite && counted > 0;
 }
 
 double OverallDeviation(const TIndividualInfo& g)

@@ -141,3 +141,44 @@ TEST(PointStatistics, StatisticsOfAFailedReadAreZero)
     EXPECT_EQ(doc.Groups()[0].MeanDeviation, 0);
     EXPECT_EQ(messenger.messages, QStringList { QStringLiteral("Некоректні дані! Неможливо провести обчислення") });
 }
+
+// The counting rule on the record itself, and a record whose points are all left out stays finite.
+TEST(PointStatistics, CountedPointsOfARecord)
+{
+    struct Case {
+        const char* name;
+        bool individual;
+        std::vector<bool> excluded;
+        int counted;
+        bool enough;
+    };
+    const Case cases[] = {
+        { "none excluded", true, {}, 4, true },
+        { "flags all clear", true, { false, false, false, false }, 4, true },
+        { "alternate, no moving range between counted points", true, { false, true, false, true }, 2, false },
+        { "alternate subgroups", false, { false, true, false, true }, 2, true },
+        { "last two counted", true, { true, true, false, false }, 2, true },
+        { "one counted", false, { true, true, true, false }, 1, false },
+        { "all excluded", true, { true, true, true, true }, 0, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingMessenger messenger;
+        MeasurementDocument doc(messenger);
+        BuildDocument(doc, c.individual ? 0 : 2,
+            { c.individual ? Values({ 1, 2, 4, 8 })
+                           : Points({ { "1", "2" }, { "2", "3" }, { "4", "6" }, { "8", "9" } }) });
+        ASSERT_TRUE(RunComputeCommand(doc));
+        TIndividualInfo g = doc.Groups()[0];
+        g.Excluded = c.excluded;
+        EXPECT_EQ(g.CountedPointCount(), c.counted);
+        EXPECT_EQ(g.ExcludedPointCount(), 4 - c.counted);
+        EXPECT_EQ(EnoughCountedPoints(g), c.enough);
+        EXPECT_EQ(ComputePointStatistics(g), c.counted > 0);
+        EXPECT_TRUE(std::isfinite(g.GrandMean) && std::isfinite(g.MeanDeviation) && std::isfinite(g.MeanRange));
+        if (c.counted == 0) {
+            EXPECT_EQ(g.GrandMean, 0);
+            EXPECT_EQ(g.RowMean(c.individual ? 0 : 3), 0);
+        }
+    }
+}
