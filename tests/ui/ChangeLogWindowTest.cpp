@@ -6,6 +6,7 @@
 #include "presentation/ChangeLogModel.h"
 #include "ui/MainForm.h"
 #include "ui/MessageBoxMessenger.h"
+#include "ui/RecoveryController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -111,9 +112,39 @@ TEST(ChangeLogWindow, SaveLogsAPendingTypingFirst)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString file = dir.filePath(QStringLiteral("log.mrd"));
+    // The writer marks the document unchanged once the file is written: what the log held then is
+    // what the file got.
+    int loggedWhenWritten = -1;
+    QObject::connect(&window.Document(), &MeasurementDocument::changedFlagChanged, &window, [&](bool changed) {
+        if (!changed && loggedWhenWritten < 0)
+            loggedWhenWritten = window.Document().Log().Size();
+    });
     ASSERT_TRUE(window.SaveDocumentAs(file));
+    EXPECT_EQ(loggedWhenWritten, 1);
     EXPECT_EQ(window.Document().Log().Size(), 1);
     EXPECT_FALSE(window.Document().Changed());
+}
+
+// The recovery copy too: a typing still open to merging is logged before the copy is written.
+TEST(ChangeLogWindow, RecoveryCopyLogsAPendingTypingFirst)
+{
+    QTemporaryDir data;
+    ASSERT_TRUE(data.isValid());
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    {
+        RecordingMessenger messenger;
+        TMainForm window(&messenger);
+        BuildSmall(window);
+        auto* controller = window.findChild<RecoveryController*>();
+        ASSERT_NE(controller, nullptr);
+        window.Actions().SetTableName(QStringLiteral("А"));
+        EXPECT_EQ(window.Document().Log().Size(), 0);
+        ASSERT_TRUE(controller->WriteNow());
+        EXPECT_EQ(window.Document().Log().Size(), 1);
+        window.Document().ClearChanged();
+    }
+    qputenv("XDG_DATA_HOME", previous);
 }
 
 // The program's messenger asks for a text in a small modal dialog over its window: OK gives the
