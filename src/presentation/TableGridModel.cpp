@@ -2,6 +2,9 @@
 
 #include "model/MeasurementDocument.h"
 
+#include <QBrush>
+#include <QColor>
+#include <QFont>
 #include <algorithm>
 #include <utility>
 
@@ -18,6 +21,35 @@ TableGridModel::TableGridModel(MeasurementDocument& document, Part part, QObject
     connect(&m_document, &MeasurementDocument::cellsChanged, this, &TableGridModel::refreshCells);
     connect(&m_document, &MeasurementDocument::cellsEdited, this, &TableGridModel::refreshRows);
     connect(&m_document, &MeasurementDocument::headersChanged, this, &TableGridModel::refreshHeaders);
+    if (m_part == Part::Labels)
+        connect(&m_document, &MeasurementDocument::notesChanged, this, &TableGridModel::refreshNotes);
+}
+
+QString TableGridModel::NoteMark()
+{
+    return QStringLiteral(" \u270E"); // a pencil: something was written on this point
+}
+
+QString TableGridModel::NoteToolTip(const PointNote& note)
+{
+    if (note.Empty())
+        return QString();
+    auto paragraph = [](const QString& title, const QString& text) {
+        QString html = text.toHtmlEscaped();
+        html.replace(QLatin1Char('\n'), QStringLiteral("<br>"));
+        return QStringLiteral("<p><b>%1</b> %2</p>").arg(title, html);
+    };
+    QString tip;
+    if (!note.Note.isEmpty())
+        tip += paragraph(QStringLiteral("Примітка:"), note.Note);
+    if (!note.Action.isEmpty())
+        tip += paragraph(QStringLiteral("Коригувальна дія:"), note.Action);
+    if (note.Excluded())
+        tip += paragraph(QStringLiteral("Не враховано при обчисленні меж:"), note.ExcludeReason);
+    if (!note.Author.isEmpty() || !note.Time.isEmpty())
+        tip += QStringLiteral("<p><i>%1</i></p>")
+                   .arg(QStringList { note.Author, note.Time }.join(QStringLiteral(", ")).toHtmlEscaped());
+    return tip;
 }
 
 int TableGridModel::rowCount(const QModelIndex& parent) const
@@ -50,9 +82,13 @@ int TableGridModel::documentColumns() const
 
 QVariant TableGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return QVariant();
     const int row = GridRow(index);
+    if (m_part == Part::Labels && index.column() == 0 && role != Qt::EditRole)
+        return noteData(row, role);
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return QVariant();
     switch (m_part) {
     case Part::Labels:
         return index.column() == 0 ? m_document.LabelText(row) : m_document.DateText(row);
@@ -62,6 +98,33 @@ QVariant TableGridModel::data(const QModelIndex& index, int role) const
         return m_document.ResultText(row, index.column());
     }
     return QVariant();
+}
+
+QVariant TableGridModel::noteData(int gridRow, int role) const
+{
+    // Separator rows and the closing row carry no note; NoteOf finds none for them.
+    const PointNote* note = gridRow < m_document.RowCount() ? m_document.NoteOf(gridRow) : nullptr;
+    switch (role) {
+    case Qt::DisplayRole:
+        return note && note->HasNote() ? m_document.LabelText(gridRow) + NoteMark() : m_document.LabelText(gridRow);
+    case Qt::ToolTipRole:
+        return note ? QVariant(NoteToolTip(*note)) : QVariant();
+    case Qt::FontRole:
+        if (note && note->Excluded()) {
+            QFont font; // only the strike-out is set, the view's font gives the rest
+            font.setStrikeOut(true);
+            return font;
+        }
+        return QVariant();
+    case Qt::ForegroundRole:
+        return note && note->Excluded() ? QVariant(QBrush(QColor(128, 128, 128))) : QVariant();
+    case HasNoteRole:
+        return note && note->HasNote();
+    case ExcludedRole:
+        return note && note->Excluded();
+    default:
+        return QVariant();
+    }
 }
 
 QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -231,6 +294,17 @@ void TableGridModel::refreshRows(int firstGridRow, int lastGridRow)
     const int last = std::min(lastGridRow - 1, m_rows - 1);
     if (first <= last && m_columns > 0)
         Q_EMIT dataChanged(index(first, 0), index(last, m_columns - 1), { Qt::DisplayRole, Qt::EditRole });
+}
+
+void TableGridModel::refreshNotes(int firstGridRow, int lastGridRow)
+{
+    if (m_bulk || m_rows == 0)
+        return;
+    const int first = std::max(firstGridRow - 1, 0);
+    const int last = std::min(lastGridRow - 1, m_rows - 1);
+    if (first <= last)
+        Q_EMIT dataChanged(index(first, 0), index(last, 0),
+            { Qt::DisplayRole, Qt::ToolTipRole, Qt::FontRole, Qt::ForegroundRole, HasNoteRole, ExcludedRole });
 }
 
 void TableGridModel::refreshHeaders()

@@ -4,6 +4,7 @@
 #include <functional>
 
 class MeasurementDocument;
+struct PointNote;
 
 // One of the three side-by-side grids of the data table as an item model over the document. Model
 // row r is grid row r + 1: the grid's fixed row 0 is the view's horizontal header. Nothing is kept
@@ -17,6 +18,18 @@ public:
         Values, // StringGrid1: the value columns
         Results, // StringGrid4: the computed columns
     };
+
+    // What the number cell of a point row shows of its note and exclusion, besides the display,
+    // tool tip, font (struck through when excluded) and foreground roles.
+    enum Roles {
+        HasNoteRole = Qt::UserRole + 1, // bool: the point carries a note or an action
+        ExcludedRole, // bool: the point is kept out of the limits
+    };
+
+    // The mark after the number of a point with a note or an action.
+    static QString NoteMark();
+    // The number cell's tool tip for a point's record (rich text, so it wraps); empty for none.
+    static QString NoteToolTip(const PointNote& note);
 
     TableGridModel(MeasurementDocument& document, Part part, QObject* parent = nullptr);
 
@@ -62,6 +75,8 @@ private:
     void refreshCells();
     void refreshRows(int firstGridRow, int lastGridRow);
     void refreshHeaders();
+    void refreshNotes(int firstGridRow, int lastGridRow);
+    QVariant noteData(int gridRow, int role) const;
     void insertRows(int gridRow, int count);
     void removeRows(int gridRow, int count);
     void applyEdit(int gridRow, int column, const QString& text);

@@ -4,6 +4,7 @@
 #include "actions/Paste.h"
 #include "exchange/TableClipboard.h"
 #include "model/MeasurementDocument.h"
+#include "model/Messenger.h"
 #include "model/TableColumns.h"
 #include "presentation/GridScrolling.h"
 #include "presentation/HeaderBandModel.h"
@@ -12,6 +13,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/DataGridView.h"
 #include "ui/Hints.h"
+#include "ui/NoteDialog.h"
 #include "ui/TableEditControls.h"
 
 #include <QAction>
@@ -21,6 +23,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 
@@ -85,6 +89,21 @@ void DataPage::build(QWidget* page, int panelHeight)
         connect(paste, &QAction::triggered, this,
             [this, grid] { PasteIntoGrid(grid, QGuiApplication::clipboard()->text()); });
         grid->addAction(paste);
+    }
+    // Ctrl+M and the context menu of a row: the note of the point.
+    for (DataGridView* grid : { m_grid3, m_grid1, m_grid4 }) {
+        auto* note = new QAction(grid);
+        note->setObjectName(QStringLiteral("NoteAction"));
+        note->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+        note->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(note, &QAction::triggered, this, [this, grid] {
+            const QModelIndex current = grid->currentIndex();
+            OpenNoteDialog(current.isValid() ? TableGridModel::GridRow(current) : 0, grid);
+        });
+        grid->addAction(note);
+        grid->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(grid, &QWidget::customContextMenuRequested, this,
+            [this, grid](const QPoint& position) { gridContextMenu(grid, position); });
     }
     // The value grid scrolls sideways on its own; the header band follows it only in its width.
 
@@ -312,6 +331,67 @@ bool DataPage::PasteIntoGrid(DataGridView* grid, const QString& text)
     const BusyCursor busy;
     const SourceTable block = ClipboardBlock(text);
     return m_actions ? m_actions->Paste(row, column, block) : PasteCells(m_document, row, column, block);
+}
+
+QString DataPage::NoPointMessage()
+{
+    return QStringLiteral("Примітку можна додати лише до точки, а не до розділювача.");
+}
+
+bool DataPage::OpenNoteDialog(int gridRow, DataGridView* grid)
+{
+    if (m_noteDialog)
+        return false; // one at a time
+    if (!m_document.HasDocument() || gridRow < 1 || gridRow > m_document.TableRowCount()
+        || m_document.IsSeparatorRow(gridRow)) {
+        m_document.messenger().ShowMessage(NoPointMessage());
+        return false;
+    }
+    EndGridEditing();
+    auto* dialog = new NoteDialog(m_document.messenger(), m_dataPanel->window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    const PointNote* note = m_document.NoteOf(gridRow);
+    dialog->Fill(m_document.LabelText(gridRow), note ? *note : PointNote());
+    m_noteDialog = dialog;
+    const QPointer<DataGridView> returnTo = grid;
+    connect(dialog, &QDialog::accepted, this, [this, dialog, gridRow] {
+        if (m_actions)
+            m_actions->SetPointNote(gridRow, dialog->Result());
+        else
+            m_document.SetPointNote(gridRow, dialog->Result());
+    });
+    connect(dialog, &QDialog::finished, this, [this, returnTo] {
+        m_noteDialog = nullptr;
+        if (returnTo)
+            returnTo->setFocus();
+    });
+    dialog->open();
+    return true;
+}
+
+QMenu* DataPage::RowMenu(DataGridView* grid, int gridRow)
+{
+    auto* menu = new QMenu(grid);
+    menu->setObjectName(QStringLiteral("RowMenu"));
+    QAction* note = menu->addAction(QStringLiteral("Примітка до точки..."));
+    note->setObjectName(QStringLiteral("RowNoteAction"));
+    note->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    note->setEnabled(gridRow >= 1 && gridRow <= m_document.TableRowCount() && !m_document.IsSeparatorRow(gridRow));
+    connect(note, &QAction::triggered, this, [this, grid, gridRow] { OpenNoteDialog(gridRow, grid); });
+    return menu;
+}
+
+void DataPage::gridContextMenu(DataGridView* grid, const QPoint& position)
+{
+    const QModelIndex index = grid->indexAt(position);
+    if (!index.isValid() || !m_document.HasDocument())
+        return;
+    const int row = TableGridModel::GridRow(index);
+    if (!m_document.IsSeparatorRow(row))
+        grid->setCurrentIndex(index);
+    QMenu* menu = RowMenu(grid, row);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(grid->viewport()->mapToGlobal(position));
 }
 
 void DataPage::SetActions(DocumentActions* actions)

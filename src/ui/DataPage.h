@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <functional>
 
 class DataGridView;
@@ -9,8 +10,10 @@ class TableEditControls;
 class HeaderBandModel;
 class Hints;
 class MeasurementDocument;
+class NoteDialog;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QScrollBar;
 class QWidget;
 class TableGridModel;
@@ -51,6 +54,16 @@ public:
     void CopyGridSelection(DataGridView* grid);
     bool PasteIntoGrid(DataGridView* grid, const QString& text);
 
+    // "Примітка до точки N" for a point row (Ctrl+M on the current row, or the row's context menu).
+    // The dialog is modal over the window but does not block the caller: its OK hands the note to
+    // the undo history, and the grid it came from gets the focus back. False, with the reason said,
+    // for a row that holds no point.
+    bool OpenNoteDialog(int gridRow, DataGridView* grid = nullptr);
+    NoteDialog* OpenNote() const { return m_noteDialog; } // the dialog while it is open
+    static QString NoPointMessage();
+    // The context menu of a grid row (owned by the caller); its note item is greyed on separators.
+    QMenu* RowMenu(DataGridView* grid, int gridRow);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -62,6 +75,7 @@ private:
     void applyGridHeightRule(DataGridView* grid);
     void elementsComboBoxSelect(int index);
     void elementsComboBoxExit();
+    void gridContextMenu(DataGridView* grid, const QPoint& position);
 
     MeasurementDocument& m_document;
     Hints& m_hints;
@@ -86,4 +100,5 @@ private:
     QLabel* m_label18 = nullptr;
     QLabel* m_elementsLabel = nullptr;
     QComboBox* m_elementsCombo = nullptr;
+    NoteDialog* m_noteDialog = nullptr;
 };

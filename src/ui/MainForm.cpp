@@ -11,6 +11,7 @@
 #include "program/ProgramFiles.h"
 #include "ui/AboutBox.h"
 #include "ui/BusyCursor.h"
+#include "ui/ChangeLogWindow.h"
 #include "ui/ChartPageView.h"
 #include "ui/ChartPages.h"
 #include "ui/DataPage.h"
@@ -117,6 +118,11 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     m_dataPage->SetActions(m_actions);
     m_chartPages->GroupBox()->SetActions(m_actions);
     connect(m_actions, &DocumentActions::historyChanged, this, &TMainForm::showHistory);
+    // Every command, undo and redo appends to the log; an open log window shows it at once.
+    connect(m_actions, &DocumentActions::historyChanged, this, [this] {
+        if (m_changeLogWindow && m_changeLogWindow->isVisible())
+            m_changeLogWindow->Refresh();
+    });
     // An undo or redo drops the results (and may bring back a replaced document): the pages follow.
     connect(m_actions, &DocumentActions::historyMoved, this, [this] {
         m_dataPage->BringScrollBarInLine();
@@ -130,6 +136,7 @@ TMainForm::TMainForm(Messenger* messenger, QWidget* parent)
     connect(m_headerPage, &HeaderPage::unitsChanged, m_chartPages, &ChartPages::UnitsChanged);
     connect(m_pages, &QTabWidget::currentChanged, m_chartPages, &ChartPages::PageChanged);
     m_recovery = new RecoveryController(*m_document, *m_messenger, {}, this);
+    m_recovery->SetBeforeWrite([this] { m_actions->FlushLog(); });
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this, [this] { m_hints->RepeatLastHint(); });
 
@@ -191,6 +198,7 @@ void TMainForm::connectMenus()
     connect(menus.HintsSwitch(), &QAction::triggered, this, &TMainForm::MHintsClick);
     connect(menus.ComputeItem(), &QAction::triggered, this, &TMainForm::N1Click);
     connect(menus.AboutItem(), &QAction::triggered, this, &TMainForm::AboutClick);
+    connect(menus.ChangeLogItem(), &QAction::triggered, this, &TMainForm::ChangeLogClick);
     // An open cell edit ends first, as an edit of its own.
     connect(menus.UndoItem(), &QAction::triggered, this, [this] {
         m_dataPage->EndGridEditing();
@@ -280,6 +288,8 @@ void TMainForm::DocumentReplaced()
     m_pages->setCurrentIndex(HeaderTab);
     showViewState();
     m_chartPages->UpdateGroupBoxVisibility();
+    if (m_changeLogWindow)
+        m_changeLogWindow->Refresh(true);
 }
 
 bool TMainForm::MSaveClick()
@@ -304,6 +314,7 @@ bool TMainForm::MSaveAsClick()
 bool TMainForm::SaveDocumentAs(const QString& fileName)
 {
     m_dataPage->EndGridEditing();
+    m_actions->FlushLog(); // a typing still open to merging is logged before the file is written
     const BusyCursor busy;
     if (!SaveDocument(*m_document, fileName))
         return false;
@@ -337,6 +348,20 @@ void TMainForm::ImportClick()
     if (RunImportDialog(
             this, fileName, *m_document, *m_messenger, [this] { return MaySafelyDiscard(); }, m_actions))
         DocumentReplaced();
+}
+
+void TMainForm::ChangeLogClick()
+{
+    if (!m_document->HasDocument())
+        return;
+    m_dataPage->EndGridEditing();
+    m_actions->FlushLog(); // the window shows every change made so far
+    if (!m_changeLogWindow)
+        m_changeLogWindow = new ChangeLogWindow(m_document->Log(), this);
+    m_changeLogWindow->Refresh();
+    m_changeLogWindow->show();
+    m_changeLogWindow->raise();
+    m_changeLogWindow->activateWindow();
 }
 
 void TMainForm::ExportClick()

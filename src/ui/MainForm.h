@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class ChangeLogWindow;
 class ChartPages;
 class ChartPageView;
 class DataGridView;
@@ -83,6 +84,8 @@ public:
     // Chart pages, for the commands of other windows and for tests.
     ChartPageView* ChartView(int slot) const;
     GroupHandlingBox* GroupBox() const;
+    DataPage* Data() const { return m_dataPage; }
+    ChangeLogWindow* ChangeLogView() const { return m_changeLogWindow; } // nullptr until first shown
     int ActiveChartSlot() const; // -1 when the active tab is no chart page
     void DrawChartPage(int slot); // extent, scroll range, drawing
     void RedrawChartSet(); // the redraw set: every chart page the mode draws
@@ -105,6 +108,7 @@ public Q_SLOTS:
     void N13Click();
     void ImportClick(); // "Імпорт даних..."
     void ExportClick(); // "Експорт таблиці..."
+    void ChangeLogClick(); // "Журнал змін..." under "Опції"
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -141,4 +145,5 @@ private:
     DataPage* m_dataPage = nullptr;
     ChartPages* m_chartPages = nullptr;
     MainMenus* m_menus = nullptr;
+    ChangeLogWindow* m_changeLogWindow = nullptr;
 };

@@ -85,6 +85,8 @@ void MainMenus::build(const LaboratoryNames& laboratory)
     m_hintsSwitch = AddItem(m_optionsMenu, "MHints", QStringLiteral("Виводити повідомлення"));
     m_hintsSwitch->setCheckable(true);
     m_hintsSwitch->setChecked(true);
+    m_optionsMenu->addSeparator();
+    m_changeLog = AddItem(m_optionsMenu, "ChangeLogItem", QStringLiteral("Журнал змін..."));
 
     m_chartsMenu = m_bar->addMenu(QStringLiteral("Карти"));
     m_chartsMenu->setObjectName(QStringLiteral("N10"));
@@ -122,6 +124,7 @@ void MainMenus::ShowViewState()
     m_save->setEnabled(documentCommands);
     m_saveAs->setEnabled(documentCommands);
     m_exportTable->setEnabled(documentCommands);
+    m_changeLog->setEnabled(documentCommands);
     m_chartsMenu->menuAction()->setEnabled(documentCommands);
     m_compute->setEnabled(documentCommands);
     m_printReport->setEnabled(state.PrintReportEnabled());

@@ -49,6 +49,7 @@ public:
     QAction* ExitItem() const { return m_exit; } // MExit
     QAction* ExamplesItem() const { return m_examples; } // N2
     QAction* HintsSwitch() const { return m_hintsSwitch; } // MHints
+    QAction* ChangeLogItem() const { return m_changeLog; } // "Журнал змін..."
     QAction* ChartChoiceItem(int item) const { return m_chartChoices[size_t(item)]; } // N11 .. N61, N13
     QAction* ComputeItem() const { return m_compute; } // N1
     QAction* AboutItem() const { return m_about; } // N3
@@ -77,6 +78,7 @@ private:
     QAction* m_examples = nullptr;
     QMenu* m_optionsMenu = nullptr; // N4
     QAction* m_hintsSwitch = nullptr;
+    QAction* m_changeLog = nullptr;
     QMenu* m_chartsMenu = nullptr; // N10
     std::array<QAction*, ChartChoiceCount> m_chartChoices {};
     QAction* m_spreadSeparator = nullptr; // N16

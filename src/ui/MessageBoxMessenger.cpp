@@ -1,6 +1,8 @@
 #include "ui/MessageBoxMessenger.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -84,4 +86,21 @@ int MessageBoxMessenger::AskChoice(const QString& question, const QStringList& b
     box.exec();
     const auto pressed = pushButtons.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
     return pressed < 0 ? int(pushButtons.size()) - 1 : int(pressed);
+}
+
+std::optional<QString> MessageBoxMessenger::AskText(const QString& question, const QString& initial)
+{
+    const ArrowCursor arrow;
+    QInputDialog dialog(m_parent);
+    dialog.setObjectName(QStringLiteral("AskTextDialog"));
+    dialog.setWindowTitle(title());
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(question);
+    dialog.setTextValue(initial);
+    dialog.setOkButtonText(QStringLiteral("Гаразд"));
+    dialog.setCancelButtonText(QStringLiteral("Скасувати"));
+    dialog.resize(420, dialog.sizeHint().height());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }

@@ -19,6 +19,7 @@ public:
     bool AskYesNo(const QString& question) override;
     Answer AskYesNoCancel(const QString& question) override;
     int AskChoice(const QString& question, const QStringList& buttons) override;
+    std::optional<QString> AskText(const QString& question, const QString& initial = QString()) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -60,6 +60,8 @@ bool RecoveryController::WriteNow()
     m_soon.stop();
     if (!m_dirty || !m_doc.HasDocument() || !m_doc.Changed())
         return true;
+    if (m_beforeWrite)
+        m_beforeWrite();
     QString error;
     if (!m_store->Write(m_id, DocumentFileBytes(m_doc), m_doc.FileName(), &error)) {
         if (!m_failureShown) {

@@ -32,6 +32,8 @@ public:
     ~RecoveryController() override; // keeps the copy: only a close with its changes declined drops it
 
     void SetInterval(int milliseconds) { m_timer.setInterval(milliseconds); }
+    // Runs before each copy is written (the window logs a pending change, so the copy keeps it).
+    void SetBeforeWrite(std::function<void()> beforeWrite) { m_beforeWrite = std::move(beforeWrite); }
     QString CopyId() const { return m_id; }
     RecoveryStore& Store() { return *m_store; }
 
@@ -61,6 +63,7 @@ private:
     Messenger& m_messenger;
     std::shared_ptr<RecoveryStore> m_store;
     QString m_id;
+    std::function<void()> m_beforeWrite;
     QTimer m_timer; // edits: at most Interval behind
     QTimer m_soon; // bulk edits: once the event is over
     bool m_dirty = false; // the document has edits the copy lacks

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <optional>
 
 // Records every message and answers questions from a queue (No when the queue is empty).
 class RecordingMessenger final : public Messenger {
@@ -37,8 +38,20 @@ public:
         return buttonChoices.takeFirst();
     }
 
+    // Answered from textAnswers (nothing: declined); declined when that queue is empty.
+    std::optional<QString> AskText(const QString& question, const QString& initial = QString()) override
+    {
+        (void)initial;
+        textQuestions.append(question);
+        if (textAnswers.isEmpty())
+            return std::nullopt;
+        return textAnswers.takeFirst();
+    }
+
     QStringList messages;
     QStringList questions;
+    QStringList textQuestions; // every AskText, in order
+    QList<std::optional<QString>> textAnswers;
     QList<bool> answers;
     QList<Answer> choices;
     QList<int> buttonChoices;

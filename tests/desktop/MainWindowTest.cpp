@@ -133,6 +133,29 @@ TEST_F(Desktop, F5WhileEditingComputesTheTypedValue)
     EXPECT_TRUE(session.waitUntil([this] { return program.ShowsChartTabs(); }, 10s));
 }
 
+// Ctrl+M on a value cell opens the note of its point over the main window; Escape closes it and
+// the grid has the focus again (a second Ctrl+M, which only the grids know, opens it once more).
+TEST_F(Desktop, CtrlMOpensTheNoteAndEscapeReturnsToTheGrid)
+{
+    ASSERT_TRUE(program.HintsOff());
+    ASSERT_TRUE(program.LoadExample(0, false));
+    program.ClickMain(DataTab);
+    program.ClickMain(FirstValueCell);
+    ASSERT_TRUE(program.Settle());
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        session.key(QStringLiteral("ctrl+m"));
+        const auto note = session.waitForTitle(QStringLiteral("Примітка до точки 1"), 10s);
+        ASSERT_TRUE(note) << "no note dialog";
+        ASSERT_TRUE(session.waitActive(note->Id));
+        session.key(QStringLiteral("Escape"));
+        ASSERT_TRUE(session.waitGone(note->Id));
+        ASSERT_TRUE(session.waitActive(program.MainId));
+        ASSERT_TRUE(program.Settle());
+    }
+    EXPECT_TRUE(session.programRunning());
+}
+
 // Fault 3: the titles carried " — Мерідан" after the captions of the main window, the details
 // window and the merge dialog. Also the table operation with its merge dialog, cancelled.
 TEST_F(Desktop, WindowTitlesAreTheCaptions)
@@ -156,6 +179,13 @@ TEST_F(Desktop, WindowTitlesAreTheCaptions)
     // The first group's centre fixed by hand: deleting the separator asks how to merge.
     ASSERT_TRUE(session.waitActive(program.MainId));
     program.ClickMain(MiddleCheckBox);
+    // Fixing the centre asks for the reason the log keeps; Escape declines to give one.
+    const auto reason = session.waitForWindow(
+        [&](const ProgramWindow& w) { return w.Id != program.MainId && w.Title == QStringLiteral("Мерідан"); });
+    ASSERT_TRUE(reason) << "no reason question";
+    ASSERT_TRUE(session.waitActive(reason->Id));
+    session.key(QStringLiteral("Escape"));
+    ASSERT_TRUE(session.waitGone(reason->Id));
     ASSERT_TRUE(program.Settle());
     program.ClickMain(DataTabBesideChart0);
     ASSERT_TRUE(
