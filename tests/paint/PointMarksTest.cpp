@@ -100,7 +100,10 @@ TEST_F(PointMarksTest, ReportPictureDrawsThemToo)
     ChartDrawingState().Reset();
     QImage image(1, H, QImage::Format_RGB32);
     DrawChartRange(image, InsideLimits(), QStringLiteral("мг"), 2, 0, 0, 5, 4, NumberedDates(6), messenger, Marks);
-    ExpectDisc(image, ChartDrawingState().LeftMargin + 25, true, false);
+    const int64_t x4 = ChartDrawingState().LeftMargin + 25;
+    EXPECT_EQ(At(image, x4, CentreRow), White);
+    EXPECT_EQ(At(image, x4 - 4, CentreRow), Green);
+    EXPECT_EQ(At(image, x4 + 50, CentreRow), Green);
     EXPECT_TRUE(messenger.messages.isEmpty());
 }
 
