@@ -358,8 +358,8 @@ void DrawChartGroups(const std::vector<TIndividualInfo>& groups, int rowOffset, 
                 DrawPointMarker(x - layout.PointStep, previousRow, number, target, markOf(marks, g, i - 1));
             }
             int number = counter + ib;
-            DrawPointMarker(layout.PointX(xv, ib), seriesRow(series, ib, height, scale), number, target,
-                markOf(marks, g, ib));
+            DrawPointMarker(
+                layout.PointX(xv, ib), seriesRow(series, ib, height, scale), number, target, markOf(marks, g, ib));
         }
         counter += n;
         xv = layout.NextGroupStart(xv, n);

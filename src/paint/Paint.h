@@ -59,8 +59,14 @@ void DrawPointMarker(int64_t x, int y, int& counter, ChartCanvas& bitmap); // in
 // The same with the point's mark: a hollow disc, and a small triangle above it.
 void DrawPointMarker(int64_t x, int y, int& counter, ChartCanvas& bitmap, PointMark mark);
 // The rows the note mark of a disc at y covers (the triangle's tip is on the last).
-constexpr int NoteMarkTop(int y) { return y - 9; }
-constexpr int NoteMarkBottom(int y) { return y - 7; }
+constexpr int NoteMarkTop(int y)
+{
+    return y - 9;
+}
+constexpr int NoteMarkBottom(int y)
+{
+    return y - 7;
+}
 
 // Draws the page of chart slot s into bitmap (its size is kept, 773 x 285 on every page), scrolled
 // by the fraction f of its scroll range. chartExtent comes in as the page's extent before the

@@ -2,8 +2,8 @@
 
 #include "model/ChangeLog.h"
 #include "model/MeasurementDocument.h"
-#include "model/PointNote.h"
 #include "model/Messenger.h"
+#include "model/PointNote.h"
 #include "paint/ChartCanvas.h"
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"

@@ -239,9 +239,7 @@ TEST_F(DrawChartTest, WindowMatchesTheFullWidthDrawing)
             points += SeriesOf(group, row.s, row.rowOffset).Count;
         const int initialExtent = int(ChartPageExtent(points, int(row.groups.size()), 50, 50));
         // Plain, and with notes and exclusions scattered over the points (some at group ends).
-        const PointMarks scattered = [](int g, int i) {
-            return PointMark { (g + i) % 3 == 0, (g * 5 + i) % 4 == 1 };
-        };
+        const PointMarks scattered = [](int g, int i) { return PointMark { (g + i) % 3 == 0, (g * 5 + i) % 4 == 1 }; };
         for (const PointMarks& marks : { PointMarks {}, scattered }) {
             for (const double f : { 0.0, 0.137, 0.5, 0.77, 1.0 }) {
                 ChartDrawingState().Reset();

@@ -61,7 +61,8 @@ TEST_F(RecordsReportTest, SectionsFollowTheOptionsAndTheData)
     EXPECT_TRUE(Texts(QStringLiteral("LogHeading")).isEmpty());
 
     // Rows 1-10 the first group, 11 the separator, 12-21 the second.
-    Record(*doc, { { 3, Note("Нова партія реактиву", "Перевірено калібрування") }, { 14, Note("", "Замінено лампу") } });
+    Record(
+        *doc, { { 3, Note("Нова партія реактиву", "Перевірено калібрування") }, { 14, Note("", "Замінено лампу") } });
     request = DefaultReportRequest(*doc);
     EXPECT_TRUE(request.Notes);
     EXPECT_FALSE(request.ChangeLog);
@@ -103,7 +104,8 @@ TEST_F(RecordsReportTest, ChangeLogTableAndItsChain)
     EXPECT_EQ(Texts(QStringLiteral("LogTime")).value(1), QStringLiteral("2026-03-05T14:09:00+02:00"));
     EXPECT_EQ(Texts(QStringLiteral("LogUser")).value(2), QStringLiteral("petro"));
     EXPECT_EQ(Texts(QStringLiteral("LogChange")).value(0), QStringLiteral("Зміна значення точки 3: 10,2 → 10,4"));
-    EXPECT_EQ(Texts(QStringLiteral("LogReason")), QStringList { QStringLiteral("Збій термостата") }); // blanks print nothing
+    EXPECT_EQ(
+        Texts(QStringLiteral("LogReason")), QStringList { QStringLiteral("Збій термостата") }); // blanks print nothing
     EXPECT_EQ(Texts(QStringLiteral("LogChain")),
         QStringList { QStringLiteral("Ланцюжок записів журналу цілий (перевірено записів: 3).") });
 

@@ -46,7 +46,8 @@ std::unique_ptr<MeasurementDocument> RecordedDocument(Messenger& messenger)
         { QStringLiteral("Нова партія реактиву (серія 24-117)"),
             QStringLiteral("Перевірено градуювальну характеристику за двома стандартами"), QString(), author, time });
     doc->SetPointNote(7,
-        { QStringLiteral("Збій термостата, температура 27 °C"), QStringLiteral("Термостат відремонтовано, пробу повторено"),
+        { QStringLiteral("Збій термостата, температура 27 °C"),
+            QStringLiteral("Термостат відремонтовано, пробу повторено"),
             QStringLiteral("Відома причина: збій термостата"), author, time });
     doc->SetPointNote(15, { QString(), QString(), QStringLiteral("Забруднена кювета"), author, time });
     doc->SetPointNote(25, { QStringLiteral("Новий аналітик"), QString(), QString(), QStringLiteral("koval"), time });

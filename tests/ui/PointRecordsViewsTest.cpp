@@ -157,14 +157,15 @@ TEST(PointRecordsViews, DetailsShowTheNotesOfTheHits)
     const QString first = grid->model()->index(0, 2).data().toString();
     EXPECT_TRUE(first.contains(QStringLiteral(" 2 (")));
     EXPECT_TRUE(first.contains(QStringLiteral("(примітка: Примітка 2)"))) << first.toStdString();
-    EXPECT_TRUE(first.contains(QStringLiteral("(примітка: Нова партія реактиву; перевірено калібрування ваг і"))) << first.toStdString();
+    EXPECT_TRUE(first.contains(QStringLiteral("(примітка: Нова партія реактиву; перевірено калібрування ваг і")))
+        << first.toStdString();
     const QString fifth = grid->model()->index(4, 2).data().toString();
     EXPECT_TRUE(fifth.contains(QStringLiteral("(точка 2, примітка: Примітка 2)"))) << fifth.toStdString();
     for (int row = 0; row < grid->model()->rowCount(); ++row) {
         const QRect cell = grid->visualRect(grid->model()->index(row, 2));
         const QString text = grid->model()->index(row, 2).data().toString();
-        const QRect needed = grid->fontMetrics().boundingRect(
-            QRect(0, 0, grid->columnWidth(2) - 8, 10000), Qt::TextWordWrap, text);
+        const QRect needed
+            = grid->fontMetrics().boundingRect(QRect(0, 0, grid->columnWidth(2) - 8, 10000), Qt::TextWordWrap, text);
         EXPECT_LE(needed.height(), cell.height()) << row;
         EXPECT_LE(cell.bottom(), grid->viewport()->height()) << row;
     }
