@@ -27,6 +27,24 @@ template <typename Drawing> void withDocumentFormat(MeasurementDocument& doc, Dr
 
 } // namespace
 
+PointMarks ChartPointMarks(const MeasurementDocument& doc, int s)
+{
+    if (doc.PointNotes().empty())
+        return {};
+    const bool ranges = doc.IndividualMode() && s == SlotDeviation;
+    return [&doc, ranges](int g, int i) {
+        PointMark mark;
+        if (g < 0 || size_t(g) >= doc.Groups().size())
+            return mark;
+        const int row = doc.Groups()[size_t(g)].FirstRow + i;
+        const int pointRow = ranges ? row + 1 : row;
+        const PointNote* note = doc.NoteOf(pointRow);
+        mark.Note = note && note->HasNote();
+        mark.Excluded = doc.PointExcluded(pointRow) || (ranges && doc.PointExcluded(row));
+        return mark;
+    };
+}
+
 bool SlotInUse(const MeasurementDocument& doc, int s)
 {
     if (s < 0 || s >= ChartSlotCount)
@@ -60,7 +78,7 @@ void DrawChartPage(MeasurementDocument& doc, int s, QImage& bitmap, double f)
     const int rowOffset = doc.IndividualMode() ? 0 : doc.SubgroupSize();
     withDocumentFormat(doc, [&] {
         DrawChart(doc.Groups(), doc.PointDates(), bitmap, ChartUnitText(doc, s), doc.DisplayPrecision(), s, rowOffset,
-            extent, f);
+            extent, f, ChartPointMarks(doc, s));
     });
 }
 
@@ -71,7 +89,7 @@ void DrawReportPicture(MeasurementDocument& doc, int s, int first, int last, QIm
     const int rowOffset = doc.IndividualMode() ? 0 : doc.SubgroupSize();
     withDocumentFormat(doc, [&] {
         DrawChartRange(bitmap, doc.Groups(), ChartUnitText(doc, s), doc.DisplayPrecision(), s, rowOffset, last, first,
-            doc.PointDates(), doc.messenger());
+            doc.PointDates(), doc.messenger(), ChartPointMarks(doc, s));
     });
 }
 

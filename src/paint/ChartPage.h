@@ -1,5 +1,7 @@
 #pragma once
 
+#include "paint/Paint.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QString>
@@ -21,6 +23,12 @@ QString ChartUnitText(const MeasurementDocument& doc, int s);
 
 // The full drawing width of a page before the margin is known.
 int PageChartExtent(const MeasurementDocument& doc);
+
+// The marks of chart s from the document's point notes: entry i of group g is the point of table
+// row FirstRow + i; on the moving-range chart of individual values it is the range that ends
+// there, marked by the note of that later point and hollow when either point is kept out.
+// Empty when the document has no notes.
+PointMarks ChartPointMarks(const MeasurementDocument& doc, int s);
 
 // Draws chart page s into bitmap (made 773 x 285), scrolled by the fraction f, and stores the
 // page's adjusted extent in doc.ChartExtent(). The shared number format is taken from the

@@ -15,6 +15,15 @@ namespace {
 constexpr QRgb White = 0xFFFFFFFF;
 constexpr QRgb Black = 0xFF000000;
 constexpr QRgb Grey = 0xFF808080;
+constexpr QRgb NoteMarkColour = 0xFF000080; // navy: apart from the black lines and the zone colours
+
+// The inside of a disc left white when the point is kept out of the limits: a ring of two pixels.
+constexpr std::array<std::array<int, 2>, 4> HoleSpans { { { -1, 0 }, { -2, 1 }, { -2, 1 }, { -1, 0 } } };
+
+PointMark markOf(const PointMarks& marks, int group, int64_t index)
+{
+    return marks ? marks(group, int(index)) : PointMark {};
+}
 
 const QString& ErrorFirstBeyond()
 {
@@ -268,6 +277,20 @@ void DrawPointMarker(int64_t x, int y, int& counter, ChartCanvas& bitmap)
     ++counter;
 }
 
+void DrawPointMarker(int64_t x, int y, int& counter, ChartCanvas& bitmap, PointMark mark)
+{
+    DrawPointMarker(x, y, counter, bitmap);
+    if (mark.Excluded) {
+        for (int i = 0; i < int(HoleSpans.size()); ++i)
+            bitmap.Run(x + HoleSpans[size_t(i)][0], x + HoleSpans[size_t(i)][1], y - 2 + i, White);
+    }
+    if (mark.Note) {
+        // A small triangle pointing down at the disc.
+        for (int row = NoteMarkTop(y), half = 3; row <= NoteMarkBottom(y); ++row, --half)
+            bitmap.Run(x - half, x + half - 1, row, NoteMarkColour);
+    }
+}
+
 void DrawPointAnnotation(int64_t x, int p, const QStringList& dates, ChartCanvas& bitmap)
 {
     const int height = bitmap.Height();
@@ -283,7 +306,7 @@ void DrawPointAnnotation(int64_t x, int p, const QStringList& dates, ChartCanvas
 }
 
 void DrawChartGroups(const std::vector<TIndividualInfo>& groups, int rowOffset, ChartCanvas& target, const QString& u,
-    const ChartScale& scale, int d, int s)
+    const ChartScale& scale, int d, int s, const PointMarks& marks)
 {
     const DrawingState& state = ChartDrawingState();
     const int first = nextDrawn(groups, 0, s, rowOffset);
@@ -332,10 +355,11 @@ void DrawChartGroups(const std::vector<TIndividualInfo>& groups, int rowOffset, 
                 const int previousRow = seriesRow(series, i - 1, height, scale);
                 DrawGradientSegment(x - layout.PointStep, previousRow, x, seriesRow(series, i, height, scale), target);
                 int number = counter + i - 1;
-                DrawPointMarker(x - layout.PointStep, previousRow, number, target);
+                DrawPointMarker(x - layout.PointStep, previousRow, number, target, markOf(marks, g, i - 1));
             }
             int number = counter + ib;
-            DrawPointMarker(layout.PointX(xv, ib), seriesRow(series, ib, height, scale), number, target);
+            DrawPointMarker(
+                layout.PointX(xv, ib), seriesRow(series, ib, height, scale), number, target, markOf(marks, g, ib));
         }
         counter += n;
         xv = layout.NextGroupStart(xv, n);
@@ -345,7 +369,7 @@ void DrawChartGroups(const std::vector<TIndividualInfo>& groups, int rowOffset, 
 }
 
 void DrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& dates, QImage& bitmap, const QString& u,
-    int d, int s, int rowOffset, int& chartExtent, double f)
+    int d, int s, int rowOffset, int& chartExtent, double f, const PointMarks& marks)
 {
     DrawingState& state = ChartDrawingState();
     if (bitmap.isNull())
@@ -369,7 +393,7 @@ void DrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& da
     {
         ChartCanvas window(bitmap, offset, std::max<int64_t>(width, extent),
             { offset + margin + 1, 26, offset + width - margin - 1, height - 26 });
-        DrawChartGroups(groups, rowOffset, window, u, scale, d, s);
+        DrawChartGroups(groups, rowOffset, window, u, scale, d, s, marks);
     }
 
     // Numbers, ticks and dates of the points whose x falls inside the frame.
@@ -393,7 +417,7 @@ void DrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& da
 }
 
 void DrawChartRange(QImage& bitmap, const std::vector<TIndividualInfo>& groups, const QString& u, int d, int s,
-    int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger)
+    int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger, const PointMarks& marks)
 {
     DrawingState& state = ChartDrawingState();
     // A range that starts before point 1 or ends before it starts is as inconsistent as one
@@ -480,10 +504,10 @@ void DrawChartRange(QImage& bitmap, const std::vector<TIndividualInfo>& groups, 
                 xv += pointStep;
                 const int previousRow = seriesRow(series, int(i - 1), height, scale);
                 DrawGradientSegment(xv - pointStep, previousRow, xv, seriesRow(series, int(i), height, scale), canvas);
-                DrawPointMarker(xv - pointStep, previousRow, p, canvas);
+                DrawPointMarker(xv - pointStep, previousRow, p, canvas, markOf(marks, g, i - 1));
             }
             DrawPointAnnotation(xv, p, dates, canvas);
-            DrawPointMarker(xv, seriesRow(series, t, height, scale), p, canvas);
+            DrawPointMarker(xv, seriesRow(series, t, height, scale), p, canvas, markOf(marks, g, t));
             xv += groupStep;
         }
         a = 0;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <exception>
+#include <functional>
 #include <vector>
 
 class Messenger;
@@ -28,6 +29,16 @@ struct GroupSeries {
 };
 GroupSeries SeriesOf(const TIndividualInfo& group, int s, int rowOffset);
 
+// What a chart shows of the analyst's records on one point: a mark above the disc for a note, a
+// hollow disc for a point kept out of the limits.
+struct PointMark {
+    bool Note = false;
+    bool Excluded = false;
+};
+// The mark of entry i of group g's plotted series (g indexes the groups drawn). An empty function
+// marks nothing, which draws exactly the plain chart.
+using PointMarks = std::function<PointMark(int group, int index)>;
+
 // The value scale of a chart: over every group's lower and upper limit and every series value.
 ChartScale ComputeChartScale(const std::vector<TIndividualInfo>& groups, int s, int rowOffset);
 
@@ -45,25 +56,36 @@ void DrawGroupLines(int64_t x1, int64_t x2, ChartCanvas& bitmap);
 void DrawGroupTransition(int64_t x1, int64_t x2, int upper2, int lower2, int centre2, ChartCanvas& bitmap);
 void DrawGradientSegment(int64_t x1, int y1, int64_t x2, int y2, ChartCanvas& bitmap);
 void DrawPointMarker(int64_t x, int y, int& counter, ChartCanvas& bitmap); // increments counter
+// The same with the point's mark: a hollow disc, and a small triangle above it.
+void DrawPointMarker(int64_t x, int y, int& counter, ChartCanvas& bitmap, PointMark mark);
+// The rows the note mark of a disc at y covers (the triangle's tip is on the last).
+constexpr int NoteMarkTop(int y)
+{
+    return y - 9;
+}
+constexpr int NoteMarkBottom(int y)
+{
+    return y - 7;
+}
 
 // Draws the page of chart slot s into bitmap (its size is kept, 773 x 285 on every page), scrolled
 // by the fraction f of its scroll range. chartExtent comes in as the page's extent before the
 // margin is known and leaves adjusted to the margin this drawing sets. Only the visible window of
 // the chart is drawn, so a redraw costs the same for any document size beyond the scale.
 void DrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& dates, QImage& bitmap, const QString& u,
-    int d, int s, int rowOffset, int& chartExtent, double f);
+    int d, int s, int rowOffset, int& chartExtent, double f, const PointMarks& marks = {});
 
 // Draws the lines, their texts, the series and the markers of every group, as onto a bitmap as
 // wide as target.Width(), but only those parts that meet target's clip rectangle.
 void DrawChartGroups(const std::vector<TIndividualInfo>& groups, int rowOffset, ChartCanvas& target, const QString& u,
-    const ChartScale& scale, int d, int s);
+    const ChartScale& scale, int d, int s, const PointMarks& marks = {});
 
 // Draws the report picture of the chart points first..last (numbered from 1 across groups) and
 // sets the bitmap's width; its height is the caller's (285). LeftMargin is used as it stands.
 // A range outside the chart's points shows the internal error through messenger and throws
 // DrawingAborted.
 void DrawChartRange(QImage& bitmap, const std::vector<TIndividualInfo>& groups, const QString& u, int d, int s,
-    int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger);
+    int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger, const PointMarks& marks = {});
 
 // Widest report picture drawn; a wider range is refused like a range outside the chart.
 constexpr int MaxPictureWidth = 1 << 15;

@@ -1,6 +1,9 @@
 #include "presentation/AnalysisPresentation.h"
 
 #include "criteria/CriteriaEngine.h"
+#include "model/GroupRecord.h"
+#include "model/MeasurementDocument.h"
+#include "model/PointNote.h"
 
 QString CriterionText(CriteriaFamily family, int criterion)
 {
@@ -56,7 +59,8 @@ AnalysisVerdict Verdict(CriteriaFamily family, const ErrorArray& hits)
 }
 
 // The details rows, with the hits' dates when there are dates to show.
-static std::vector<DetailsRow> detailsRows(CriteriaFamily family, const ErrorArray& hits, const QStringList* pointDates)
+static std::vector<DetailsRow> detailsRows(
+    CriteriaFamily family, const ErrorArray& hits, const QStringList* pointDates, const HitNotes* notes = nullptr)
 {
     const int count = CriteriaCount(family);
     std::vector<QString> points(static_cast<std::size_t>(count) + 1);
@@ -71,6 +75,13 @@ static std::vector<DetailsRow> detailsRows(CriteriaFamily family, const ErrorArr
             const QString dates = HitDatesText(hit, *pointDates);
             if (!dates.isEmpty())
                 text += QStringLiteral(" (") + dates + QLatin1Char(')');
+        }
+        if (notes && *notes) {
+            const bool single = hit.FirstPoint == hit.LastPoint;
+            for (const auto& [point, note] : (*notes)(hit)) {
+                text += single ? QStringLiteral(" (примітка: ") + note + QLatin1Char(')')
+                               : QStringLiteral(" (точка %1, примітка: ").arg(point) + note + QLatin1Char(')');
+            }
         }
         text += QStringLiteral(" ,");
     }
@@ -98,6 +109,60 @@ std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray&
 std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates)
 {
     return detailsRows(family, hits, &pointDates);
+}
+
+std::vector<DetailsRow> DetailsGridRows(
+    CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates, const HitNotes& notes)
+{
+    return detailsRows(family, hits, &pointDates, &notes);
+}
+
+QString NoteExcerpt(const PointNote& note)
+{
+    constexpr int Longest = 60;
+    QString text = (note.Note.isEmpty() ? note.Action : note.Note).trimmed();
+    const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+    bool cut = lineEnd >= 0;
+    if (cut)
+        text = text.left(lineEnd).trimmed();
+    if (text.size() > Longest) {
+        text = text.left(Longest);
+        const qsizetype blank = text.lastIndexOf(QLatin1Char(' '));
+        if (blank > Longest / 2)
+            text = text.left(blank);
+        cut = true;
+    }
+    return cut ? text + QChar(0x2026) : text;
+}
+
+HitNotes DocumentHitNotes(const MeasurementDocument& doc, int slot)
+{
+    if (doc.PointNotes().empty())
+        return {};
+    const bool ranges = doc.IndividualMode() && slot == SlotDeviation;
+    return [&doc, ranges](const TCriterionHit& hit) {
+        // The points of one hit lie in one group, so their rows run on without a separator.
+        std::vector<std::pair<int, QString>> found;
+        const std::vector<int>& groups = doc.PointGroup();
+        const int first = hit.FirstPoint + (ranges ? 1 : 0);
+        const int last = hit.LastPoint + (ranges ? 1 : 0);
+        if (first < 1 || size_t(first) > groups.size() || last < first)
+            return found;
+        const int firstRow = first + groups[size_t(first - 1)];
+        const int lastRow = firstRow + (last - first);
+        constexpr size_t MostShown = 3; // a long run names its first notes; the notes section has all
+        const std::map<int, PointNote>& notes = doc.PointNotes();
+        for (auto it = notes.lower_bound(firstRow); it != notes.end() && it->first <= lastRow; ++it) {
+            if (!it->second.HasNote())
+                continue;
+            if (found.size() == MostShown) {
+                found.back().second += QStringLiteral("; …");
+                break;
+            }
+            found.emplace_back(hit.FirstPoint + (it->first - firstRow), NoteExcerpt(it->second));
+        }
+        return found;
+    };
 }
 
 QString HitDatesText(const TCriterionHit& hit, const QStringList& pointDates)

@@ -7,7 +7,12 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
+
+class MeasurementDocument;
+struct PointNote;
 
 // What the analyst reads about the criteria hits of one chart of one group: the list of criteria
 // met, the verdict and the details tables. Toolkit-free, so the windows, the reports and the
@@ -62,6 +67,24 @@ std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray&
 // pointDates[n - 1] is the date of point n (the document's PointDates); a hit whose points have
 // no date shows its numbers only.
 std::vector<DetailsRow> DetailsGridRows(CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates);
+
+// The notes of the points one hit covers, as (point number, note text) in point order.
+using HitNotes = std::function<std::vector<std::pair<int, QString>>(const TCriterionHit& hit)>;
+
+// The same with the notes of the hit's points beside its numbers:
+// " 17 (05.01.2024) (примітка: нова партія реактиву) , 20-22 (…) (точка 21, примітка: …) ".
+// An empty notes function adds nothing.
+std::vector<DetailsRow> DetailsGridRows(
+    CriteriaFamily family, const ErrorArray& hits, const QStringList& pointDates, const HitNotes& notes);
+
+// The document's notes as the details of chart slot s show them: point p of a hit is the point
+// of that number; on the moving-range chart of individual values the range from p to p + 1,
+// which carries the note of p + 1 (as the chart marks it). Empty when no point has a note.
+HitNotes DocumentHitNotes(const MeasurementDocument& doc, int slot);
+
+// A note as a details cell shows it: its first line, cut to a few words ("…" marks a cut); the
+// action when there is no note.
+QString NoteExcerpt(const PointNote& note);
 
 // "05.01.2024", or "05.01.2024 – 07.01.2024" when the first and last point differ in date; empty
 // when neither has one.

@@ -1,7 +1,9 @@
 #include "reports/ReportAssembler.h"
 
+#include "model/ChangeLog.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
+#include "model/PointNote.h"
 #include "paint/ChartCanvas.h"
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
@@ -40,6 +42,21 @@ enum class Variable {
     Criteria1,
     Criteria2,
     CardName,
+    ExcludedLegend,
+    CountedPoints,
+    NoteValueHeader,
+    NotePoint,
+    NoteDate,
+    NoteValue,
+    NoteText,
+    NoteAction,
+    NoteAuthor,
+    LogIndex,
+    LogTime,
+    LogUser,
+    LogChange,
+    LogReason,
+    LogChain,
 };
 
 std::optional<Variable> VariableNamed(const QString& name)
@@ -55,7 +72,14 @@ std::optional<Variable> VariableNamed(const QString& name)
             { "det2_1", Variable::DET2_1 }, { "det2_2", Variable::DET2_2 }, { "det2_3", Variable::DET2_3 },
             { "recommendation1", Variable::Recommendation1 }, { "recommendation2", Variable::Recommendation2 },
             { "criteria1", Variable::Criteria1 }, { "criteria2", Variable::Criteria2 },
-            { "cardname", Variable::CardName } };
+            { "cardname", Variable::CardName }, { "excludedlegend", Variable::ExcludedLegend },
+            { "countedpoints", Variable::CountedPoints }, { "notevalueheader", Variable::NoteValueHeader },
+            { "notepoint", Variable::NotePoint }, { "notedate", Variable::NoteDate },
+            { "notevalue", Variable::NoteValue }, { "notetext", Variable::NoteText },
+            { "noteaction", Variable::NoteAction }, { "noteauthor", Variable::NoteAuthor },
+            { "logindex", Variable::LogIndex }, { "logtime", Variable::LogTime }, { "loguser", Variable::LogUser },
+            { "logchange", Variable::LogChange }, { "logreason", Variable::LogReason },
+            { "logchain", Variable::LogChain } };
         QHash<QString, Variable> map;
         for (const auto& [text, variable] : names)
             map.insert(QString::fromLatin1(text), variable);
@@ -162,6 +186,10 @@ qint64 ReportAssembler::workOf(const ReportRequest& request) const
             = ReportValues::GroupsOfChartRange(m_doc, s, range->First, range->Last);
         work += std::max(0, groups.LastGroup - groups.FirstGroup + 1);
     }
+    if (request.Notes)
+        work += 1;
+    if (request.ChangeLog)
+        work += 1;
     return work;
 }
 
@@ -191,6 +219,8 @@ ReportAssembler::Outcome ReportAssembler::Assemble(const ReportRequest& request,
             else
                 prepareSubgroupTable(*range);
         }
+        if (request.Notes)
+            prepareNotes();
         for (int s : ReportSlots(m_doc)) {
             const RangeChoice& chart = request.Charts[size_t(s)];
             if (!chart.Checked)
@@ -200,6 +230,8 @@ ReportAssembler::Outcome ReportAssembler::Assemble(const ReportRequest& request,
                 throw rpt::ReportError(QStringLiteral("Некоректно задане число!"));
             prepareChart(s, *range, request.Captions[size_t(s)], chart.Detailed);
         }
+        if (request.ChangeLog)
+            prepareChangeLog();
     } catch (const AssemblyCancelled&) {
         outcome = Outcome::Cancelled;
     } catch (const DrawingAborted&) {
@@ -247,7 +279,37 @@ void ReportAssembler::prepareIndividualTable(const PointRange& range)
     m_dataRange = range;
     setRows(m_engine, 1, ReportValues::TableRow(m_doc, range.Last) - ReportValues::TableRow(m_doc, range.First) + 2);
     m_context.SectionGroup = ReportValues::GroupOfPoint(m_doc, range.First);
+    showExcludedLegend(range);
     m_engine.prepare(false);
+}
+
+void ReportAssembler::showExcludedLegend(const PointRange& range)
+{
+    // A template of an earlier installation may lack the legend; it prints the marks without it.
+    if (rpt::Band* legend = m_engine.band(QStringLiteral("ExcludedLegendBand"))) {
+        const bool any = ReportValues::AnyExcluded(
+            m_doc, ReportValues::TableRow(m_doc, range.First), ReportValues::TableRow(m_doc, range.Last));
+        legend->setRowCount(any ? 1 : 0);
+    }
+}
+
+void ReportAssembler::prepareNotes()
+{
+    m_engine.loadTemplate(ReportTemplatePath(m_templateFolder, NotesTemplateName));
+    m_section = Section::Notes;
+    m_noteRows = ReportValues::NoteRows(m_doc);
+    setRows(m_engine, 1, int(m_noteRows.size()));
+    m_engine.prepare(false);
+    step();
+}
+
+void ReportAssembler::prepareChangeLog()
+{
+    m_engine.loadTemplate(ReportTemplatePath(m_templateFolder, ChangeLogTemplateName));
+    m_section = Section::ChangeLog;
+    setRows(m_engine, 1, m_doc.Log().Size());
+    m_engine.prepare(false);
+    step();
 }
 
 void ReportAssembler::prepareSubgroupTable(const PointRange& range)
@@ -255,6 +317,7 @@ void ReportAssembler::prepareSubgroupTable(const PointRange& range)
     m_engine.loadTemplate(ReportTemplatePath(m_templateFolder, QStringLiteral("group.fr3")));
     m_section = Section::SubgroupTable;
     m_dataRange = range;
+    showExcludedLegend(range);
     m_engine.prepare(false);
 }
 
@@ -292,8 +355,9 @@ void ReportAssembler::prepareGroupResult(int group, bool detailed)
     setRows(m_engine, 1, ReportValues::LimitsRowCount(m_doc, slot));
     const TSlotHits& hits = m_doc.Groups().at(size_t(group)).Hits[size_t(slot)];
     // The grids as the details window shows them, dates of the hits included.
-    m_westgardRows = DetailsGridRows(CriteriaFamily::Westgard, hits.Westgard, m_doc.PointDates());
-    m_isoRows = DetailsGridRows(CriteriaFamily::Iso, hits.Iso, m_doc.PointDates());
+    const HitNotes notes = DocumentHitNotes(m_doc, slot);
+    m_westgardRows = DetailsGridRows(CriteriaFamily::Westgard, hits.Westgard, m_doc.PointDates(), notes);
+    m_isoRows = DetailsGridRows(CriteriaFamily::Iso, hits.Iso, m_doc.PointDates(), notes);
     memoNamed(m_engine, QStringLiteral("InfoHeader"))
         .setText(ReportValues::InfoHeaderText(m_doc, group, slot, m_context.SectionTitle));
     memoNamed(m_engine, QStringLiteral("ResHeader"))
@@ -379,7 +443,7 @@ std::optional<QString> ReportAssembler::Value(const QString& name)
                 return text;
             }
             step(1);
-            return m_doc.LabelText(tableRow);
+            return ReportValues::MarkedLabel(m_doc, tableRow);
         }
         if (*variable == Variable::SG1_1) {
             int valueRow = tableRow;
@@ -432,6 +496,63 @@ std::optional<QString> ReportAssembler::Value(const QString& name)
         step();
         return ReportValues::PictureTitle(m_context.SectionTitle, range);
     }
+    case Variable::ExcludedLegend:
+        return ReportValues::ExcludedLegend();
+    case Variable::CountedPoints:
+        return ReportValues::CountedPointsText(m_doc, m_context.SectionGroup);
+    case Variable::NoteValueHeader:
+        return ReportValues::NoteValueHeader(m_doc);
+    case Variable::NotePoint:
+    case Variable::NoteDate:
+    case Variable::NoteValue:
+    case Variable::NoteText:
+    case Variable::NoteAction:
+    case Variable::NoteAuthor: {
+        if (row1 < 0 || size_t(row1) >= m_noteRows.size())
+            return QString();
+        const int row = m_noteRows[size_t(row1)];
+        const PointNote* note = m_doc.NoteOf(row);
+        if (!note)
+            return QString();
+        switch (*variable) {
+        case Variable::NotePoint:
+            return ReportValues::MarkedLabel(m_doc, row);
+        case Variable::NoteDate:
+            return ReportValues::Cell(m_doc.DateText(row));
+        case Variable::NoteValue:
+            return ReportValues::NoteValue(m_doc, row);
+        case Variable::NoteText:
+            return ReportValues::NoteText(*note);
+        case Variable::NoteAction:
+            return note->Action;
+        default:
+            return ReportValues::NoteAuthorText(*note);
+        }
+    }
+    case Variable::LogIndex:
+    case Variable::LogTime:
+    case Variable::LogUser:
+    case Variable::LogChange:
+    case Variable::LogReason: {
+        const std::vector<ChangeLogEntry>& entries = m_doc.Log().Entries();
+        if (row1 < 0 || size_t(row1) >= entries.size())
+            return QString();
+        const ChangeLogEntry& entry = entries[size_t(row1)];
+        switch (*variable) {
+        case Variable::LogIndex:
+            return QString::number(row1 + 1);
+        case Variable::LogTime:
+            return ReportValues::LogTimeText(entry);
+        case Variable::LogUser:
+            return entry.User;
+        case Variable::LogChange:
+            return entry.Change;
+        default:
+            return entry.Reason;
+        }
+    }
+    case Variable::LogChain:
+        return ReportValues::LogChainText(m_doc.Log());
     }
     return std::nullopt;
 }

@@ -63,6 +63,9 @@ private:
     void prepareSubgroupTable(const PointRange& range);
     void prepareChart(int slot, const PointRange& range, const QString& caption, bool detailed);
     void prepareGroupResult(int group, bool detailed);
+    void prepareNotes();
+    void prepareChangeLog();
+    void showExcludedLegend(const PointRange& range);
     void beforePrint(rpt::ReportObject& object);
     void emphasiseSummaryRow(rpt::MemoObject& memo);
     void drawPicture();
@@ -78,11 +81,12 @@ private:
     QImage m_workBitmap; // the bitmap every chart picture is drawn into
 
     // The section being laid out.
-    enum class Section { None, Header, IndividualTable, SubgroupTable, Chart, GroupResult };
+    enum class Section { None, Header, IndividualTable, SubgroupTable, Chart, GroupResult, Notes, ChangeLog };
     Section m_section = Section::None;
     PointRange m_dataRange;
     std::vector<DetailsRow> m_westgardRows;
     std::vector<DetailsRow> m_isoRows;
+    std::vector<int> m_noteRows; // table rows of the notes section
 
     Progress m_progress;
     qint64 m_done = 0;

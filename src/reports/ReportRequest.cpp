@@ -35,6 +35,23 @@ std::optional<QString> MissingTemplateMessage(const QString& templateFolder)
     return std::nullopt;
 }
 
+std::optional<QString> MissingTemplateMessage(const QString& templateFolder, const ReportRequest& request)
+{
+    if (std::optional<QString> message = MissingTemplateMessage(templateFolder))
+        return message;
+    QStringList names;
+    if (request.Notes)
+        names.append(NotesTemplateName);
+    if (request.ChangeLog)
+        names.append(ChangeLogTemplateName);
+    for (const QString& name : names) {
+        const QString path = ReportTemplatePath(templateFolder, name);
+        if (!QFileInfo(path).isFile())
+            return QStringLiteral("Не знайдено файл \"") + path + QStringLiteral("\"! Неможливо побудувати звіт!");
+    }
+    return std::nullopt;
+}
+
 int RangeEndLimit(const MeasurementDocument& doc, int slot)
 {
     if (doc.IndividualMode() && slot == SlotDeviation) {
@@ -111,5 +128,7 @@ ReportRequest DefaultReportRequest(const MeasurementDocument& doc)
         request.Captions[size_t(s)] = ChartBoxCaption(doc, s);
         request.Charts[size_t(s)] = { false, QStringLiteral("1"), QString::number(RangeEndLimit(doc, s)), false };
     }
+    request.Notes = !doc.PointNotes().empty();
+    request.ChangeLog = false;
     return request;
 }

@@ -26,6 +26,8 @@ struct ReportRequest {
     std::array<RangeChoice, ChartSlotCount> Charts; // by chart slot
     std::array<QString, ChartSlotCount> Captions; // the chart boxes' captions, by slot
     QString DataCaption = QStringLiteral("  Таблиця даних ");
+    bool Notes = false; // the notes and corrective actions of the points
+    bool ChangeLog = false; // the change log with the check of its chain
 };
 
 // The five templates, in the order they are checked.
@@ -36,6 +38,10 @@ QString ReportTemplatePath(const QString& templateFolder, const QString& name);
 
 // The message for the first missing template, or nothing when all five exist.
 std::optional<QString> MissingTemplateMessage(const QString& templateFolder);
+// The same, then the templates of the notes and the change log when the request has them.
+std::optional<QString> MissingTemplateMessage(const QString& templateFolder, const ReportRequest& request);
+inline const QString NotesTemplateName = QStringLiteral("notes.fr3");
+inline const QString ChangeLogTemplateName = QStringLiteral("log.fr3");
 
 // The largest point number a box's end list offers: the point count, or for the moving-range
 // chart of individual values the number of moving ranges. slot -1 is the data table.
@@ -60,7 +66,8 @@ std::optional<QString> CheckRanges(const MeasurementDocument& doc, const ReportR
 // Which chart slots the report of the document's mode offers, in slot order.
 std::vector<int> ReportSlots(const MeasurementDocument& doc);
 
-// A request as the window makes it when it opens, with captions from the chart pages.
+// A request as the window makes it when it opens, with captions from the chart pages: the notes
+// section chosen when any point carries a note or an exclusion, the change log not.
 ReportRequest DefaultReportRequest(const MeasurementDocument& doc);
 // The caption of a chart box: the chart page's caption with one blank before and after.
 QString ChartBoxCaption(const MeasurementDocument& doc, int slot);

@@ -1,8 +1,12 @@
 #include "reports/ReportValues.h"
 
+#include "model/ChangeLog.h"
 #include "model/GroupRecord.h"
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
+#include "model/PointNote.h"
+
+#include <QDateTime>
 
 #include <algorithm>
 #include <cmath>
@@ -238,7 +242,7 @@ std::vector<CrossCell> SubgroupTableCells(const MeasurementDocument& doc, int fi
 
     int group = GroupOfPoint(doc, first);
     auto addRow = [&](int row) {
-        QString header = doc.LabelText(row);
+        QString header = MarkedLabel(doc, row);
         if (row == closingRow || doc.IsSeparatorRow(row)) {
             const TIndividualInfo& info = doc.Groups().at(size_t(group));
             header += QStringLiteral(" точок ") + GroupPointsText(doc, info, info.GroupPointCount);
@@ -255,6 +259,118 @@ std::vector<CrossCell> SubgroupTableCells(const MeasurementDocument& doc, int fi
         addRow(row);
     addRow(closingRow);
     return cells;
+}
+
+const QString& ExcludedMark()
+{
+    static const QString text = QStringLiteral("*");
+    return text;
+}
+
+const QString& ExcludedLegend()
+{
+    static const QString text = QStringLiteral("* - точка не враховується при обчисленні контрольних меж");
+    return text;
+}
+
+bool AnyExcluded(const MeasurementDocument& doc, int firstRow, int lastRow)
+{
+    const std::map<int, PointNote>& notes = doc.PointNotes();
+    for (auto it = notes.lower_bound(firstRow); it != notes.end() && it->first <= lastRow; ++it) {
+        if (it->second.Excluded())
+            return true;
+    }
+    return false;
+}
+
+QString MarkedLabel(const MeasurementDocument& doc, int row)
+{
+    const QString label = doc.LabelText(row);
+    return doc.PointExcluded(row) && !doc.IsSeparatorRow(row) ? label + ExcludedMark() : label;
+}
+
+int CountedPoints(const MeasurementDocument& doc, int g)
+{
+    const TIndividualInfo& group = doc.Groups().at(size_t(g));
+    const std::vector<bool> excluded = doc.ExcludedFlags(group.FirstRow, group.GroupPointCount);
+    return group.GroupPointCount - int(std::count(excluded.begin(), excluded.end(), true));
+}
+
+QString CountedPointsText(const MeasurementDocument& doc, int g)
+{
+    const int counted = CountedPoints(doc, g);
+    const int excluded = doc.Groups().at(size_t(g)).GroupPointCount - counted;
+    // "за 1 точкою, за 21 точкою", else "за N точками".
+    const bool singular = counted % 10 == 1 && counted % 100 != 11;
+    QString text = QStringLiteral("Межі обчислено за %1 %2").arg(counted).arg(singular ? "точкою" : "точками");
+    if (excluded > 0)
+        text += QStringLiteral(" (виключено з обчислення меж: %1)").arg(excluded);
+    return text + QLatin1Char('.');
+}
+
+std::vector<int> NoteRows(const MeasurementDocument& doc)
+{
+    std::vector<int> rows;
+    for (const auto& [row, note] : doc.PointNotes()) {
+        if (!note.Empty() && row >= 1 && row < doc.RowCount() && !doc.IsSeparatorRow(row))
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+QString NoteValueHeader(const MeasurementDocument& doc)
+{
+    return doc.IndividualMode() ? doc.ValueColumnHeader(0) : doc.ResultHeader(0);
+}
+
+QString NoteValue(const MeasurementDocument& doc, int row)
+{
+    return doc.IndividualMode() ? Cell(doc.ValueText(row, 0).toString()) : Cell(doc.ResultText(row, 0));
+}
+
+QString NoteText(const PointNote& note)
+{
+    QString text = note.Note;
+    if (note.Excluded()) {
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += QStringLiteral("Не враховується при обчисленні меж: ") + note.ExcludeReason;
+    }
+    return text;
+}
+
+namespace {
+
+    QString readableTime(const QString& iso)
+    {
+        const QDateTime time = QDateTime::fromString(iso, Qt::ISODate);
+        return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : iso;
+    }
+
+} // namespace
+
+QString NoteAuthorText(const PointNote& note)
+{
+    const QString time = readableTime(note.Time);
+    if (note.Author.isEmpty() || time.isEmpty())
+        return note.Author + time;
+    return note.Author + QLatin1Char('\n') + time;
+}
+
+QString LogTimeText(const ChangeLogEntry& entry)
+{
+    // The stored text, offset included: the record says exactly when, wherever it was made.
+    return entry.Time;
+}
+
+QString LogChainText(const ChangeLog& log)
+{
+    if (log.Empty())
+        return QStringLiteral("Журнал змін порожній.");
+    const int verified = log.VerifiedCount();
+    if (verified == log.Size())
+        return QStringLiteral("Ланцюжок записів журналу цілий (перевірено записів: %1).").arg(log.Size());
+    return QStringLiteral("Журнал змінено поза програмою після запису %1.").arg(verified);
 }
 
 } // namespace ReportValues

@@ -6,8 +6,11 @@
 #include <optional>
 #include <vector>
 
+class ChangeLog;
 class MeasurementDocument;
 class TIndividualInfo;
+struct ChangeLogEntry;
+struct PointNote;
 
 // The texts the report templates print, read from a computed document. Nothing here changes the
 // document; the section bookkeeping (which group a summary row names) is the caller's.
@@ -76,5 +79,36 @@ struct CrossCell {
 // added: row by row in table order, then the closing row; within a row the date, the values,
 // the statistics. `last` row's group summary closes the table.
 std::vector<CrossCell> SubgroupTableCells(const MeasurementDocument& doc, int first, int last);
+
+// Points kept out of the limits: the data tables print their number with the mark, and the
+// legend below the table explains it.
+const QString& ExcludedMark(); // "*"
+const QString& ExcludedLegend();
+// Whether any point row from firstRow to lastRow is kept out of the limits.
+bool AnyExcluded(const MeasurementDocument& doc, int firstRow, int lastRow);
+// A point row's number label, with the mark when the point is kept out of the limits.
+QString MarkedLabel(const MeasurementDocument& doc, int row);
+
+// The points of group g that fed its limits: its points less those kept out.
+int CountedPoints(const MeasurementDocument& doc, int g);
+// "Межі обчислено за 9 точками (виключено з обчислення меж: 1)." The part in brackets only when
+// a point is kept out.
+QString CountedPointsText(const MeasurementDocument& doc, int g);
+
+// The notes section: the table rows of the points that carry a note, an action or an exclusion,
+// in point order, and the texts of one of them.
+std::vector<int> NoteRows(const MeasurementDocument& doc);
+// The value column: the point's value in individual mode, its subgroup's mean otherwise.
+QString NoteValueHeader(const MeasurementDocument& doc);
+QString NoteValue(const MeasurementDocument& doc, int row);
+// The note, and on a line of its own the reason a point is kept out of the limits.
+QString NoteText(const PointNote& note);
+// Who changed the record last and when, on two lines.
+QString NoteAuthorText(const PointNote& note);
+
+// The change-log section: an entry's time as the analyst reads it, the reason ("" for none), and
+// the closing sentence on the chain of hashes.
+QString LogTimeText(const ChangeLogEntry& entry);
+QString LogChainText(const ChangeLog& log);
 
 } // namespace ReportValues

@@ -36,6 +36,20 @@ ChartPages::ChartPages(MeasurementDocument& document, Hints& hints, QWidget* win
     m_groupBox->raise();
     m_groupBox->hide();
     connect(m_groupBox, &GroupHandlingBox::linesChanged, this, [this] { RedrawChartSet(); });
+    // A note changed on a computed document keeps the results: the marks on the charts follow at
+    // once. (A changed exclusion drops the results, and the pages with them.)
+    connect(&m_document, &MeasurementDocument::notesChanged, this, [this] { NotesChanged(); });
+}
+
+void ChartPages::NotesChanged()
+{
+    if (!m_document.IsComputed())
+        return;
+    for (int slot = 0; slot < ChartSlotCount; ++slot) {
+        if (SlotInUse(m_document, slot))
+            m_chartViews[size_t(slot)]->Redraw();
+    }
+    ShowActiveSlot(); // the details of the hits name the notes
 }
 
 int ChartPages::ActiveChartSlot() const

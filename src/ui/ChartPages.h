@@ -34,6 +34,7 @@ public:
     void ShowActiveSlot(); // the group box fills itself for the current chart page, if any
     void PageChanged(int index); // PageControl1's current tab moved
     void UnitsChanged(); // the charts and the sigma edit's units follow the header's units
+    void NotesChanged(); // the marks of the notes on every page, the details of the active one
 
 private:
     MeasurementDocument& m_document;

@@ -1,5 +1,7 @@
 #include "ui/DetailsWindow.h"
 
+#include "model/GroupRecord.h"
+#include "model/MeasurementDocument.h"
 #include "ui/Hints.h"
 #include "ui/ScreenCentre.h"
 
@@ -124,6 +126,13 @@ void TFDet::SetResults(const std::vector<DetailsRow>& westgard, const std::vecto
 {
     m_westgardModel->SetRows(westgard);
     m_isoModel->SetRows(iso);
+}
+
+void TFDet::SetHits(const TSlotHits& hits, const MeasurementDocument& doc, int slot)
+{
+    const HitNotes notes = DocumentHitNotes(doc, slot);
+    SetResults(DetailsGridRows(CriteriaFamily::Westgard, hits.Westgard, doc.PointDates(), notes),
+        DetailsGridRows(CriteriaFamily::Iso, hits.Iso, doc.PointDates(), notes));
 }
 
 void TFDet::Prepare(CriteriaFamily family, const QString& pageCaption, int pageIndex)

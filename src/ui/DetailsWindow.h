@@ -6,6 +6,8 @@
 #include <vector>
 
 class Hints;
+class MeasurementDocument;
+struct TSlotHits;
 class QPushButton;
 class QTableView;
 class DetailsGridModel;
@@ -20,6 +22,8 @@ public:
 
     // Both grids take the rows of the results shown last (row 0 is the header row).
     void SetResults(const std::vector<DetailsRow>& westgard, const std::vector<DetailsRow>& iso);
+    // Both grids from one chart's hits of a group, with the dates and the notes of the hits' points.
+    void SetHits(const TSlotHits& hits, const MeasurementDocument& doc, int slot);
     // Caption, size and the grid shown for one analysis opened from a chart page; the hint key
     // is shown when the window becomes active.
     void Prepare(CriteriaFamily family, const QString& pageCaption, int pageIndex);

@@ -106,6 +106,17 @@ TfmReportDialog::TfmReportDialog(QWidget* parent)
             QLatin1String(names.Last), QLatin1String(names.Detail));
     }
 
+    // What the laboratory recorded beside the data: the points' notes and the change log.
+    m_records = new QGroupBox(QStringLiteral(" Записи "), this);
+    m_records->setObjectName(QStringLiteral("GroupBox8"));
+    m_notes = new QCheckBox(QStringLiteral("Примітки та\nкоригувальні дії"), m_records);
+    m_notes->setObjectName(QStringLiteral("CheckBoxNotes"));
+    m_notes->setToolTip(QStringLiteral("Розділ \"Примітки та коригувальні дії\""));
+    m_notes->setGeometry(8, 20, 121, 34);
+    m_changeLog = new QCheckBox(QStringLiteral("Журнал змін"), m_records);
+    m_changeLog->setObjectName(QStringLiteral("CheckBoxLog"));
+    m_changeLog->setGeometry(8, 60, 121, 21);
+
     m_button2 = new QPushButton(QStringLiteral("Підготувати звіт"), this);
     m_button2->setObjectName(QStringLiteral("Button2"));
     m_button2->setDefault(true);
@@ -193,12 +204,17 @@ void TfmReportDialog::FormShow()
         m_button1->setGeometry(360, buttonTop, 150, 25);
         m_button2->setGeometry(200, buttonTop, 150, 25);
         m_data.Box->move(136, 8);
+        m_records->setGeometry(393, 8, 133, DataBoxHeight);
     } else {
         resize(787, 473);
         m_button1->setGeometry(616, buttonTop, 150, 25);
         m_button2->setGeometry(456, buttonTop, 150, 25);
         m_data.Box->move(264, 8);
+        m_records->setGeometry(520, 8, 133, DataBoxHeight);
     }
+    const ReportRequest defaults = DefaultReportRequest(*m_doc);
+    m_notes->setChecked(defaults.Notes);
+    m_changeLog->setChecked(defaults.ChangeLog);
     for (int s : { int(SlotMedians), int(SlotRelDeviation), int(SlotRanges), int(SlotRelRanges) })
         m_charts[size_t(s)].Box->setVisible(!individual);
 
@@ -246,6 +262,8 @@ ReportRequest TfmReportDialog::Request() const
         request.Charts[size_t(s)] = { offered && box.Check->isChecked(), box.First->currentText(),
             box.Last->currentText(), box.Detail->isChecked() };
     }
+    request.Notes = m_notes->isChecked();
+    request.ChangeLog = m_changeLog->isChecked();
     return request;
 }
 
@@ -259,7 +277,7 @@ void TfmReportDialog::Button2Click()
         messenger.ShowMessage(*message);
         return;
     }
-    if (const std::optional<QString> message = MissingTemplateMessage(m_templateFolder)) {
+    if (const std::optional<QString> message = MissingTemplateMessage(m_templateFolder, request)) {
         messenger.ShowMessage(*message);
         return;
     }

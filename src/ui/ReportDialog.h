@@ -44,6 +44,9 @@ public:
     rpt::ReportEngine& Engine() { return *m_engine; }
     const SectionContext& Context() const { return m_context; }
 
+    QCheckBox* NotesCheck() const { return m_notes; }
+    QCheckBox* ChangeLogCheck() const { return m_changeLog; }
+
     // The request the window's controls make now.
     ReportRequest Request() const;
 
@@ -76,6 +79,9 @@ private:
     std::function<void(rpt::ReportEngine&)> m_preview;
 
     RangeBox m_data; // GroupBox7
+    QGroupBox* m_records = nullptr; // GroupBox8: the notes and the change log
+    QCheckBox* m_notes = nullptr;
+    QCheckBox* m_changeLog = nullptr;
     std::array<RangeBox, ChartSlotCount> m_charts; // by chart slot
     QPushButton* m_button1 = nullptr;
     QPushButton* m_button2 = nullptr;

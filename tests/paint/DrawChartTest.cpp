@@ -238,19 +238,23 @@ TEST_F(DrawChartTest, WindowMatchesTheFullWidthDrawing)
         for (const TIndividualInfo& group : row.groups)
             points += SeriesOf(group, row.s, row.rowOffset).Count;
         const int initialExtent = int(ChartPageExtent(points, int(row.groups.size()), 50, 50));
-        for (const double f : { 0.0, 0.137, 0.5, 0.77, 1.0 }) {
-            ChartDrawingState().Reset();
-            QImage expected(W, H, QImage::Format_RGB32);
-            int expectedExtent = initialExtent;
-            ReferenceDrawChart(
-                row.groups, NumberedDates(points), expected, row.unit, row.d, row.s, row.rowOffset, expectedExtent, f);
-            ChartDrawingState().Reset();
-            QImage actual(W, H, QImage::Format_RGB32);
-            int actualExtent = initialExtent;
-            DrawChart(
-                row.groups, NumberedDates(points), actual, row.unit, row.d, row.s, row.rowOffset, actualExtent, f);
-            EXPECT_EQ(actualExtent, expectedExtent) << row.name << " f=" << f;
-            EXPECT_TRUE(SameImage(actual, expected)) << row.name << " f=" << f;
+        // Plain, and with notes and exclusions scattered over the points (some at group ends).
+        const PointMarks scattered = [](int g, int i) { return PointMark { (g + i) % 3 == 0, (g * 5 + i) % 4 == 1 }; };
+        for (const PointMarks& marks : { PointMarks {}, scattered }) {
+            for (const double f : { 0.0, 0.137, 0.5, 0.77, 1.0 }) {
+                ChartDrawingState().Reset();
+                QImage expected(W, H, QImage::Format_RGB32);
+                int expectedExtent = initialExtent;
+                ReferenceDrawChart(row.groups, NumberedDates(points), expected, row.unit, row.d, row.s, row.rowOffset,
+                    expectedExtent, f, marks);
+                ChartDrawingState().Reset();
+                QImage actual(W, H, QImage::Format_RGB32);
+                int actualExtent = initialExtent;
+                DrawChart(row.groups, NumberedDates(points), actual, row.unit, row.d, row.s, row.rowOffset,
+                    actualExtent, f, marks);
+                EXPECT_EQ(actualExtent, expectedExtent) << row.name << " f=" << f;
+                EXPECT_TRUE(SameImage(actual, expected)) << row.name << " f=" << f << " marks=" << bool(marks);
+            }
         }
     }
 }

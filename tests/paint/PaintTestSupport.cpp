@@ -73,7 +73,7 @@ QStringList NumberedDates(int count)
 }
 
 void ReferenceDrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& dates, QImage& bitmap,
-    const QString& u, int d, int s, int rowOffset, int& chartExtent, double f)
+    const QString& u, int d, int s, int rowOffset, int& chartExtent, double f, const PointMarks& marks)
 {
     DrawingState& state = ChartDrawingState();
     const ChartScale scale = ComputeChartScale(groups, s, rowOffset);
@@ -136,9 +136,10 @@ void ReferenceDrawChart(const std::vector<TIndividualInfo>& groups, const QStrin
                 xv += pointStep;
                 DrawGradientSegment(
                     xv - pointStep, height - heights[size_t(i - 1)], xv, height - heights[size_t(i)], b);
-                DrawPointMarker(xv - pointStep, height - heights[size_t(i - 1)], counter, b);
+                DrawPointMarker(xv - pointStep, height - heights[size_t(i - 1)], counter, b,
+                    marks ? marks(g, i - 1) : PointMark {});
             }
-            DrawPointMarker(xv, height - heights[size_t(n - 1)], counter, b);
+            DrawPointMarker(xv, height - heights[size_t(n - 1)], counter, b, marks ? marks(g, n - 1) : PointMark {});
             xv += groupStep;
         }
     }

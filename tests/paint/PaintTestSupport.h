@@ -2,6 +2,7 @@
 
 #include "model/GroupRecord.h"
 #include "paint/ChartCanvas.h"
+#include "paint/Paint.h"
 
 #include <QImage>
 #include <QString>
@@ -28,4 +29,4 @@ QStringList NumberedDates(int count);
 // numbers and dates of the visible points. Only usable on small documents; it is the yardstick
 // of the windowed DrawChart.
 void ReferenceDrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& dates, QImage& bitmap,
-    const QString& u, int d, int s, int rowOffset, int& chartExtent, double f);
+    const QString& u, int d, int s, int rowOffset, int& chartExtent, double f, const PointMarks& marks = {});
