@@ -1,6 +1,7 @@
 #include "model/DocumentFile.h"
 
 #include "model/DocumentLines.h"
+#include "model/ExtensionBlock.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/Numbers.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <new>
 
 namespace {
 
@@ -41,10 +43,17 @@ public:
         const std::optional<QStringView> first = m_lines.Next();
         if (!first)
             return false;
-        if (*first == u"UNPOS")
-            return readCurrent();
+        if (*first == u"UNPOS") {
+            if (!readCurrent())
+                return false;
+            readExtension();
+            return true;
+        }
         return readLegacy(*first);
     }
+
+    // Why the extension block could not be read; nothing when it was, or there was none.
+    const std::optional<QString>& ExtensionError() const { return m_extensionError; }
 
     // A failure before the table was laid out leaves an empty table of the file's mode, so that
     // the document never mixes this file's header with another file's rows.
@@ -132,6 +141,7 @@ private:
     }
 
     bool readCurrent();
+    void readExtension();
     bool readGroupRecord(TIndividualInfo& record);
     bool readLegacy(QStringView firstLine);
     bool readLegacyPoints(int points, int columns);
@@ -141,6 +151,7 @@ private:
     bool m_individual;
     int m_subgroupSize = 0;
     bool m_laidOut = false;
+    std::optional<QString> m_extensionError;
 };
 
 // The flags describe a table only when the last is the end sentinel, groups - 1 separators stand
@@ -251,6 +262,32 @@ template <typename Lines> bool DocumentReader<Lines>::readCurrent()
             return false;
     }
     return true;
+}
+
+// The block after the group records, when one follows. Lines that are not one stay unread, as they
+// always were. A broken block leaves the document as the plain layout read it.
+template <typename Lines> void DocumentReader<Lines>::readExtension()
+{
+    const std::optional<QStringView> marker = m_lines.Next();
+    if (!marker || !IsExtensionMarker(*marker))
+        return;
+    try {
+        ExtensionBlockParser parser(m_lines.Taken());
+        while (const std::optional<QStringView> line = m_lines.Next()) {
+            if (!parser.Feed(*line))
+                break;
+        }
+        std::optional<ExtensionRecords> records = parser.Finish();
+        if (records)
+            m_extensionError = ApplyExtensionRecords(m_doc, std::move(*records));
+        else
+            m_extensionError = parser.Error();
+    } catch (const std::bad_alloc&) {
+        // The table is read whole; only the block is given up.
+        m_extensionError = QStringLiteral("недостатньо пам'яті");
+    }
+    if (m_extensionError)
+        m_doc.SetExtensionLost(true);
 }
 
 template <typename Lines> bool DocumentReader<Lines>::rowTexts(int64_t rows, int columns)
@@ -464,29 +501,37 @@ const QString& LoadErrorText()
 
 namespace {
 
-// Reads doc from lines; false when reading stopped short. The lines are the caller's to release
-// before the steps after every load (EndLoad).
-template <typename Lines> bool ReadDocument(MeasurementDocument& doc, Lines& lines)
+struct ReadOutcome {
+    bool Complete = false; // the whole layout was read
+    std::optional<QString> ExtensionError; // why the extension block was dropped
+};
+
+// Reads doc from lines. The lines are the caller's to release before the steps after every load
+// (EndLoad), which also say what went wrong.
+template <typename Lines> ReadOutcome ReadDocument(MeasurementDocument& doc, Lines& lines)
 {
     doc.ResetRecords();
     DocumentReader<Lines> reader(doc, lines);
-    bool complete = false;
+    ReadOutcome outcome;
     try {
-        complete = reader.Read();
+        outcome.Complete = reader.Read();
+        outcome.ExtensionError = reader.ExtensionError();
     } catch (const std::exception&) {
         // Out of memory or a table past the cell buffer's reach: a failed load like any other.
-        complete = false;
+        outcome = ReadOutcome();
     }
     reader.LayOutEmptyTableIfNeeded();
-    return complete;
+    return outcome;
 }
 
-bool EndLoad(MeasurementDocument& doc, bool complete, const QString& fileName)
+bool EndLoad(MeasurementDocument& doc, const ReadOutcome& outcome, const QString& fileName)
 {
-    if (!complete)
+    if (!outcome.Complete)
         doc.messenger().ShowMessage(LoadErrorText());
+    else if (outcome.ExtensionError)
+        doc.messenger().ShowMessage(ExtensionLostMessage(*outcome.ExtensionError));
     FinishLoad(doc, fileName);
-    return complete;
+    return outcome.Complete;
 }
 
 QString DecodeFile(const QByteArrayView bytes)
@@ -497,13 +542,13 @@ QString DecodeFile(const QByteArrayView bytes)
 
 bool LoadDocumentFromText(MeasurementDocument& doc, QString text, const QString& fileName)
 {
-    bool complete = false;
+    ReadOutcome outcome;
     {
         DocumentLines lines(text);
-        complete = ReadDocument(doc, lines);
+        outcome = ReadDocument(doc, lines);
     }
     text = QString(); // the line list is released before the steps that follow every load
-    return EndLoad(doc, complete, fileName);
+    return EndLoad(doc, outcome, fileName);
 }
 
 // The bytes in pieces from nextPiece, as StreamedDocumentLines takes them; counted is what a
@@ -511,12 +556,12 @@ bool LoadDocumentFromText(MeasurementDocument& doc, QString text, const QString&
 bool LoadStreamed(MeasurementDocument& doc, const ByteLineCounter& counted, std::function<QByteArrayView()> nextPiece,
     const QString& fileName)
 {
-    bool complete = false;
+    ReadOutcome outcome;
     {
         StreamedDocumentLines lines(counted.Lines(), counted.Bytes(), std::move(nextPiece));
-        complete = ReadDocument(doc, lines);
+        outcome = ReadDocument(doc, lines);
     }
-    return EndLoad(doc, complete, fileName);
+    return EndLoad(doc, outcome, fileName);
 }
 
 constexpr qint64 FilePieceBytes = 128 * 1024;

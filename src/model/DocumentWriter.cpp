@@ -1,6 +1,7 @@
 // The writer of the current layout: SaveDocument and SaveDocumentToBytes.
 #include "model/DocumentFile.h"
 
+#include "model/ExtensionBlock.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/Numbers.h"
@@ -62,7 +63,8 @@ QStringList AdditionalInfoLines(const MeasurementDocument& doc)
 }
 
 // Calls the sink for every item of the current layout, in file order:
-// sink.Plain(text) for markers, booleans, integers and reals; sink.Text(text, place) for texts.
+// sink.Plain(text) for markers, booleans, integers and reals; sink.Text(text, place) for texts;
+// last sink.Extension(doc) for the extension block, whose texts are escaped and need no look.
 template <typename Sink> void WriteItems(const MeasurementDocument& doc, Sink& sink)
 {
     auto boolean = [&](bool value) { sink.Plain(value ? QStringLiteral("True") : QStringLiteral("False")); };
@@ -133,6 +135,7 @@ template <typename Sink> void WriteItems(const MeasurementDocument& doc, Sink& s
                 sink.Plain(RoundTripText(setting->Value));
         }
     }
+    sink.Extension(doc);
 }
 
 // Texts made of printable ASCII need no look: the code page holds them and they carry no break.
@@ -220,6 +223,7 @@ public:
     }
 
     void Plain(const QString&) { }
+    void Extension(const MeasurementDocument&) { }
 
     void Text(QStringView text, const TextPlace& place)
     {
@@ -276,6 +280,12 @@ private:
 class ByteWriter {
 public:
     void Plain(const QString& text) { append(text); }
+
+    void Extension(const MeasurementDocument& doc)
+    {
+        for (const QString& line : ExtensionBlockLines(doc))
+            append(line);
+    }
 
     void Text(QStringView text, const TextPlace&)
     {
@@ -340,6 +350,8 @@ private:
 
 std::optional<QByteArray> SaveDocumentToBytes(const MeasurementDocument& doc)
 {
+    if (doc.ExtensionLost() && !doc.messenger().AskYesNo(ExtensionLostQuestion()))
+        return std::nullopt;
     ProblemFinder finder(doc);
     WriteItems(doc, finder);
     if (finder.Found() && !doc.messenger().AskYesNo(finder.Question()))
@@ -382,5 +394,6 @@ bool SaveDocument(MeasurementDocument& doc, const QString& fileName)
     }
     doc.SetFileName(fileName);
     doc.ClearChanged();
+    doc.SetExtensionLost(false); // the file on disk now is what the document holds
     return true;
 }

@@ -96,9 +96,13 @@ std::optional<QString> UnescapeText(QStringView line)
                 return std::nullopt;
             bool ok = false;
             const uint code = line.mid(i + 2, close - i - 2).toUInt(&ok, 16);
-            if (!ok || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            if (!ok || code > 0x10FFFF)
                 return std::nullopt;
-            out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+            // A lone surrogate is how EscapeText writes one that stood unpaired in the text.
+            if (QChar::requiresSurrogates(code))
+                out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+            else
+                out += QChar(char16_t(code));
             i = close;
             break;
         }

@@ -11,5 +11,5 @@
 QString EscapeText(QStringView text);
 
 // The text back; nothing for a backslash that starts no escape of the list above, or a code point
-// that is not a character.
+// past U+10FFFF. A surrogate's code point gives that lone surrogate back, as EscapeText wrote it.
 std::optional<QString> UnescapeText(QStringView line);

@@ -27,7 +27,7 @@ struct State {
 
 State stateOf(const MeasurementDocument& doc)
 {
-    return { SavedBytes(doc), int(doc.Groups().size()), doc.ValueColumnCount() };
+    return { ContentBytes(doc), int(doc.Groups().size()), doc.ValueColumnCount() };
 }
 
 void build(MeasurementDocument& doc, const std::vector<int>& sizes, int subgroupSize)

@@ -26,7 +26,8 @@ struct Snapshot {
 
 Snapshot snapshotOf(const MeasurementDocument& doc)
 {
-    return { SavedBytes(doc), int(doc.Groups().size()), doc.GroupCount(), doc.ValueColumnCount(), doc.TableRowCount() };
+    return { ContentBytes(doc), int(doc.Groups().size()), doc.GroupCount(), doc.ValueColumnCount(),
+        doc.TableRowCount() };
 }
 
 // count points per group size, numbered values (individual, or subgroupSize columns).

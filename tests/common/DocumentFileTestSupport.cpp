@@ -42,6 +42,22 @@ QByteArray SavedBytes(const MeasurementDocument& doc)
     return bytes.value_or(QByteArray());
 }
 
+QByteArray ContentBytes(const MeasurementDocument& doc)
+{
+    QStringList lines = FileLines(SavedBytes(doc));
+    const qsizetype marker = lines.lastIndexOf(QStringLiteral("MERIDAN-EXTENSION"));
+    if (marker < 0)
+        return SavedBytes(doc);
+    QStringList block = lines.mid(marker);
+    lines.resize(marker);
+    block.removeIf([](const QString& line) { return line.startsWith(QStringLiteral("LOG\t")); });
+    if (block.size() > 3 || block.value(1) != QStringLiteral("VERSION\t1")) {
+        block.last() = QStringLiteral("END\t%1").arg(block.size() - 3);
+        lines += block;
+    }
+    return FileBytes(lines);
+}
+
 void ExpectConsistent(const MeasurementDocument& doc)
 {
     const std::vector<bool>& flags = doc.SeparatorFlags();

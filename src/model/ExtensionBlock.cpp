@@ -1,0 +1,270 @@
+#include "model/ExtensionBlock.h"
+
+#include "model/EscapedText.h"
+#include "model/MeasurementDocument.h"
+
+#include <initializer_list>
+#include <limits>
+
+namespace {
+
+constexpr QStringView VersionTag = u"VERSION";
+constexpr QStringView PointTag = u"POINT";
+constexpr QStringView LogTag = u"LOG";
+constexpr QStringView EndTag = u"END";
+constexpr qsizetype PointFields = 7; // the tag and six fields
+constexpr qsizetype LogFields = 6; // the tag and five fields
+constexpr qsizetype EndFields = 2;
+constexpr qsizetype QuotedChars = 40; // of a bad field named in a message
+
+// A count or number of the block: decimal digits only, no sign or blanks, that fit an int.
+std::optional<int> Count(QStringView field)
+{
+    if (field.isEmpty() || field.size() > 10)
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : field) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
+}
+
+QString Quoted(QStringView field)
+{
+    const QString shown
+        = field.size() > QuotedChars ? field.first(QuotedChars).toString() + QStringLiteral("…") : field.toString();
+    return QStringLiteral("«") + shown + QStringLiteral("»");
+}
+
+// A line of the block: the tag and its fields, joined by tabs.
+QString RecordLine(QStringView tag, std::initializer_list<QString> fields)
+{
+    QString line = tag.toString();
+    for (const QString& field : fields) {
+        line += QLatin1Char('\t');
+        line += field;
+    }
+    return line;
+}
+
+} // namespace
+
+bool IsExtensionMarker(QStringView line)
+{
+    return line == ExtensionMarker;
+}
+
+bool ExtensionBlockParser::fail(const QString& why)
+{
+    m_state = State::Failed;
+    m_error = QStringLiteral("рядок %1: %2").arg(m_lineNumber).arg(why);
+    return false;
+}
+
+std::optional<QString> ExtensionBlockParser::text(QStringView field)
+{
+    std::optional<QString> text = UnescapeText(field);
+    if (!text)
+        fail(QStringLiteral("некоректне екранування в тексті %1").arg(Quoted(field)));
+    return text;
+}
+
+bool ExtensionBlockParser::Feed(QStringView line)
+{
+    ++m_lineNumber;
+    switch (m_state) {
+    case State::Version:
+        return versionLine(line);
+    case State::Records:
+        return recordLine(line);
+    case State::Done:
+    case State::Failed:
+        break;
+    }
+    return false;
+}
+
+bool ExtensionBlockParser::versionLine(QStringView line)
+{
+    const QList<QStringView> fields = line.split(u'\t');
+    std::optional<int> version;
+    if (fields.size() == 2 && fields[0] == VersionTag)
+        version = Count(fields[1]);
+    if (!version || *version < 1)
+        return fail(QStringLiteral("замість рядка версії %1").arg(Quoted(line)));
+    m_version = *version;
+    if (m_version > ExtensionVersion)
+        m_records.Unknown.append(line.toString());
+    m_state = State::Records;
+    return true;
+}
+
+bool ExtensionBlockParser::recordLine(QStringView line)
+{
+    const QList<QStringView> fields = line.split(u'\t');
+    const QStringView tag = fields.front();
+    if (tag == EndTag)
+        return endLine(fields);
+    ++m_recordLines;
+    if (tag == PointTag)
+        return pointLine(fields);
+    if (tag == LogTag)
+        return logLine(fields);
+    // A later version may add records of its own; this one keeps them for the next save.
+    if (m_version > ExtensionVersion) {
+        m_records.Unknown.append(line.toString());
+        return true;
+    }
+    return fail(QStringLiteral("невідомий запис %1").arg(Quoted(tag)));
+}
+
+bool ExtensionBlockParser::pointLine(const QList<QStringView>& fields)
+{
+    if (fields.size() != PointFields)
+        return fail(QStringLiteral("запис точки має %1 полів замість %2").arg(fields.size()).arg(PointFields));
+    const std::optional<int> point = Count(fields[1]);
+    if (!point || *point < 1)
+        return fail(QStringLiteral("некоректний номер точки %1").arg(Quoted(fields[1])));
+    if (!m_records.Notes.empty() && *point <= m_records.Notes.rbegin()->first)
+        return fail(QStringLiteral("точка %1 іде не за зростанням номерів").arg(*point));
+    PointNote note;
+    QString* targets[] = { &note.Note, &note.Action, &note.ExcludeReason, &note.Author, &note.Time };
+    for (qsizetype i = 0; i < 5; ++i) {
+        std::optional<QString> value = text(fields[2 + i]);
+        if (!value)
+            return false;
+        *targets[i] = std::move(*value);
+    }
+    if (note.Empty())
+        return fail(QStringLiteral("запис точки %1 не містить ні примітки, ні причини виключення").arg(*point));
+    m_records.Notes.emplace_hint(m_records.Notes.end(), *point, std::move(note));
+    return true;
+}
+
+bool ExtensionBlockParser::logLine(const QList<QStringView>& fields)
+{
+    if (fields.size() != LogFields)
+        return fail(QStringLiteral("запис журналу має %1 полів замість %2").arg(fields.size()).arg(LogFields));
+    ChangeLogEntry entry;
+    QString* targets[] = { &entry.Time, &entry.User, &entry.Change, &entry.Reason, &entry.Hash };
+    for (qsizetype i = 0; i < 5; ++i) {
+        std::optional<QString> value = text(fields[1 + i]);
+        if (!value)
+            return false;
+        *targets[i] = std::move(*value);
+    }
+    // The hash is not checked here: a broken chain is the log's news (VerifiedCount), not damage.
+    m_records.Log.push_back(std::move(entry));
+    return true;
+}
+
+bool ExtensionBlockParser::endLine(const QList<QStringView>& fields)
+{
+    const std::optional<int> count = fields.size() == EndFields ? Count(fields[1]) : std::nullopt;
+    if (!count)
+        return fail(QStringLiteral("некоректний завершальний рядок"));
+    if (*count != m_recordLines) {
+        return fail(
+            QStringLiteral("завершальний рядок називає %1 записів, а в блоці їх %2").arg(*count).arg(m_recordLines));
+    }
+    m_state = State::Done;
+    return false;
+}
+
+std::optional<ExtensionRecords> ExtensionBlockParser::Finish()
+{
+    if (m_state == State::Version || m_state == State::Records) {
+        m_state = State::Failed;
+        m_error = QStringLiteral("блок обірвано, завершального рядка немає");
+    }
+    if (m_state == State::Failed)
+        return std::nullopt;
+    return std::move(m_records);
+}
+
+QStringList ExtensionBlockLines(const MeasurementDocument& doc)
+{
+    const std::map<int, PointNote>& notes = doc.PointNotes();
+    const std::vector<ChangeLogEntry>& log = doc.Log().Entries();
+    QStringList unknown = doc.UnknownExtensionLines();
+    if (notes.empty() && log.empty() && unknown.isEmpty())
+        return {};
+
+    QStringList lines;
+    lines.append(ExtensionMarker.toString());
+    const bool laterVersion = !unknown.isEmpty() && unknown.front().startsWith(RecordLine(VersionTag, { QString() }));
+    lines.append(laterVersion ? unknown.takeFirst() : RecordLine(VersionTag, { QString::number(ExtensionVersion) }));
+    const qsizetype firstRecord = lines.size();
+
+    // Notes are keyed by table row; the file names points. One walk over the rows counts them.
+    const std::vector<bool>& flags = doc.SeparatorFlags();
+    const int rows = doc.TableRowCount();
+    int point = 0;
+    int row = 1;
+    for (const auto& [noteRow, note] : notes) {
+        if (noteRow < row || noteRow > rows)
+            continue;
+        for (; row < noteRow; ++row) {
+            if (!flags[size_t(row - 1)])
+                ++point;
+        }
+        if (flags[size_t(noteRow - 1)])
+            continue; // a separator carries no note
+        lines.append(RecordLine(PointTag,
+            { QString::number(point + 1), EscapeText(note.Note), EscapeText(note.Action),
+                EscapeText(note.ExcludeReason), EscapeText(note.Author), EscapeText(note.Time) }));
+    }
+    for (const ChangeLogEntry& entry : log) {
+        lines.append(RecordLine(LogTag,
+            { EscapeText(entry.Time), EscapeText(entry.User), EscapeText(entry.Change), EscapeText(entry.Reason),
+                EscapeText(entry.Hash) }));
+    }
+    lines.append(unknown);
+    lines.append(RecordLine(EndTag, { QString::number(lines.size() - firstRecord) }));
+    return lines;
+}
+
+std::optional<QString> ApplyExtensionRecords(MeasurementDocument& doc, ExtensionRecords records)
+{
+    // Points to rows in one walk over the rows, as the numbers rise.
+    std::map<int, PointNote> byRow;
+    const std::vector<bool>& flags = doc.SeparatorFlags();
+    const int rows = doc.TableRowCount();
+    int point = 0;
+    int row = 0;
+    for (auto& [number, note] : records.Notes) {
+        while (point < number && row < rows) {
+            ++row;
+            if (!flags[size_t(row - 1)])
+                ++point;
+        }
+        if (point < number) {
+            return QStringLiteral("точки %1 у таблиці немає (точок у таблиці: %2)").arg(number).arg(doc.PointCount());
+        }
+        byRow.emplace_hint(byRow.end(), row, std::move(note));
+    }
+    if (!byRow.empty())
+        doc.SetPointNotes(std::move(byRow));
+    for (ChangeLogEntry& entry : records.Log)
+        doc.Log().AppendStored(std::move(entry));
+    doc.SetUnknownExtensionLines(std::move(records.Unknown));
+    return std::nullopt;
+}
+
+QString ExtensionLostMessage(const QString& why)
+{
+    return QStringLiteral("Не вдалося прочитати примітки та журнал змін: ") + why
+        + QStringLiteral(".\nДокумент відкрито без них.");
+}
+
+const QString& ExtensionLostQuestion()
+{
+    static const QString text = QStringLiteral(
+        "Примітки до точок, виключення точок і журнал змін з файлу не вдалося прочитати під час відкриття.\n"
+        "Якщо зберегти документ, у файлі їх уже не буде.\nЗберегти документ?");
+    return text;
+}
