@@ -39,24 +39,6 @@ PointNote Note(const QString& note, const QString& action, const QString& reason
     return result;
 }
 
-// Whether a document file keeps the points' notes and the change log; the file-based cases below
-// need it.
-bool FileKeepsNotes()
-{
-    SilentMessenger messenger;
-    MeasurementDocument doc(messenger);
-    BuildDocument(doc, 0, { { { "1" }, { "2" } } });
-    doc.SetPointNote(1, Note(QStringLiteral("n"), QString(), QString()));
-    doc.Log().Append(QStringLiteral("c"));
-    MeasurementDocument back(messenger);
-    return LoadDocumentFromBytes(back, DocumentFileBytes(doc), QStringLiteral("x.mrd")) && back.NoteOf(1)
-        && back.Log().Size() == 1;
-}
-
-#define REQUIRE_FILE_NOTES()                                                                                           \
-    if (!FileKeepsNotes())                                                                                             \
-    GTEST_SKIP() << "document files do not keep notes and the change log in this build"
-
 QString Copy(const QTemporaryDir& dir, const QString& name)
 {
     const QString path = dir.filePath(name);
@@ -232,10 +214,9 @@ TEST(NotesCli, ImportRefusesBadNoteColumns)
     }
 }
 
-// The file-based cases: annotate, info and log on files, as users chain them.
+// Annotate, info and log on files, as users chain them.
 TEST(NotesCli, AnnotateThenInfoAndLog)
 {
-    REQUIRE_FILE_NOTES();
     QTemporaryDir dir;
     const QString file = Copy(dir, QStringLiteral("doc.mrd"));
     CliResult r = Annotate(file, { "--point", "27", "--note", "QQNOTE", "--action", "калібрування" });
@@ -285,10 +266,31 @@ TEST(NotesCli, AnnotateThenInfoAndLog)
     EXPECT_TRUE(tampered.Text().contains(QStringLiteral("\n2. "))); // the log is still shown
 }
 
+// A block that cannot be read: log cannot check it, and annotate will not save the document without it.
+TEST(NotesCli, BrokenBlockIsNeitherCheckedNorLost)
+{
+    QTemporaryDir dir;
+    const QString file = Copy(dir, QStringLiteral("doc.mrd"));
+    ASSERT_EQ(Annotate(file, { "--point", "3", "--note", "x" }).exitCode, 0);
+    QByteArray bytes = ReadAll(file);
+    const qsizetype end = bytes.lastIndexOf("\nEND\t");
+    ASSERT_GT(end, 0);
+    bytes.insert(end + 5, "9"); // a count the block does not have
+    ASSERT_TRUE(WriteAll(file, bytes));
+
+    const CliResult log = RunMeridanCli({ QStringLiteral("log"), file, QStringLiteral("--json") });
+    EXPECT_EQ(log.exitCode, 2);
+    EXPECT_TRUE(log.err.contains(QStringLiteral("Не вдалося прочитати примітки та журнал змін")))
+        << log.err.toStdString();
+    EXPECT_TRUE(log.out.isEmpty());
+    const CliResult annotate = Annotate(file, { "--point", "4", "--note", "y" });
+    EXPECT_EQ(annotate.exitCode, 1);
+    EXPECT_EQ(ReadAll(file), bytes);
+}
+
 // A spreadsheet round trip through the command line keeps the three columns.
 TEST(NotesCli, ImportAndExportKeepTheNoteColumns)
 {
-    REQUIRE_FILE_NOTES();
     QTemporaryDir dir;
     const QString in = dir.filePath(QStringLiteral("in.csv"));
     ASSERT_TRUE(WriteAll(in,
