@@ -12,5 +12,8 @@ int RunReport(const QStringList& args);
 int RunExamples(const QStringList& args); // the example documents the program offers
 int RunImport(const QStringList& args);
 int RunExport(const QStringList& args);
+// Prints the change log; 1 when its hash chain breaks, 2 when the file cannot be read.
+int RunLog(const QStringList& args);
+int RunAnnotate(const QStringList& args); // one point's note, action or exclusion, logged and saved
 // Computes the published examples of the validation pack and compares; 1 when any disagrees.
 int RunValidate(const QStringList& args);

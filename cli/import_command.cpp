@@ -12,8 +12,11 @@
 namespace {
 
 const char importUsage[] = "Використання: meridan-cli import IN -o OUT.mrd [--sheet NAME|N] [--values C1[-C2]] "
-                           "[--date-column C] [--group-column C] [--header] [--delimiter D] [--decimal-comma] "
-                           "[--encoding utf-8|cp1251]\n";
+                           "[--date-column C] [--group-column C] [--note-column C] [--action-column C] "
+                           "[--exclude-column C] [--header] [--delimiter D] [--decimal-comma] "
+                           "[--encoding utf-8|cp1251]\n"
+                           "C: номер стовпця від 1 або його назва в рядку заголовків (з --header). Непорожня "
+                           "клітинка --exclude-column виключає точку з обчислення меж; її текст - причина.\n";
 
 int usageError(const QString& why)
 {
@@ -28,9 +31,21 @@ struct ImportArguments {
     QString In;
     QString Out;
     SourceOptions Source;
-    QString Values, DateColumn, GroupColumn;
+    QString Values, DateColumn, GroupColumn, NoteColumn, ActionColumn, ExcludeColumn;
     bool Header = false;
 };
+
+// A column name as typed, fit for a message: short, and no control characters that a terminal
+// would act on.
+QString shownName(const QString& name)
+{
+    QString shown = name.size() > 40 ? name.left(40) + QStringLiteral("…") : name;
+    for (QChar& c : shown) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            c = u'?';
+    }
+    return shown;
+}
 
 std::optional<QChar> delimiterArgument(const QString& text)
 {
@@ -68,6 +83,8 @@ QString parseArguments(const QStringList& args, ImportArguments& out)
             out.In = arg;
         } else if (!hasValue) {
             return QStringLiteral("Після %1 бракує значення.").arg(arg);
+        } else if (arg.endsWith(QLatin1String("-column")) && args[i + 1].trimmed().isEmpty()) {
+            return QStringLiteral("Після %1 бракує стовпця.").arg(arg);
         } else if (arg == QLatin1String("-o")) {
             out.Out = value();
         } else if (arg == QLatin1String("--sheet")) {
@@ -78,6 +95,12 @@ QString parseArguments(const QStringList& args, ImportArguments& out)
             out.DateColumn = value();
         } else if (arg == QLatin1String("--group-column")) {
             out.GroupColumn = value();
+        } else if (arg == QLatin1String("--note-column")) {
+            out.NoteColumn = value();
+        } else if (arg == QLatin1String("--action-column")) {
+            out.ActionColumn = value();
+        } else if (arg == QLatin1String("--exclude-column")) {
+            out.ExcludeColumn = value();
         } else if (arg == QLatin1String("--delimiter")) {
             out.Source.Text.Delimiter = delimiterArgument(value());
             if (!out.Source.Text.Delimiter)
@@ -102,7 +125,7 @@ bool valueColumns(
     auto find = [&](const QString& name) {
         const int column = FindColumn(table, header, name);
         if (column < 0 || column >= table.ColumnCount())
-            error = QStringLiteral("Стовпця «%1» у файлі немає.").arg(name);
+            error = QStringLiteral("Стовпця «%1» у файлі немає.").arg(shownName(name));
         return column < table.ColumnCount() ? column : -1;
     };
     int first = FindColumn(table, header, range);
@@ -153,17 +176,20 @@ int RunImport(const QStringList& args)
             return true;
         target = FindColumn(table, arguments.Header, name);
         if (target < 0 || target >= table.ColumnCount()) {
-            err << QStringLiteral("Стовпця «%1» у файлі немає.").arg(name) << '\n';
+            err << QStringLiteral("Стовпця «%1» у файлі немає.").arg(shownName(name)) << '\n';
             return false;
         }
         return true;
     };
-    if (!column(arguments.DateColumn, choice.DateColumn) || !column(arguments.GroupColumn, choice.GroupColumn))
+    if (!column(arguments.DateColumn, choice.DateColumn) || !column(arguments.GroupColumn, choice.GroupColumn)
+        || !column(arguments.NoteColumn, choice.NoteColumn) || !column(arguments.ActionColumn, choice.ActionColumn)
+        || !column(arguments.ExcludeColumn, choice.ExcludeColumn))
         return 1;
     if (arguments.Values.isEmpty()) {
-        // The first column that is neither the date nor the group.
+        // The first column that is neither the date, the group nor a note.
         int c = 0;
-        while (c == choice.DateColumn || c == choice.GroupColumn)
+        while (c == choice.DateColumn || c == choice.GroupColumn || c == choice.NoteColumn || c == choice.ActionColumn
+            || c == choice.ExcludeColumn)
             ++c;
         choice.ValueColumns.push_back(c);
     } else {

@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "ConsoleMessenger.h"
 #include "Json.h"
+#include "NotesOutput.h"
 
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
@@ -71,7 +72,10 @@ QString DocumentJson(const MeasurementDocument& doc)
              << ",\n     \"rel_range_centre\": " << Fixable(record.RelRangeCentreSetting)
              << ",\n     \"use_sample_deviation\": " << JsonBool(record.UseSampleDeviation) << "}";
     }
-    json << (spans.empty() ? "]\n" : "\n  ]\n");
+    json << (spans.empty() ? "]" : "\n  ]") << ",\n";
+
+    json << "  \"points\": " << PointNotesJson(doc) << ",\n";
+    json << "  \"log_entries\": " << doc.Log().Size() << "\n";
     json << "}\n";
     json.flush();
     return out;
@@ -79,7 +83,8 @@ QString DocumentJson(const MeasurementDocument& doc)
 
 } // namespace
 
-// meridan-cli info FILE: the document's kind, counts, header, chart choices and group settings as JSON.
+// meridan-cli info FILE: the document's kind, counts, header, chart choices, group settings, the points'
+// notes and exclusions and the length of the change log as JSON.
 int RunInfo(const QStringList& args)
 {
     if (args.size() != 1) {

@@ -30,8 +30,14 @@ int usage()
                            "  meridan-cli examples\n"
 
                            "  meridan-cli import IN -o OUT.mrd [--sheet NAME|N] [--values C1[-C2]] [--date-column C] "
-                           "[--group-column C] [--header] [--delimiter D] [--decimal-comma] [--encoding utf-8|cp1251]\n"
+                           "[--group-column C] [--note-column C] [--action-column C] [--exclude-column C] [--header] "
+                           "[--delimiter D] [--decimal-comma] [--encoding utf-8|cp1251]\n"
                            "  meridan-cli export FILE -o OUT.csv|OUT.xlsx\n"
+                           "  meridan-cli log FILE [--json]\n"
+                           "      коди виходу: 0 журнал цілий; 1 журнал змінено поза програмою (повідомлення "
+                           "у стандартний потік помилок); 2 файл не прочитано\n"
+                           "  meridan-cli annotate FILE --point N [--note TEXT] [--action TEXT] "
+                           "[--exclude REASON | --include]\n"
                            "  meridan-cli validate [-o OUT.pdf] [--json]\n";
     return 2;
 }
@@ -44,8 +50,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
-    // info reads a document and draws nothing: the core application starts quicker.
-    const bool drawing = !(argc > 1 && std::strcmp(argv[1], "info") == 0);
+    // info and log read a document and draw nothing: the core application starts quicker.
+    const bool drawing = !(argc > 1 && (std::strcmp(argv[1], "info") == 0 || std::strcmp(argv[1], "log") == 0));
     std::unique_ptr<QCoreApplication> app
         = drawing ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
@@ -68,6 +74,10 @@ int main(int argc, char** argv)
         return RunImport(args);
     if (command == QLatin1String("export"))
         return RunExport(args);
+    if (command == QLatin1String("log"))
+        return RunLog(args);
+    if (command == QLatin1String("annotate"))
+        return RunAnnotate(args);
     if (command == QLatin1String("validate"))
         return RunValidate(args);
     return usage();

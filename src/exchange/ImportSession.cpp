@@ -58,6 +58,7 @@ void ImportSession::guessColumns()
     m_choice.HeaderRow = LooksLikeHeaderRow(table);
     m_choice.DateColumn = -1;
     m_choice.GroupColumn = -1;
+    m_choice.NoteColumn = m_choice.ActionColumn = m_choice.ExcludeColumn = -1;
     m_choice.ValueColumns.clear();
     const int sample = m_choice.HeaderRow ? 1 : 0;
     if (table.RowCount() <= sample)
@@ -149,6 +150,14 @@ void ImportSession::SetDateColumn(int column)
 void ImportSession::SetGroupColumn(int column)
 {
     m_choice.GroupColumn = column;
+    replan();
+}
+
+void ImportSession::SetNoteColumns(int note, int action, int exclude)
+{
+    m_choice.NoteColumn = note;
+    m_choice.ActionColumn = action;
+    m_choice.ExcludeColumn = exclude;
     replan();
 }
 

@@ -39,6 +39,7 @@ public:
     void SetValueColumns(int first, int count);
     void SetDateColumn(int column); // -1: none
     void SetGroupColumn(int column); // -1: none
+    void SetNoteColumns(int note, int action, int exclude); // each -1: none
     void SetLeaveOutBadRows(bool leaveOut);
 
     const ImportPlan& Plan() const { return m_plan; }

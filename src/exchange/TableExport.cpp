@@ -4,6 +4,7 @@
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/Numbers.h"
+#include "model/PointNote.h"
 
 #include <QDate>
 #include <QFile>
@@ -18,12 +19,23 @@
 
 namespace {
 
-// The columns of the exported table: group, point number, date, values, results.
+// The columns of the exported table: group, point number, date, values, the note columns when
+// any point carries a note or an exclusion, results.
 struct ExportColumns {
     QStringList Headers;
     int ValueColumns = 0;
+    int NoteColumns = 0; // 0 or 3: note, corrective action, exclusion reason
     int ResultColumns = 0;
 };
+
+// The texts of the note columns of a point row, in their order.
+std::array<QString, 3> noteTexts(const MeasurementDocument& doc, int row)
+{
+    const PointNote* note = doc.NoteOf(row);
+    if (!note)
+        return {};
+    return { note->Note, note->Action, note->ExcludeReason };
+}
 
 ExportColumns exportColumns(const MeasurementDocument& doc)
 {
@@ -32,6 +44,11 @@ ExportColumns exportColumns(const MeasurementDocument& doc)
     columns.ValueColumns = doc.ValueColumnCount();
     for (int c = 0; c < columns.ValueColumns; ++c)
         columns.Headers << doc.ValueColumnHeader(c);
+    // A table without notes goes out as it always did.
+    if (!doc.PointNotes().empty()) {
+        columns.NoteColumns = 3;
+        columns.Headers << NoteColumnHeader() << ActionColumnHeader() << ExcludeColumnHeader();
+    }
     columns.ResultColumns = doc.IsComputed() ? doc.ResultColumnCount() : 0;
     for (int c = 0; c < columns.ResultColumns; ++c)
         columns.Headers << doc.ResultHeader(c);
@@ -159,8 +176,17 @@ bool exportXlsx(const MeasurementDocument& doc, const QString& fileName)
             worksheet_write_string(sheet, out, 2, date.toUtf8().constData(), nullptr);
         for (int c = 0; c < columns.ValueColumns; ++c)
             writeCell(3 + c, doc.ValueText(row, c));
+        if (columns.NoteColumns > 0) {
+            const std::array<QString, 3> notes = noteTexts(doc, row);
+            for (int c = 0; c < 3; ++c) {
+                if (!notes[size_t(c)].isEmpty())
+                    worksheet_write_string(sheet, out, lxw_col_t(3 + columns.ValueColumns + c),
+                        notes[size_t(c)].toUtf8().constData(), nullptr);
+            }
+        }
+        const int results = 3 + columns.ValueColumns + columns.NoteColumns;
         for (int c = 0; c < columns.ResultColumns; ++c)
-            writeCell(3 + columns.ValueColumns + c, doc.ResultText(row, c));
+            writeCell(results + c, doc.ResultText(row, c));
         ++out;
     });
     const lxw_error error = workbook_close(workbook);
@@ -183,6 +209,24 @@ bool exportXlsx(const MeasurementDocument& doc, const QString& fileName)
 }
 
 } // namespace
+
+const QString& NoteColumnHeader()
+{
+    static const QString header = QStringLiteral("Примітка");
+    return header;
+}
+
+const QString& ActionColumnHeader()
+{
+    static const QString header = QStringLiteral("Коригувальна дія");
+    return header;
+}
+
+const QString& ExcludeColumnHeader()
+{
+    static const QString header = QStringLiteral("Причина виключення з обчислення меж");
+    return header;
+}
 
 ExportSeparators UserSeparators()
 {
@@ -214,6 +258,12 @@ QByteArray ExportTableCsv(const MeasurementDocument& doc, ExportSeparators separ
         for (int c = 0; c < columns.ValueColumns; ++c) {
             out += separators.List;
             appendValue(out, doc.ValueText(row, c), separators);
+        }
+        if (columns.NoteColumns > 0) {
+            for (const QString& text : noteTexts(doc, row)) {
+                out += separators.List;
+                appendCsvField(out, text, separators.List);
+            }
         }
         for (int c = 0; c < columns.ResultColumns; ++c) {
             out += separators.List;

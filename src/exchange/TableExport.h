@@ -14,8 +14,15 @@ struct ExportSeparators {
 };
 ExportSeparators UserSeparators();
 
+// The names of the note columns of an export, which an import can be pointed at: the note, the
+// corrective action, and the reason a point is kept out of the limits (empty while it feeds them).
+const QString& NoteColumnHeader();
+const QString& ActionColumnHeader();
+const QString& ExcludeColumnHeader();
+
 // The table as a spreadsheet shows it: a group column (groups numbered from 1), the point
-// number, the date, the value columns and, in the computed state, the statistics columns. One
+// number, the date, the value columns, the three note columns when any point carries a note or an
+// exclusion, and, in the computed state, the statistics columns. One
 // row a point; separators become the change of group. Numbers take the decimal separator given.
 // UTF-8 with a byte order mark, so spreadsheets read the Cyrillic text right.
 QByteArray ExportTableCsv(const MeasurementDocument& doc, ExportSeparators separators);

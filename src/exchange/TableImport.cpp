@@ -1,15 +1,39 @@
 #include "exchange/TableImport.h"
 
+#include "model/ChangeLog.h"
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
+#include "model/PointNote.h"
 
 #include <QDate>
 #include <algorithm>
+#include <map>
 
 namespace {
 
 constexpr int MaxPoints = 50'000'000;
 constexpr qsizetype HeaderTextLimit = 78; // what a header edit holds
+
+// A text cell of a note column: as typed, unless blank; no longer than the note dialog takes.
+QString noteText(const SourceTable& table, int row, int column)
+{
+    if (column < 0)
+        return {};
+    const QStringView cell = table.Cell(row, column);
+    if (TrimBlanks(cell).isEmpty())
+        return {};
+    return cell.left(PointNoteMaxChars).toString();
+}
+
+PointNote importedNote(const SourceTable& table, int row, const ImportChoice& choice)
+{
+    PointNote note;
+    note.Note = noteText(table, row, choice.NoteColumn);
+    note.Action = noteText(table, row, choice.ActionColumn);
+    // A reason is one line of the analyst's; blanks around it mean nothing.
+    note.ExcludeReason = noteText(table, row, choice.ExcludeColumn).trimmed();
+    return note;
+}
 
 } // namespace
 
@@ -42,6 +66,10 @@ ImportPlan PlanImport(const SourceTable& table, const ImportChoice& choice)
         chosen.push_back(choice.DateColumn);
     if (choice.GroupColumn >= 0)
         chosen.push_back(choice.GroupColumn);
+    for (const int column : { choice.NoteColumn, choice.ActionColumn, choice.ExcludeColumn }) {
+        if (column >= 0)
+            chosen.push_back(column);
+    }
     for (const int column : chosen) {
         if (column < 0 || column >= table.ColumnCount()) {
             plan.Error = QStringLiteral("Стовпця %1 у файлі немає: він має стовпців %2.")
@@ -53,6 +81,10 @@ ImportPlan PlanImport(const SourceTable& table, const ImportChoice& choice)
     for (const int column : choice.ValueColumns) {
         if (column == choice.DateColumn || column == choice.GroupColumn) {
             plan.Error = QStringLiteral("Стовпець %1 вибрано і для значень, і для дат чи груп.").arg(column + 1);
+            return plan;
+        }
+        if (column == choice.NoteColumn || column == choice.ActionColumn || column == choice.ExcludeColumn) {
+            plan.Error = QStringLiteral("Стовпець %1 вибрано і для значень, і для приміток.").arg(column + 1);
             return plan;
         }
     }
@@ -138,6 +170,10 @@ void ApplyImport(MeasurementDocument& doc, const SourceTable& table, const Impor
     doc.LayOut(individual, points, subgroupSize, std::move(flags));
 
     const QString& line = MeasurementDocument::SeparatorLine();
+    const bool notes = choice.NoteColumn >= 0 || choice.ActionColumn >= 0 || choice.ExcludeColumn >= 0;
+    const QString author = notes ? ChangeLog::CurrentUser() : QString();
+    const QString time = notes ? ChangeLog::CurrentTime() : QString();
+    std::map<int, PointNote> pointNotes;
     size_t nextStart = 0;
     int row = 1;
     for (int i = 0; i < points; ++i, ++row) {
@@ -155,6 +191,14 @@ void ApplyImport(MeasurementDocument& doc, const SourceTable& table, const Impor
             const QStringView cell = TrimBlanks(table.Cell(source, choice.ValueColumns[size_t(c)]));
             if (IsImportNumber(cell, choice.Decimal))
                 doc.SetValueText(row, c, cell);
+        }
+        if (notes) {
+            PointNote note = importedNote(table, source, choice);
+            if (!note.Empty()) {
+                note.Author = author;
+                note.Time = time;
+                pointNotes.emplace(row, std::move(note));
+            }
         }
     }
 
@@ -177,6 +221,8 @@ void ApplyImport(MeasurementDocument& doc, const SourceTable& table, const Impor
         doc.SetChartSelection(ChartChoice(item), defaults[item]);
     doc.RecomputeDisplayPrecision();
     doc.SetFileName(QString());
+    if (!pointNotes.empty())
+        doc.SetPointNotes(std::move(pointNotes));
     doc.RenumberRows();
     doc.MarkChanged();
 }

@@ -15,6 +15,11 @@ struct ImportChoice {
     std::vector<int> ValueColumns; // one for individual values, 2 to 25 for subgroups
     int DateColumn = -1; // -1: none
     int GroupColumn = -1; // -1: none; a change of its value starts a new group
+    // The point's note, corrective action and exclusion reason (a non-empty cell excludes the
+    // point from the limits). -1: none.
+    int NoteColumn = -1;
+    int ActionColumn = -1;
+    int ExcludeColumn = -1;
     bool HeaderRow = false; // the first row holds column names
     bool LeaveOutBadRows = false; // otherwise their cells that are not numbers become empty
     std::optional<DecimalSeparator> Decimal; // empty: either "," or "." (cells of a workbook)

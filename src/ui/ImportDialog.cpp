@@ -28,7 +28,7 @@ TImportDialog::TImportDialog(ImportSession& session, QWidget* parent)
 {
     setObjectName(QStringLiteral("ImportDialog"));
     setWindowTitle(QStringLiteral("Імпорт даних - ") + QFileInfo(session.FileName()).fileName());
-    resize(820, 640);
+    resize(820, 700);
 
     auto* layout = new QVBoxLayout(this);
 
@@ -95,6 +95,17 @@ TImportDialog::TImportDialog(ImportSession& session, QWidget* parent)
     m_group->setToolTip(
         QStringLiteral("Зміна значення в цьому стовпці починає нову групу (між групами стане розділювач)"));
     columnsLayout->addRow(QStringLiteral("Група:"), m_group);
+    m_note = new QComboBox(columns);
+    m_note->setObjectName(QStringLiteral("NoteComboBox"));
+    columnsLayout->addRow(QStringLiteral("Примітка:"), m_note);
+    m_action = new QComboBox(columns);
+    m_action->setObjectName(QStringLiteral("ActionComboBox"));
+    columnsLayout->addRow(QStringLiteral("Коригувальна дія:"), m_action);
+    m_exclude = new QComboBox(columns);
+    m_exclude->setObjectName(QStringLiteral("ExcludeComboBox"));
+    m_exclude->setToolTip(
+        QStringLiteral("Непорожня клітинка виключає точку з обчислення меж; її текст — причина виключення"));
+    columnsLayout->addRow(QStringLiteral("Причина виключення:"), m_exclude);
     layout->addWidget(columns);
 
     auto* bad = new QGroupBox(QStringLiteral("Рядки, у яких вибрані клітинки не є числами"), this);
@@ -140,7 +151,7 @@ TImportDialog::TImportDialog(ImportSession& session, QWidget* parent)
         m_session.SetHeaderRow(header);
         showSession();
     });
-    for (QComboBox* box : { m_firstValue, m_date, m_group })
+    for (QComboBox* box : { m_firstValue, m_date, m_group, m_note, m_action, m_exclude })
         connect(box, &QComboBox::currentIndexChanged, this, &TImportDialog::columnsChanged);
     connect(m_valueCount, &QSpinBox::valueChanged, this, &TImportDialog::columnsChanged);
     connect(m_leaveOut, &QRadioButton::toggled, this, [this](bool leaveOut) {
@@ -181,6 +192,7 @@ void TImportDialog::columnsChanged()
     m_session.SetValueColumns(m_firstValue->currentIndex(), m_valueCount->value());
     m_session.SetDateColumn(m_date->currentIndex() - 1);
     m_session.SetGroupColumn(m_group->currentIndex() - 1);
+    m_session.SetNoteColumns(m_note->currentIndex() - 1, m_action->currentIndex() - 1, m_exclude->currentIndex() - 1);
     showPlan();
 }
 
@@ -214,13 +226,16 @@ void TImportDialog::showSession()
     m_firstValue->addItems(titles);
     m_firstValue->setCurrentIndex(choice.ValueColumns.empty() ? -1 : choice.ValueColumns.front());
     m_valueCount->setValue(std::max<int>(1, int(choice.ValueColumns.size())));
-    for (QComboBox* box : { m_date, m_group }) {
+    for (QComboBox* box : { m_date, m_group, m_note, m_action, m_exclude }) {
         box->clear();
         box->addItem(QStringLiteral("немає"));
         box->addItems(titles);
     }
     m_date->setCurrentIndex(choice.DateColumn + 1);
     m_group->setCurrentIndex(choice.GroupColumn + 1);
+    m_note->setCurrentIndex(choice.NoteColumn + 1);
+    m_action->setCurrentIndex(choice.ActionColumn + 1);
+    m_exclude->setCurrentIndex(choice.ExcludeColumn + 1);
     m_leaveOut->setChecked(choice.LeaveOutBadRows);
     m_keepEmpty->setChecked(!choice.LeaveOutBadRows);
 
@@ -257,7 +272,8 @@ void TImportDialog::showPlan()
     for (int c = 0; c < m_preview->columnCount(); ++c) {
         const bool value
             = std::find(choice.ValueColumns.begin(), choice.ValueColumns.end(), c) != choice.ValueColumns.end();
-        const bool chosen = value || c == choice.DateColumn || c == choice.GroupColumn;
+        const bool chosen = value || c == choice.DateColumn || c == choice.GroupColumn || c == choice.NoteColumn
+            || c == choice.ActionColumn || c == choice.ExcludeColumn;
         if (QTableWidgetItem* header = m_preview->horizontalHeaderItem(c)) {
             QFont font = header->font();
             font.setBold(chosen);

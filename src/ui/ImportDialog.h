@@ -36,6 +36,9 @@ public:
     QSpinBox* ValueCountSpin() const { return m_valueCount; }
     QComboBox* DateCombo() const { return m_date; }
     QComboBox* GroupCombo() const { return m_group; }
+    QComboBox* NoteCombo() const { return m_note; }
+    QComboBox* ActionCombo() const { return m_action; }
+    QComboBox* ExcludeCombo() const { return m_exclude; }
     QRadioButton* LeaveOutRadio() const { return m_leaveOut; }
     QTableWidget* Preview() const { return m_preview; }
     QListWidget* BadRowList() const { return m_badRows; }
@@ -60,6 +63,9 @@ private:
     QSpinBox* m_valueCount;
     QComboBox* m_date;
     QComboBox* m_group;
+    QComboBox* m_note;
+    QComboBox* m_action;
+    QComboBox* m_exclude;
     QRadioButton* m_keepEmpty;
     QRadioButton* m_leaveOut;
     QTableWidget* m_preview;
