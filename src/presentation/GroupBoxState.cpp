@@ -4,6 +4,7 @@
 #include "model/FixedFormatter.h"
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
+#include "presentation/CountWords.h"
 
 QColor SettingEditState::Colour() const
 {
@@ -56,7 +57,7 @@ bool GroupBoxStateFor(const MeasurementDocument& doc, int slot, GroupBoxState& s
 
     const int excluded = group.ExcludedPointCount();
     state.ExcludedText
-        = excluded > 0 ? QStringLiteral("виключено з обчислення меж: %1 точок").arg(excluded) : QString();
+        = excluded > 0 ? QStringLiteral("виключено з обчислення меж: ") + PointCountText(excluded) : QString();
     return true;
 }
 

@@ -1,20 +1,13 @@
 #include "presentation/RuleStatement.h"
 
 #include "presentation/AnalysisPresentation.h"
+#include "presentation/CountWords.h"
 
 namespace {
 
-// "2 точки", "5 точок", "21 точка".
 QString Points(int n)
 {
-    const int lastTwo = n % 100;
-    const int last = n % 10;
-    const char* word = "точок";
-    if (last == 1 && lastTwo != 11)
-        word = "точка";
-    else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14))
-        word = "точки";
-    return QString::number(n) + QLatin1Char(' ') + QString::fromUtf8(word);
+    return PointCountText(n);
 }
 
 QString Sigma(int sigmas)

@@ -392,7 +392,7 @@ void GroupHandlingBox::fillResults()
     const TSlotHits& hits = m_document.Groups()[size_t(selected)].Hits[size_t(m_slot)];
     const AnalysisDisplay westgard = PresentAnalysis(CriteriaFamily::Westgard, hits.Westgard, m_document.PointDates());
     const AnalysisDisplay iso = PresentAnalysis(CriteriaFamily::Iso, hits.Iso, m_document.PointDates());
-    m_details->SetResults(westgard.Details, iso.Details);
+    m_details->SetHits(hits, m_document, m_slot); // the details rows with the notes of the hits' points
     m_label1->setText(westgard.Sentence);
     setVerdict(m_label15, westgard.Verdict);
     m_label26->setText(iso.Sentence);

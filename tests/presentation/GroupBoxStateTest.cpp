@@ -176,10 +176,10 @@ TEST(GroupBoxState, ExcludedPointsLineFollowsTheSelectedGroup)
     };
     const Case cases[] = {
         { "none", 0, {}, {}, {} },
-        { "individual, one in the second group", 0, { 12 }, {}, "виключено з обчислення меж: 1 точок" },
-        { "individual, both groups", 0, { 1, 2, 3, 16 }, "виключено з обчислення меж: 3 точок",
-            "виключено з обчислення меж: 1 точок" },
-        { "subgroups", 5, { 4, 5 }, "виключено з обчислення меж: 2 точок", {} },
+        { "individual, one in the second group", 0, { 12 }, {}, "виключено з обчислення меж: 1 точка" },
+        { "individual, both groups", 0, { 1, 2, 3, 16 }, "виключено з обчислення меж: 3 точки",
+            "виключено з обчислення меж: 1 точка" },
+        { "subgroups", 5, { 4, 5 }, "виключено з обчислення меж: 2 точки", {} },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

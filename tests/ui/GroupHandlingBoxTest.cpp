@@ -490,7 +490,7 @@ TEST(GroupHandlingBox, TheExcludedPointsLineShowsForItsGroup)
     ASSERT_TRUE(RunComputeCommand(f.doc));
     f.box->ShowSlot(0);
     EXPECT_TRUE(line->isVisible());
-    EXPECT_EQ(line->text(), QStringLiteral("виключено з обчислення меж: 2 точок"));
+    EXPECT_EQ(line->text(), QStringLiteral("виключено з обчислення меж: 2 точки"));
     EXPECT_LT(second->geometry().bottom(), line->y());
     EXPECT_LT(second->geometry().bottom(), fullBottom);
     EXPECT_TRUE(f.box->rect().contains(line->geometry()));
