@@ -40,10 +40,26 @@ QString Quoted(QStringView field)
     return QStringLiteral("«") + shown + QStringLiteral("»");
 }
 
+// EscapeText; a text of plain Latin and Cyrillic letters, which needs no escape, is shared as it is.
+QString Escaped(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= 0x20 && u < 0x7F && u != u'\\') || (u >= 0x410 && u <= 0x44F)))
+            return EscapeText(text);
+    }
+    return text;
+}
+
 // A line of the block: the tag and its fields, joined by tabs.
 QString RecordLine(QStringView tag, std::initializer_list<QString> fields)
 {
-    QString line = tag.toString();
+    qsizetype size = tag.size();
+    for (const QString& field : fields)
+        size += 1 + field.size();
+    QString line;
+    line.reserve(size);
+    line += tag;
     for (const QString& field : fields) {
         line += QLatin1Char('\t');
         line += field;
@@ -67,6 +83,9 @@ bool ExtensionBlockParser::fail(const QString& why)
 
 std::optional<QString> ExtensionBlockParser::text(QStringView field)
 {
+    // Most texts hold no escape; a field never holds a tab or a break, the split saw to that.
+    if (!field.contains(u'\\'))
+        return field.toString();
     std::optional<QString> text = UnescapeText(field);
     if (!text)
         fail(QStringLiteral("некоректне екранування в тексті %1").arg(Quoted(field)));
@@ -215,13 +234,13 @@ QStringList ExtensionBlockLines(const MeasurementDocument& doc)
         if (flags[size_t(noteRow - 1)])
             continue; // a separator carries no note
         lines.append(RecordLine(PointTag,
-            { QString::number(point + 1), EscapeText(note.Note), EscapeText(note.Action),
-                EscapeText(note.ExcludeReason), EscapeText(note.Author), EscapeText(note.Time) }));
+            { QString::number(point + 1), Escaped(note.Note), Escaped(note.Action), Escaped(note.ExcludeReason),
+                Escaped(note.Author), Escaped(note.Time) }));
     }
     for (const ChangeLogEntry& entry : log) {
         lines.append(RecordLine(LogTag,
-            { EscapeText(entry.Time), EscapeText(entry.User), EscapeText(entry.Change), EscapeText(entry.Reason),
-                EscapeText(entry.Hash) }));
+            { Escaped(entry.Time), Escaped(entry.User), Escaped(entry.Change), Escaped(entry.Reason),
+                Escaped(entry.Hash) }));
     }
     lines.append(unknown);
     lines.append(RecordLine(EndTag, { QString::number(lines.size() - firstRecord) }));
@@ -230,22 +249,26 @@ QStringList ExtensionBlockLines(const MeasurementDocument& doc)
 
 std::optional<QString> ApplyExtensionRecords(MeasurementDocument& doc, ExtensionRecords records)
 {
-    // Points to rows in one walk over the rows, as the numbers rise.
+    // The numbers rise, so the last one says whether all name points.
+    if (!records.Notes.empty() && records.Notes.rbegin()->first > doc.PointCount()) {
+        return QStringLiteral("точки %1 у таблиці немає (точок у таблиці: %2)")
+            .arg(records.Notes.rbegin()->first)
+            .arg(doc.PointCount());
+    }
+    // Points to rows in one walk over the rows; each note moves under its row, texts uncopied.
     std::map<int, PointNote> byRow;
     const std::vector<bool>& flags = doc.SeparatorFlags();
-    const int rows = doc.TableRowCount();
     int point = 0;
     int row = 0;
-    for (auto& [number, note] : records.Notes) {
-        while (point < number && row < rows) {
+    while (!records.Notes.empty()) {
+        auto node = records.Notes.extract(records.Notes.begin());
+        while (point < node.key()) {
             ++row;
             if (!flags[size_t(row - 1)])
                 ++point;
         }
-        if (point < number) {
-            return QStringLiteral("точки %1 у таблиці немає (точок у таблиці: %2)").arg(number).arg(doc.PointCount());
-        }
-        byRow.emplace_hint(byRow.end(), row, std::move(note));
+        node.key() = row;
+        byRow.insert(byRow.end(), std::move(node));
     }
     if (!byRow.empty())
         doc.SetPointNotes(std::move(byRow));
