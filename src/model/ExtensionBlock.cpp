@@ -74,6 +74,22 @@ bool IsExtensionMarker(QStringView line)
     return line == ExtensionMarker;
 }
 
+ExtensionBlockParser::Fields ExtensionBlockParser::Fields::Of(QStringView line)
+{
+    Fields fields;
+    qsizetype begin = 0;
+    for (;;) {
+        const qsizetype tab = line.indexOf(u'\t', begin);
+        const qsizetype end = tab < 0 ? line.size() : tab;
+        if (fields.size < Capacity)
+            fields.held[size_t(fields.size)] = line.sliced(begin, end - begin);
+        ++fields.size;
+        if (tab < 0)
+            return fields;
+        begin = tab + 1;
+    }
+}
+
 bool ExtensionBlockParser::fail(const QString& why)
 {
     m_state = State::Failed;
@@ -109,9 +125,9 @@ bool ExtensionBlockParser::Feed(QStringView line)
 
 bool ExtensionBlockParser::versionLine(QStringView line)
 {
-    const QList<QStringView> fields = line.split(u'\t');
+    const Fields fields = Fields::Of(line);
     std::optional<int> version;
-    if (fields.size() == 2 && fields[0] == VersionTag)
+    if (fields.size == 2 && fields[0] == VersionTag)
         version = Count(fields[1]);
     if (!version || *version < 1)
         return fail(QStringLiteral("замість рядка версії %1").arg(Quoted(line)));
@@ -124,8 +140,8 @@ bool ExtensionBlockParser::versionLine(QStringView line)
 
 bool ExtensionBlockParser::recordLine(QStringView line)
 {
-    const QList<QStringView> fields = line.split(u'\t');
-    const QStringView tag = fields.front();
+    const Fields fields = Fields::Of(line);
+    const QStringView tag = fields[0];
     if (tag == EndTag)
         return endLine(fields);
     ++m_recordLines;
@@ -141,10 +157,10 @@ bool ExtensionBlockParser::recordLine(QStringView line)
     return fail(QStringLiteral("невідомий запис %1").arg(Quoted(tag)));
 }
 
-bool ExtensionBlockParser::pointLine(const QList<QStringView>& fields)
+bool ExtensionBlockParser::pointLine(const Fields& fields)
 {
-    if (fields.size() != PointFields)
-        return fail(QStringLiteral("запис точки має %1 полів замість %2").arg(fields.size()).arg(PointFields));
+    if (fields.size != PointFields)
+        return fail(QStringLiteral("запис точки має %1 полів замість %2").arg(fields.size).arg(PointFields));
     const std::optional<int> point = Count(fields[1]);
     if (!point || *point < 1)
         return fail(QStringLiteral("некоректний номер точки %1").arg(Quoted(fields[1])));
@@ -164,10 +180,10 @@ bool ExtensionBlockParser::pointLine(const QList<QStringView>& fields)
     return true;
 }
 
-bool ExtensionBlockParser::logLine(const QList<QStringView>& fields)
+bool ExtensionBlockParser::logLine(const Fields& fields)
 {
-    if (fields.size() != LogFields)
-        return fail(QStringLiteral("запис журналу має %1 полів замість %2").arg(fields.size()).arg(LogFields));
+    if (fields.size != LogFields)
+        return fail(QStringLiteral("запис журналу має %1 полів замість %2").arg(fields.size).arg(LogFields));
     ChangeLogEntry entry;
     QString* targets[] = { &entry.Time, &entry.User, &entry.Change, &entry.Reason, &entry.Hash };
     for (qsizetype i = 0; i < 5; ++i) {
@@ -181,9 +197,9 @@ bool ExtensionBlockParser::logLine(const QList<QStringView>& fields)
     return true;
 }
 
-bool ExtensionBlockParser::endLine(const QList<QStringView>& fields)
+bool ExtensionBlockParser::endLine(const Fields& fields)
 {
-    const std::optional<int> count = fields.size() == EndFields ? Count(fields[1]) : std::nullopt;
+    const std::optional<int> count = fields.size == EndFields ? Count(fields[1]) : std::nullopt;
     if (!count)
         return fail(QStringLiteral("некоректний завершальний рядок"));
     if (*count != m_recordLines) {

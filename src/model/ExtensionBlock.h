@@ -20,6 +20,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <array>
 #include <map>
 #include <optional>
 #include <vector>
@@ -58,12 +59,22 @@ public:
     const QString& Error() const { return m_error; }
 
 private:
+    // The tab-separated fields of a line, without allocating: the first Capacity are held, and
+    // size counts them all.
+    struct Fields {
+        static constexpr qsizetype Capacity = 8;
+        std::array<QStringView, Capacity> held;
+        qsizetype size = 0;
+        QStringView operator[](qsizetype i) const { return held[size_t(i)]; }
+        static Fields Of(QStringView line);
+    };
+
     bool fail(const QString& why);
     bool versionLine(QStringView line);
     bool recordLine(QStringView line);
-    bool pointLine(const QList<QStringView>& fields);
-    bool logLine(const QList<QStringView>& fields);
-    bool endLine(const QList<QStringView>& fields);
+    bool pointLine(const Fields& fields);
+    bool logLine(const Fields& fields);
+    bool endLine(const Fields& fields);
     std::optional<QString> text(QStringView field);
 
     enum class State { Version, Records, Done, Failed };
