@@ -235,22 +235,20 @@ QStringList ExtensionBlockLines(const MeasurementDocument& doc)
     lines.append(laterVersion ? unknown.takeFirst() : RecordLine(VersionTag, { QString::number(ExtensionVersion) }));
     const qsizetype firstRecord = lines.size();
 
-    // Notes are keyed by table row; the file names points. One walk over the rows counts them.
-    const std::vector<bool>& flags = doc.SeparatorFlags();
-    const int rows = doc.TableRowCount();
-    int point = 0;
-    int row = 1;
-    for (const auto& [noteRow, note] : notes) {
-        if (noteRow < row || noteRow > rows)
-            continue;
-        for (; row < noteRow; ++row) {
-            if (!flags[size_t(row - 1)])
-                ++point;
-        }
-        if (flags[size_t(noteRow - 1)])
+    // Notes are keyed by table row; the file names points. The rows of a group are consecutive,
+    // so the group spans turn one into the other.
+    const std::vector<GroupSpan> spans = notes.empty() ? std::vector<GroupSpan>() : doc.DeriveGroups();
+    auto span = spans.begin();
+    for (const auto& [row, note] : notes) {
+        while (span != spans.end() && span->FirstRow + span->PointCount <= row)
+            ++span;
+        if (span == spans.end())
+            break;
+        if (row < span->FirstRow)
             continue; // a separator carries no note
+        const int point = span->FirstPoint + (row - span->FirstRow);
         lines.append(RecordLine(PointTag,
-            { QString::number(point + 1), Escaped(note.Note), Escaped(note.Action), Escaped(note.ExcludeReason),
+            { QString::number(point), Escaped(note.Note), Escaped(note.Action), Escaped(note.ExcludeReason),
                 Escaped(note.Author), Escaped(note.Time) }));
     }
     for (const ChangeLogEntry& entry : log) {
@@ -271,19 +269,17 @@ std::optional<QString> ApplyExtensionRecords(MeasurementDocument& doc, Extension
             .arg(records.Notes.rbegin()->first)
             .arg(doc.PointCount());
     }
-    // Points to rows in one walk over the rows; each note moves under its row, texts uncopied.
+    // Points to rows through the group spans; each note moves under its row, texts uncopied.
     std::map<int, PointNote> byRow;
-    const std::vector<bool>& flags = doc.SeparatorFlags();
-    int point = 0;
-    int row = 0;
+    const std::vector<GroupSpan> spans = doc.DeriveGroups();
+    auto span = spans.begin();
     while (!records.Notes.empty()) {
         auto node = records.Notes.extract(records.Notes.begin());
-        while (point < node.key()) {
-            ++row;
-            if (!flags[size_t(row - 1)])
-                ++point;
-        }
-        node.key() = row;
+        while (span != spans.end() && span->LastPoint < node.key())
+            ++span;
+        if (span == spans.end())
+            return QStringLiteral("точки %1 у таблиці немає").arg(node.key());
+        node.key() = span->FirstRow + (node.key() - span->FirstPoint);
         byRow.insert(byRow.end(), std::move(node));
     }
     if (!byRow.empty())
