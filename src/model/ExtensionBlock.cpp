@@ -97,14 +97,18 @@ bool ExtensionBlockParser::fail(const QString& why)
     return false;
 }
 
-std::optional<QString> ExtensionBlockParser::text(QStringView field)
+std::optional<QString> ExtensionBlockParser::text(QStringView field, QString* last)
 {
+    if (last && !last->isEmpty() && *last == field)
+        return *last;
     // Most texts hold no escape; a field never holds a tab or a break, the split saw to that.
-    if (!field.contains(u'\\'))
-        return field.toString();
-    std::optional<QString> text = UnescapeText(field);
-    if (!text)
+    std::optional<QString> text = field.contains(u'\\') ? UnescapeText(field) : field.toString();
+    if (!text) {
         fail(QStringLiteral("некоректне екранування в тексті %1").arg(Quoted(field)));
+        return text;
+    }
+    if (last && *text == field)
+        *last = *text;
     return text;
 }
 
@@ -168,8 +172,9 @@ bool ExtensionBlockParser::pointLine(const Fields& fields)
         return fail(QStringLiteral("точка %1 іде не за зростанням номерів").arg(*point));
     PointNote note;
     QString* targets[] = { &note.Note, &note.Action, &note.ExcludeReason, &note.Author, &note.Time };
+    QString* lasts[] = { nullptr, nullptr, nullptr, &m_lastAuthor, &m_lastTime };
     for (qsizetype i = 0; i < 5; ++i) {
-        std::optional<QString> value = text(fields[2 + i]);
+        std::optional<QString> value = text(fields[2 + i], lasts[i]);
         if (!value)
             return false;
         *targets[i] = std::move(*value);
@@ -186,8 +191,9 @@ bool ExtensionBlockParser::logLine(const Fields& fields)
         return fail(QStringLiteral("запис журналу має %1 полів замість %2").arg(fields.size).arg(LogFields));
     ChangeLogEntry entry;
     QString* targets[] = { &entry.Time, &entry.User, &entry.Change, &entry.Reason, &entry.Hash };
+    QString* lasts[] = { nullptr, &m_lastUser, nullptr, nullptr, nullptr };
     for (qsizetype i = 0; i < 5; ++i) {
-        std::optional<QString> value = text(fields[1 + i]);
+        std::optional<QString> value = text(fields[1 + i], lasts[i]);
         if (!value)
             return false;
         *targets[i] = std::move(*value);
@@ -271,7 +277,7 @@ std::optional<QString> ApplyExtensionRecords(MeasurementDocument& doc, Extension
     }
     // Points to rows through the group spans; each note moves under its row, texts uncopied.
     std::map<int, PointNote> byRow;
-    const std::vector<GroupSpan> spans = doc.DeriveGroups();
+    const std::vector<GroupSpan> spans = records.Notes.empty() ? std::vector<GroupSpan>() : doc.DeriveGroups();
     auto span = spans.begin();
     while (!records.Notes.empty()) {
         auto node = records.Notes.extract(records.Notes.begin());

@@ -75,7 +75,8 @@ private:
     bool pointLine(const Fields& fields);
     bool logLine(const Fields& fields);
     bool endLine(const Fields& fields);
-    std::optional<QString> text(QStringView field);
+    // The text of an escaped field; one equal to *last shares it, and becomes the new *last.
+    std::optional<QString> text(QStringView field, QString* last = nullptr);
 
     enum class State { Version, Records, Done, Failed };
     State m_state = State::Version;
@@ -83,6 +84,10 @@ private:
     qsizetype m_recordLines = 0;
     int m_version = 0;
     ExtensionRecords m_records;
+    // Authors, users and times mostly repeat from one record to the next.
+    QString m_lastAuthor;
+    QString m_lastTime;
+    QString m_lastUser;
     QString m_error;
 };
 
