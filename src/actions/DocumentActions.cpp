@@ -64,7 +64,11 @@ void DocumentActions::push(DocumentCommand* command)
         const auto* top = static_cast<const DocumentCommand*>(m_stack->command(index - 1));
         m_pending = PendingEntry { top->LogText(), top->LogReason() };
     } else {
-        m_pending.reset(); // merged back to no change at all: nothing to log
+        // Merged back to no change at all: nothing to log, unless the way there was logged already
+        // (a save flushed it); then this step back is a change of its own.
+        if (!m_pending)
+            m_doc.Log().Append(entry.Change, entry.Reason);
+        m_pending.reset();
     }
     Q_EMIT historyChanged();
 }

@@ -31,8 +31,13 @@ QString EscapeText(QStringView text)
     const std::bitset<0x10000>& held = HeldCharacters();
     QString out;
     out.reserve(text.size());
+    qsizetype run = 0; // start of the held characters not yet copied
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
+        if (c != u'\\' && held.test(c.unicode()))
+            continue;
+        out += text.sliced(run, i - run);
+        run = i + 1;
         switch (c.unicode()) {
         case u'\\':
             out += QLatin1String("\\\\");
@@ -49,17 +54,15 @@ QString EscapeText(QStringView text)
         default:
             break;
         }
-        if (held.test(c.unicode())) {
-            out += c;
-            continue;
-        }
         char32_t code = c.unicode();
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             code = QChar::surrogateToUcs4(c, text[i + 1]);
             ++i;
+            run = i + 1;
         }
         out += QLatin1String("\\u{") + QString::number(uint(code), 16).toUpper() + QLatin1Char('}');
     }
+    out += text.sliced(run);
     return out;
 }
 
@@ -67,14 +70,16 @@ std::optional<QString> UnescapeText(QStringView line)
 {
     QString out;
     out.reserve(line.size());
+    qsizetype run = 0; // start of the characters not yet copied
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line[i];
         if (c == u'\t' || c == u'\r' || c == u'\n')
             return std::nullopt;
-        if (c != u'\\') {
-            out += c;
+        if (c != u'\\')
             continue;
-        }
+        // Plain characters are copied a run at a time.
+        out += line.sliced(run, i - run);
+        run = i + 2;
         if (++i >= line.size())
             return std::nullopt;
         switch (line[i].unicode()) {
@@ -104,11 +109,13 @@ std::optional<QString> UnescapeText(QStringView line)
             else
                 out += QChar(char16_t(code));
             i = close;
+            run = close + 1;
             break;
         }
         default:
             return std::nullopt;
         }
     }
+    out += line.sliced(run);
     return out;
 }

@@ -40,10 +40,26 @@ QString Quoted(QStringView field)
     return QStringLiteral("«") + shown + QStringLiteral("»");
 }
 
+// EscapeText; a text of plain Latin and Cyrillic letters, which needs no escape, is shared as it is.
+QString Escaped(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= 0x20 && u < 0x7F && u != u'\\') || (u >= 0x410 && u <= 0x44F)))
+            return EscapeText(text);
+    }
+    return text;
+}
+
 // A line of the block: the tag and its fields, joined by tabs.
 QString RecordLine(QStringView tag, std::initializer_list<QString> fields)
 {
-    QString line = tag.toString();
+    qsizetype size = tag.size();
+    for (const QString& field : fields)
+        size += 1 + field.size();
+    QString line;
+    line.reserve(size);
+    line += tag;
     for (const QString& field : fields) {
         line += QLatin1Char('\t');
         line += field;
@@ -58,6 +74,22 @@ bool IsExtensionMarker(QStringView line)
     return line == ExtensionMarker;
 }
 
+ExtensionBlockParser::Fields ExtensionBlockParser::Fields::Of(QStringView line)
+{
+    Fields fields;
+    qsizetype begin = 0;
+    for (;;) {
+        const qsizetype tab = line.indexOf(u'\t', begin);
+        const qsizetype end = tab < 0 ? line.size() : tab;
+        if (fields.size < Capacity)
+            fields.held[size_t(fields.size)] = line.sliced(begin, end - begin);
+        ++fields.size;
+        if (tab < 0)
+            return fields;
+        begin = tab + 1;
+    }
+}
+
 bool ExtensionBlockParser::fail(const QString& why)
 {
     m_state = State::Failed;
@@ -65,11 +97,18 @@ bool ExtensionBlockParser::fail(const QString& why)
     return false;
 }
 
-std::optional<QString> ExtensionBlockParser::text(QStringView field)
+std::optional<QString> ExtensionBlockParser::text(QStringView field, QString* last)
 {
-    std::optional<QString> text = UnescapeText(field);
-    if (!text)
+    if (last && !last->isEmpty() && *last == field)
+        return *last;
+    // Most texts hold no escape; a field never holds a tab or a break, the split saw to that.
+    std::optional<QString> text = field.contains(u'\\') ? UnescapeText(field) : field.toString();
+    if (!text) {
         fail(QStringLiteral("некоректне екранування в тексті %1").arg(Quoted(field)));
+        return text;
+    }
+    if (last && *text == field)
+        *last = *text;
     return text;
 }
 
@@ -90,9 +129,9 @@ bool ExtensionBlockParser::Feed(QStringView line)
 
 bool ExtensionBlockParser::versionLine(QStringView line)
 {
-    const QList<QStringView> fields = line.split(u'\t');
+    const Fields fields = Fields::Of(line);
     std::optional<int> version;
-    if (fields.size() == 2 && fields[0] == VersionTag)
+    if (fields.size == 2 && fields[0] == VersionTag)
         version = Count(fields[1]);
     if (!version || *version < 1)
         return fail(QStringLiteral("замість рядка версії %1").arg(Quoted(line)));
@@ -105,8 +144,8 @@ bool ExtensionBlockParser::versionLine(QStringView line)
 
 bool ExtensionBlockParser::recordLine(QStringView line)
 {
-    const QList<QStringView> fields = line.split(u'\t');
-    const QStringView tag = fields.front();
+    const Fields fields = Fields::Of(line);
+    const QStringView tag = fields[0];
     if (tag == EndTag)
         return endLine(fields);
     ++m_recordLines;
@@ -122,10 +161,10 @@ bool ExtensionBlockParser::recordLine(QStringView line)
     return fail(QStringLiteral("невідомий запис %1").arg(Quoted(tag)));
 }
 
-bool ExtensionBlockParser::pointLine(const QList<QStringView>& fields)
+bool ExtensionBlockParser::pointLine(const Fields& fields)
 {
-    if (fields.size() != PointFields)
-        return fail(QStringLiteral("запис точки має %1 полів замість %2").arg(fields.size()).arg(PointFields));
+    if (fields.size != PointFields)
+        return fail(QStringLiteral("запис точки має %1 полів замість %2").arg(fields.size).arg(PointFields));
     const std::optional<int> point = Count(fields[1]);
     if (!point || *point < 1)
         return fail(QStringLiteral("некоректний номер точки %1").arg(Quoted(fields[1])));
@@ -133,8 +172,9 @@ bool ExtensionBlockParser::pointLine(const QList<QStringView>& fields)
         return fail(QStringLiteral("точка %1 іде не за зростанням номерів").arg(*point));
     PointNote note;
     QString* targets[] = { &note.Note, &note.Action, &note.ExcludeReason, &note.Author, &note.Time };
+    QString* lasts[] = { nullptr, nullptr, nullptr, &m_lastAuthor, &m_lastTime };
     for (qsizetype i = 0; i < 5; ++i) {
-        std::optional<QString> value = text(fields[2 + i]);
+        std::optional<QString> value = text(fields[2 + i], lasts[i]);
         if (!value)
             return false;
         *targets[i] = std::move(*value);
@@ -145,14 +185,15 @@ bool ExtensionBlockParser::pointLine(const QList<QStringView>& fields)
     return true;
 }
 
-bool ExtensionBlockParser::logLine(const QList<QStringView>& fields)
+bool ExtensionBlockParser::logLine(const Fields& fields)
 {
-    if (fields.size() != LogFields)
-        return fail(QStringLiteral("запис журналу має %1 полів замість %2").arg(fields.size()).arg(LogFields));
+    if (fields.size != LogFields)
+        return fail(QStringLiteral("запис журналу має %1 полів замість %2").arg(fields.size).arg(LogFields));
     ChangeLogEntry entry;
     QString* targets[] = { &entry.Time, &entry.User, &entry.Change, &entry.Reason, &entry.Hash };
+    QString* lasts[] = { nullptr, &m_lastUser, nullptr, nullptr, nullptr };
     for (qsizetype i = 0; i < 5; ++i) {
-        std::optional<QString> value = text(fields[1 + i]);
+        std::optional<QString> value = text(fields[1 + i], lasts[i]);
         if (!value)
             return false;
         *targets[i] = std::move(*value);
@@ -162,9 +203,9 @@ bool ExtensionBlockParser::logLine(const QList<QStringView>& fields)
     return true;
 }
 
-bool ExtensionBlockParser::endLine(const QList<QStringView>& fields)
+bool ExtensionBlockParser::endLine(const Fields& fields)
 {
-    const std::optional<int> count = fields.size() == EndFields ? Count(fields[1]) : std::nullopt;
+    const std::optional<int> count = fields.size == EndFields ? Count(fields[1]) : std::nullopt;
     if (!count)
         return fail(QStringLiteral("некоректний завершальний рядок"));
     if (*count != m_recordLines) {
@@ -200,28 +241,26 @@ QStringList ExtensionBlockLines(const MeasurementDocument& doc)
     lines.append(laterVersion ? unknown.takeFirst() : RecordLine(VersionTag, { QString::number(ExtensionVersion) }));
     const qsizetype firstRecord = lines.size();
 
-    // Notes are keyed by table row; the file names points. One walk over the rows counts them.
-    const std::vector<bool>& flags = doc.SeparatorFlags();
-    const int rows = doc.TableRowCount();
-    int point = 0;
-    int row = 1;
-    for (const auto& [noteRow, note] : notes) {
-        if (noteRow < row || noteRow > rows)
-            continue;
-        for (; row < noteRow; ++row) {
-            if (!flags[size_t(row - 1)])
-                ++point;
-        }
-        if (flags[size_t(noteRow - 1)])
+    // Notes are keyed by table row; the file names points. The rows of a group are consecutive,
+    // so the group spans turn one into the other.
+    const std::vector<GroupSpan> spans = notes.empty() ? std::vector<GroupSpan>() : doc.DeriveGroups();
+    auto span = spans.begin();
+    for (const auto& [row, note] : notes) {
+        while (span != spans.end() && span->FirstRow + span->PointCount <= row)
+            ++span;
+        if (span == spans.end())
+            break;
+        if (row < span->FirstRow)
             continue; // a separator carries no note
+        const int point = span->FirstPoint + (row - span->FirstRow);
         lines.append(RecordLine(PointTag,
-            { QString::number(point + 1), EscapeText(note.Note), EscapeText(note.Action),
-                EscapeText(note.ExcludeReason), EscapeText(note.Author), EscapeText(note.Time) }));
+            { QString::number(point), Escaped(note.Note), Escaped(note.Action), Escaped(note.ExcludeReason),
+                Escaped(note.Author), Escaped(note.Time) }));
     }
     for (const ChangeLogEntry& entry : log) {
         lines.append(RecordLine(LogTag,
-            { EscapeText(entry.Time), EscapeText(entry.User), EscapeText(entry.Change), EscapeText(entry.Reason),
-                EscapeText(entry.Hash) }));
+            { Escaped(entry.Time), Escaped(entry.User), Escaped(entry.Change), Escaped(entry.Reason),
+                Escaped(entry.Hash) }));
     }
     lines.append(unknown);
     lines.append(RecordLine(EndTag, { QString::number(lines.size() - firstRecord) }));
@@ -230,22 +269,24 @@ QStringList ExtensionBlockLines(const MeasurementDocument& doc)
 
 std::optional<QString> ApplyExtensionRecords(MeasurementDocument& doc, ExtensionRecords records)
 {
-    // Points to rows in one walk over the rows, as the numbers rise.
+    // The numbers rise, so the last one says whether all name points.
+    if (!records.Notes.empty() && records.Notes.rbegin()->first > doc.PointCount()) {
+        return QStringLiteral("точки %1 у таблиці немає (точок у таблиці: %2)")
+            .arg(records.Notes.rbegin()->first)
+            .arg(doc.PointCount());
+    }
+    // Points to rows through the group spans; each note moves under its row, texts uncopied.
     std::map<int, PointNote> byRow;
-    const std::vector<bool>& flags = doc.SeparatorFlags();
-    const int rows = doc.TableRowCount();
-    int point = 0;
-    int row = 0;
-    for (auto& [number, note] : records.Notes) {
-        while (point < number && row < rows) {
-            ++row;
-            if (!flags[size_t(row - 1)])
-                ++point;
-        }
-        if (point < number) {
-            return QStringLiteral("точки %1 у таблиці немає (точок у таблиці: %2)").arg(number).arg(doc.PointCount());
-        }
-        byRow.emplace_hint(byRow.end(), row, std::move(note));
+    const std::vector<GroupSpan> spans = records.Notes.empty() ? std::vector<GroupSpan>() : doc.DeriveGroups();
+    auto span = spans.begin();
+    while (!records.Notes.empty()) {
+        auto node = records.Notes.extract(records.Notes.begin());
+        while (span != spans.end() && span->LastPoint < node.key())
+            ++span;
+        if (span == spans.end())
+            return QStringLiteral("точки %1 у таблиці немає").arg(node.key());
+        node.key() = span->FirstRow + (node.key() - span->FirstPoint);
+        byRow.insert(byRow.end(), std::move(node));
     }
     if (!byRow.empty())
         doc.SetPointNotes(std::move(byRow));

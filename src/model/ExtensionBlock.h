@@ -20,6 +20,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <array>
 #include <map>
 #include <optional>
 #include <vector>
@@ -58,13 +59,24 @@ public:
     const QString& Error() const { return m_error; }
 
 private:
+    // The tab-separated fields of a line, without allocating: the first Capacity are held, and
+    // size counts them all.
+    struct Fields {
+        static constexpr qsizetype Capacity = 8;
+        std::array<QStringView, Capacity> held;
+        qsizetype size = 0;
+        QStringView operator[](qsizetype i) const { return held[size_t(i)]; }
+        static Fields Of(QStringView line);
+    };
+
     bool fail(const QString& why);
     bool versionLine(QStringView line);
     bool recordLine(QStringView line);
-    bool pointLine(const QList<QStringView>& fields);
-    bool logLine(const QList<QStringView>& fields);
-    bool endLine(const QList<QStringView>& fields);
-    std::optional<QString> text(QStringView field);
+    bool pointLine(const Fields& fields);
+    bool logLine(const Fields& fields);
+    bool endLine(const Fields& fields);
+    // The text of an escaped field; one equal to *last shares it, and becomes the new *last.
+    std::optional<QString> text(QStringView field, QString* last = nullptr);
 
     enum class State { Version, Records, Done, Failed };
     State m_state = State::Version;
@@ -72,6 +84,10 @@ private:
     qsizetype m_recordLines = 0;
     int m_version = 0;
     ExtensionRecords m_records;
+    // Authors, users and times mostly repeat from one record to the next.
+    QString m_lastAuthor;
+    QString m_lastTime;
+    QString m_lastUser;
     QString m_error;
 };
 

@@ -44,18 +44,13 @@ QByteArray SavedBytes(const MeasurementDocument& doc)
 
 QByteArray ContentBytes(const MeasurementDocument& doc)
 {
-    QStringList lines = FileLines(SavedBytes(doc));
-    const qsizetype marker = lines.lastIndexOf(QStringLiteral("MERIDAN-EXTENSION"));
-    if (marker < 0)
-        return SavedBytes(doc);
-    QStringList block = lines.mid(marker);
-    lines.resize(marker);
-    block.removeIf([](const QString& line) { return line.startsWith(QStringLiteral("LOG\t")); });
-    if (block.size() > 3 || block.value(1) != QStringLiteral("VERSION\t1")) {
-        block.last() = QStringLiteral("END\t%1").arg(block.size() - 3);
-        lines += block;
-    }
-    return FileBytes(lines);
+    // A copy of the content holds no log: it is no part of what an undo restores.
+    RecordingMessenger messenger;
+    MeasurementDocument copy(messenger);
+    const std::shared_ptr<DocumentContent> content = doc.CopyContent();
+    copy.SwapContent(*content);
+    copy.SetUnknownExtensionLines(doc.UnknownExtensionLines());
+    return SavedBytes(copy);
 }
 
 void ExpectConsistent(const MeasurementDocument& doc)

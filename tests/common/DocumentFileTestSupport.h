@@ -16,8 +16,7 @@ QStringList FileLines(const QByteArray& bytes);
 // Saves without questions (the test fails when one is asked).
 QByteArray SavedBytes(const MeasurementDocument& doc);
 
-// SavedBytes without the change log's lines: what an undo restores (the log only grows). A block
-// left with nothing else in it goes too, so a document without notes gives the plain layout.
+// SavedBytes of the document without its change log: what an undo restores (the log only grows).
 QByteArray ContentBytes(const MeasurementDocument& doc);
 
 // The invariants every load must leave, whether it succeeded or not.

@@ -32,7 +32,12 @@ void ExpectSameLoad(const Loaded& actual, const Loaded& plain)
     if (plain.doc->HasDocument())
         ExpectConsistent(*actual.doc);
     ExpectSameStoredContent(*actual.doc, *plain.doc);
+    EXPECT_EQ(actual.doc->PointNotes(), plain.doc->PointNotes());
+    EXPECT_EQ(actual.doc->Log().Entries(), plain.doc->Log().Entries());
+    EXPECT_EQ(actual.doc->UnknownExtensionLines(), plain.doc->UnknownExtensionLines());
+    EXPECT_EQ(actual.doc->ExtensionLost(), plain.doc->ExtensionLost());
     EXPECT_EQ(SaveDocumentToBytes(*actual.doc), SaveDocumentToBytes(*plain.doc));
+    EXPECT_EQ(DocumentFileBytes(*actual.doc), DocumentFileBytes(*plain.doc));
 }
 
 // Loads bytes through the plain reader, the streamed one from memory and from a file.
@@ -99,6 +104,30 @@ QByteArray LargeDocument(int points, int pad)
         doc.SetValueText(row, 0, QString::number(double(rng() % 100000) / 1000.0, 'f', int(rng() % 5)));
     }
     doc.Groups()[1].SigmaSetting = { true, 0.125 };
+    return SavedBytes(doc);
+}
+
+// LargeDocument with notes, exclusions and a log in its extension block, texts escaped among them.
+QByteArray LargeDocumentWithRecords(int points, int pad)
+{
+    RecordingMessenger messenger;
+    MeasurementDocument doc(messenger);
+    EXPECT_TRUE(LoadDocumentFromBytesPlain(doc, LargeDocument(points, pad), QStringLiteral("large.mrd")));
+    for (int row = 3; row <= doc.TableRowCount(); row += 37) {
+        if (doc.SeparatorFlags()[size_t(row - 1)])
+            continue;
+        PointNote note;
+        note.Note = QStringLiteral("Примітка %1\nрядок 2\t中").arg(row);
+        if (row % 3 == 0)
+            note.ExcludeReason = QStringLiteral("Причина %1").arg(row);
+        note.Author = QStringLiteral("Петренко");
+        note.Time = QStringLiteral("2026-12-09T10:00:00+02:00");
+        doc.SetPointNote(row, note);
+    }
+    for (int i = 0; i < 500; ++i) {
+        doc.Log().AppendAt(QStringLiteral("2026-12-09T10:00:%1+02:00").arg(i % 60, 2, 10, QLatin1Char('0')),
+            QStringLiteral("analyst"), QStringLiteral("зміна %1 «a» → «b»\r\n").arg(i), QString());
+    }
     return SavedBytes(doc);
 }
 
@@ -216,4 +245,40 @@ TEST(DocumentFileStreamed, EveryByteDecodesAsInThePlainReader)
     bytes.append(all); // the table name: every byte, breaks included
     bytes.append("\r\nTrue\r\n");
     ExpectSameThroughEveryPath(bytes);
+}
+
+// The block after the group records: read the same way by both readers, whole, cut short or
+// damaged, across block and piece ends.
+TEST(DocumentFileStreamed, ExtensionBlocksLoadAsThePlainReaderLoadsThem)
+{
+    for (const int pad : { 0, 5, 11 }) {
+        const QByteArray bytes = LargeDocumentWithRecords(12000, pad);
+        ASSERT_TRUE(bytes.contains("MERIDAN-EXTENSION\r\nVERSION\t1\r\n"));
+        for (const char* lineEnd : { "\r\n", "\n", "\r" }) {
+            SCOPED_TRACE("pad " + std::to_string(pad) + " / line end " + std::to_string(int(lineEnd[0])));
+            ExpectSameThroughEveryPath(WithLineEnds(bytes, lineEnd));
+        }
+    }
+    const QByteArray bytes = LargeDocumentWithRecords(9000, 2);
+    const qsizetype block = bytes.indexOf("MERIDAN-EXTENSION");
+    std::mt19937 rng(16);
+    for (int round = 0; round < 60; ++round) {
+        QByteArray damaged = bytes;
+        const qsizetype at = block + qsizetype(rng() % (bytes.size() - block));
+        switch (round % 3) {
+        case 0:
+            damaged.truncate(at);
+            break;
+        case 1: {
+            static const char picks[] = { '\r', '\n', '\t', '\\', '0', char(0x98), 'u', '{' };
+            damaged[at] = picks[rng() % sizeof picks];
+            break;
+        }
+        default:
+            damaged.remove(at, qsizetype(rng() % 200));
+            break;
+        }
+        SCOPED_TRACE("round " + std::to_string(round));
+        ExpectSameThroughEveryPath(damaged);
+    }
 }

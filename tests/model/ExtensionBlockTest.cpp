@@ -161,6 +161,25 @@ TEST(ExtensionBlock, PointNumbersCountPointRowsOnly)
             points << lines[i].section(QLatin1Char('\t'), 1, 1);
     }
     EXPECT_EQ(points, (QStringList { "1", "6", "11", "15" }));
+    // Each text as EscapeText writes it (the writer copies plain texts without asking it).
+    const PointNote* last = doc.NoteOf(17);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(lines[marker + 5],
+        QStringList({ QStringLiteral("POINT"), QStringLiteral("15"), EscapeText(last->Note), EscapeText(last->Action),
+                        EscapeText(last->ExcludeReason), EscapeText(last->Author), EscapeText(last->Time) })
+            .join(QLatin1Char('\t')));
+    for (const QString& text : { QStringLiteral("Abc xyz ~!"), QStringLiteral("Їжак №1"), QStringLiteral("Ёё"),
+             QStringLiteral("АБВабв ЯЮяю"), QStringLiteral("a\\b") }) {
+        MeasurementDocument one(messenger);
+        BuildThreeGroups(one);
+        one.SetPointNote(1, Note(text, text, text));
+        EXPECT_TRUE(Lines(SavedBytes(one))
+                        .contains(QStringList(
+                            { QStringLiteral("POINT\t1"), EscapeText(text), EscapeText(text), EscapeText(text),
+                                QStringLiteral("Петренко"), QStringLiteral("2026-12-09T10:15:00+02:00") })
+                                      .join(QLatin1Char('\t'))))
+            << text.toStdString();
+    }
     EXPECT_EQ(lines.last(), QStringLiteral("END\t7"));
     // Every block line is code-page text without a stray break: the file's lines are the block's.
     EXPECT_EQ(lines.size() - marker, 1 + 1 + 7 + 1);
