@@ -1,6 +1,7 @@
 #include "CliTestSupport.h"
 #include "NotesOutput.h"
 #include "common/DocumentBuilder.h"
+#include "common/NoteSupport.h"
 #include "common/TestSupport.h"
 #include "model/ChangeLog.h"
 #include "model/DocumentFile.h"
@@ -30,13 +31,7 @@ bool WriteAll(const QString& path, const QByteArray& bytes)
 
 PointNote Note(const QString& note, const QString& action, const QString& reason)
 {
-    PointNote result;
-    result.Note = note;
-    result.Action = action;
-    result.ExcludeReason = reason;
-    result.Author = QStringLiteral("лаборант");
-    result.Time = QStringLiteral("2026-12-01T10:00:00+02:00");
-    return result;
+    return TestNote(note, action, reason);
 }
 
 QString Copy(const QTemporaryDir& dir, const QString& name)

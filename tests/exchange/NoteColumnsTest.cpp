@@ -1,5 +1,6 @@
 #include "ExchangeTestSupport.h"
 #include "common/DocumentBuilder.h"
+#include "common/NoteSupport.h"
 #include "common/TestSupport.h"
 #include "exchange/DelimitedText.h"
 #include "exchange/ImportSession.h"
@@ -15,13 +16,7 @@ namespace {
 
 PointNote Note(const QString& note, const QString& action, const QString& reason)
 {
-    PointNote result;
-    result.Note = note;
-    result.Action = action;
-    result.ExcludeReason = reason;
-    result.Author = QStringLiteral("лаборант");
-    result.Time = QStringLiteral("2026-12-01T10:00:00+02:00");
-    return result;
+    return TestNote(note, action, reason);
 }
 
 // Two groups of three points; rows 1-3, a separator in row 4, rows 5-7.

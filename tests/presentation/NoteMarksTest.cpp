@@ -1,4 +1,5 @@
 #include "common/DocumentBuilder.h"
+#include "common/NoteSupport.h"
 #include "common/TestSupport.h"
 
 #include "model/ChangeLog.h"
@@ -20,13 +21,7 @@ void BuildTwoGroups(MeasurementDocument& doc)
 
 PointNote Note(const QString& note, const QString& action, const QString& reason)
 {
-    PointNote record;
-    record.Note = note;
-    record.Action = action;
-    record.ExcludeReason = reason;
-    record.Author = QStringLiteral("analyst");
-    record.Time = QStringLiteral("2026-03-01T10:00:00+02:00");
-    return record;
+    return TestNote(note, action, reason);
 }
 
 } // namespace
@@ -43,7 +38,7 @@ TEST(NoteMarks, NumberCellShowsMarkToolTipAndStrikeOut)
     };
     const Case cases[] = {
         { "nothing", PointNote(), false, false, {} },
-        { "note only", Note("пробу розлито", "", ""), true, false, { "Примітка:", "пробу розлито", "analyst" } },
+        { "note only", Note("пробу розлито", "", ""), true, false, { "Примітка:", "пробу розлито", "лаборант" } },
         { "action only", Note("", "перекалібровано", ""), true, false, { "Коригувальна дія:", "перекалібровано" } },
         { "excluded only", Note("", "", "збій термостата"), false, true,
             { "Не враховано при обчисленні меж:", "збій термостата" } },
