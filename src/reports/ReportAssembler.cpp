@@ -8,9 +8,11 @@
 #include "paint/ChartPage.h"
 #include "paint/DrawingState.h"
 #include "paint/Paint.h"
+#include "presentation/RuleStatement.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportValues.h"
 
+#include <QFileInfo>
 #include <QHash>
 
 namespace {
@@ -57,6 +59,7 @@ enum class Variable {
     LogChange,
     LogReason,
     LogChain,
+    RuleText,
 };
 
 std::optional<Variable> VariableNamed(const QString& name)
@@ -79,7 +82,7 @@ std::optional<Variable> VariableNamed(const QString& name)
             { "noteaction", Variable::NoteAction }, { "noteauthor", Variable::NoteAuthor },
             { "logindex", Variable::LogIndex }, { "logtime", Variable::LogTime }, { "loguser", Variable::LogUser },
             { "logchange", Variable::LogChange }, { "logreason", Variable::LogReason },
-            { "logchain", Variable::LogChain } };
+            { "logchain", Variable::LogChain }, { "ruletext", Variable::RuleText } };
         QHash<QString, Variable> map;
         for (const auto& [text, variable] : names)
             map.insert(QString::fromLatin1(text), variable);
@@ -190,6 +193,8 @@ qint64 ReportAssembler::workOf(const ReportRequest& request) const
         work += 1;
     if (request.ChangeLog)
         work += 1;
+    if (request.Rules && QFileInfo::exists(ReportTemplatePath(m_templateFolder, RulesTemplateName)))
+        work += 1;
     return work;
 }
 
@@ -230,6 +235,8 @@ ReportAssembler::Outcome ReportAssembler::Assemble(const ReportRequest& request,
                 throw rpt::ReportError(QStringLiteral("Некоректно задане число!"));
             prepareChart(s, *range, request.Captions[size_t(s)], chart.Detailed);
         }
+        if (request.Rules && QFileInfo::exists(ReportTemplatePath(m_templateFolder, RulesTemplateName)))
+            prepareRules();
         if (request.ChangeLog)
             prepareChangeLog();
     } catch (const AssemblyCancelled&) {
@@ -312,6 +319,30 @@ void ReportAssembler::prepareChangeLog()
     step();
 }
 
+void ReportAssembler::prepareRules()
+{
+    m_engine.loadTemplate(ReportTemplatePath(m_templateFolder, RulesTemplateName));
+    m_section = Section::Rules;
+    const RuleStatement statement = StateRules();
+    m_ruleLines.clear();
+    m_ruleHeadings.clear();
+    auto part = [this](const QString& heading, const QStringList& paragraphs) {
+        m_ruleLines.append(heading);
+        m_ruleHeadings.push_back(true);
+        for (const QString& paragraph : paragraphs) {
+            m_ruleLines.append(paragraph);
+            m_ruleHeadings.push_back(false);
+        }
+    };
+    part(QStringLiteral("Загальні положення"), statement.General);
+    part(QStringLiteral("Правила Westgard"), statement.Westgard);
+    part(QStringLiteral("Тести ДСТУ ISO 8258"), statement.Iso);
+    part(QStringLiteral("Висновки"), statement.Verdicts);
+    setRows(m_engine, 1, int(m_ruleLines.size()));
+    m_engine.prepare(false);
+    step();
+}
+
 void ReportAssembler::prepareSubgroupTable(const PointRange& range)
 {
     m_engine.loadTemplate(ReportTemplatePath(m_templateFolder, QStringLiteral("group.fr3")));
@@ -372,6 +403,11 @@ void ReportAssembler::beforePrint(rpt::ReportObject& object)
 {
     if (m_section == Section::IndividualTable && object.kind() == rpt::ObjectKind::Memo) {
         emphasiseSummaryRow(static_cast<rpt::MemoObject&>(object));
+        return;
+    }
+    if (m_section == Section::Rules && object.kind() == rpt::ObjectKind::Memo) {
+        const size_t line = size_t(dataSetNamed(m_engine, 1).currentRow());
+        static_cast<rpt::MemoObject&>(object).font.bold = line < m_ruleHeadings.size() && m_ruleHeadings[line];
         return;
     }
     if (m_section != Section::SubgroupTable || object.kind() != rpt::ObjectKind::CrossTab)
@@ -553,6 +589,8 @@ std::optional<QString> ReportAssembler::Value(const QString& name)
     }
     case Variable::LogChain:
         return ReportValues::LogChainText(m_doc.Log());
+    case Variable::RuleText:
+        return m_ruleLines.value(row1);
     }
     return std::nullopt;
 }

@@ -65,6 +65,7 @@ private:
     void prepareGroupResult(int group, bool detailed);
     void prepareNotes();
     void prepareChangeLog();
+    void prepareRules();
     void showExcludedLegend(const PointRange& range);
     void beforePrint(rpt::ReportObject& object);
     void emphasiseSummaryRow(rpt::MemoObject& memo);
@@ -81,12 +82,14 @@ private:
     QImage m_workBitmap; // the bitmap every chart picture is drawn into
 
     // The section being laid out.
-    enum class Section { None, Header, IndividualTable, SubgroupTable, Chart, GroupResult, Notes, ChangeLog };
+    enum class Section { None, Header, IndividualTable, SubgroupTable, Chart, GroupResult, Notes, ChangeLog, Rules };
     Section m_section = Section::None;
     PointRange m_dataRange;
     std::vector<DetailsRow> m_westgardRows;
     std::vector<DetailsRow> m_isoRows;
     std::vector<int> m_noteRows; // table rows of the notes section
+    QStringList m_ruleLines; // the rule statement's headings and paragraphs
+    std::vector<bool> m_ruleHeadings; // by line: a heading
 
     Progress m_progress;
     qint64 m_done = 0;

@@ -130,5 +130,6 @@ ReportRequest DefaultReportRequest(const MeasurementDocument& doc)
     }
     request.Notes = !doc.PointNotes().empty();
     request.ChangeLog = false;
+    request.Rules = true;
     return request;
 }

@@ -28,6 +28,9 @@ struct ReportRequest {
     QString DataCaption = QStringLiteral("  Таблиця даних ");
     bool Notes = false; // the notes and corrective actions of the points
     bool ChangeLog = false; // the change log with the check of its chain
+    // "Як застосовуються критерії": how every rule is applied. A template folder of an older
+    // installation may lack its template; the report is then made without it.
+    bool Rules = true;
 };
 
 // The five templates, in the order they are checked.
@@ -42,6 +45,7 @@ std::optional<QString> MissingTemplateMessage(const QString& templateFolder);
 std::optional<QString> MissingTemplateMessage(const QString& templateFolder, const ReportRequest& request);
 inline const QString NotesTemplateName = QStringLiteral("notes.fr3");
 inline const QString ChangeLogTemplateName = QStringLiteral("log.fr3");
+inline const QString RulesTemplateName = QStringLiteral("rules.fr3");
 
 // The largest point number a box's end list offers: the point count, or for the moving-range
 // chart of individual values the number of moving ranges. slot -1 is the data table.

@@ -112,10 +112,14 @@ TfmReportDialog::TfmReportDialog(QWidget* parent)
     m_notes = new QCheckBox(QStringLiteral("Примітки та\nкоригувальні дії"), m_records);
     m_notes->setObjectName(QStringLiteral("CheckBoxNotes"));
     m_notes->setToolTip(QStringLiteral("Розділ \"Примітки та коригувальні дії\""));
-    m_notes->setGeometry(8, 20, 121, 34);
+    m_notes->setGeometry(8, 16, 121, 32);
     m_changeLog = new QCheckBox(QStringLiteral("Журнал змін"), m_records);
     m_changeLog->setObjectName(QStringLiteral("CheckBoxLog"));
-    m_changeLog->setGeometry(8, 60, 121, 21);
+    m_changeLog->setGeometry(8, 48, 121, 20);
+    m_rules = new QCheckBox(QStringLiteral("Як застосовуються\nкритерії"), m_records);
+    m_rules->setObjectName(QStringLiteral("CheckBoxRules"));
+    m_rules->setToolTip(QStringLiteral("Розділ \"Як застосовуються критерії\""));
+    m_rules->setGeometry(8, 68, 121, 32);
 
     m_button2 = new QPushButton(QStringLiteral("Підготувати звіт"), this);
     m_button2->setObjectName(QStringLiteral("Button2"));
@@ -215,6 +219,7 @@ void TfmReportDialog::FormShow()
     const ReportRequest defaults = DefaultReportRequest(*m_doc);
     m_notes->setChecked(defaults.Notes);
     m_changeLog->setChecked(defaults.ChangeLog);
+    m_rules->setChecked(defaults.Rules);
     for (int s : { int(SlotMedians), int(SlotRelDeviation), int(SlotRanges), int(SlotRelRanges) })
         m_charts[size_t(s)].Box->setVisible(!individual);
 
@@ -264,6 +269,7 @@ ReportRequest TfmReportDialog::Request() const
     }
     request.Notes = m_notes->isChecked();
     request.ChangeLog = m_changeLog->isChecked();
+    request.Rules = m_rules->isChecked();
     return request;
 }
 

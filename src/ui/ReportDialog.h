@@ -46,6 +46,7 @@ public:
 
     QCheckBox* NotesCheck() const { return m_notes; }
     QCheckBox* ChangeLogCheck() const { return m_changeLog; }
+    QCheckBox* RulesCheck() const { return m_rules; }
 
     // The request the window's controls make now.
     ReportRequest Request() const;
@@ -82,6 +83,7 @@ private:
     QGroupBox* m_records = nullptr; // GroupBox8: the notes and the change log
     QCheckBox* m_notes = nullptr;
     QCheckBox* m_changeLog = nullptr;
+    QCheckBox* m_rules = nullptr;
     std::array<RangeBox, ChartSlotCount> m_charts; // by chart slot
     QPushButton* m_button1 = nullptr;
     QPushButton* m_button2 = nullptr;

@@ -4,6 +4,7 @@
 #include "model/ChangeLog.h"
 #include "model/PointNote.h"
 #include "paint/DrawingState.h"
+#include "presentation/RuleStatement.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportExport.h"
@@ -248,3 +249,32 @@ TEST_F(RecordsReportTest, MissingSectionTemplate)
 }
 
 } // namespace
+
+// Every report states how the rules are applied, from the rule table, unless the analyst drops it;
+// a template folder without its template still gives the report.
+TEST_F(RecordsReportTest, RuleStatementIsPrintedByDefault)
+{
+    auto doc = IndividualDocument(messenger, { 8 });
+    ReportRequest request = DefaultReportRequest(*doc);
+    EXPECT_TRUE(request.Rules);
+    ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
+    const QStringList lines = Texts(QStringLiteral("RuleText"));
+    const RuleStatement statement = StateRules();
+    ASSERT_EQ(lines.size(),
+        4 + statement.General.size() + statement.Westgard.size() + statement.Iso.size() + statement.Verdicts.size());
+    EXPECT_TRUE(lines.contains(QStringLiteral("Правила Westgard")));
+    EXPECT_TRUE(lines.contains(statement.Westgard[5]));
+    EXPECT_TRUE(lines.contains(statement.Iso[7]));
+    EXPECT_EQ(Texts(QStringLiteral("RulesHeading")), QStringList { QStringLiteral("Як застосовуються критерії") });
+
+    request.Rules = false;
+    ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
+    EXPECT_TRUE(Texts(QStringLiteral("RuleText")).isEmpty());
+
+    QTemporaryDir dir;
+    const QDir delivered(DeliveredTemplateFolder());
+    for (const QString& name : ReportTemplateNames())
+        ASSERT_TRUE(QFile::copy(delivered.filePath(name), dir.filePath(name)));
+    request.Rules = true;
+    EXPECT_FALSE(MissingTemplateMessage(dir.path(), request));
+}

@@ -212,9 +212,15 @@ TEST_F(ReportRecordsOptions, NotesOnWhenAnyPointHasOneLogNever)
     EXPECT_FALSE(notes()->isChecked());
     EXPECT_FALSE(log()->isChecked());
     EXPECT_FALSE(dialog.Request().Notes);
+    // How the rules are applied: on for every report, inside the records box.
+    const QCheckBox* rules = dialog.findChild<QCheckBox*>(QStringLiteral("CheckBoxRules"));
+    ASSERT_TRUE(rules);
+    EXPECT_TRUE(rules->isChecked());
+    EXPECT_TRUE(dialog.Request().Rules);
     // Inside the window, beside the data-table box, whatever the mode.
     const QGroupBox* box = dialog.findChild<QGroupBox*>(QStringLiteral("GroupBox8"));
     ASSERT_TRUE(box);
+    EXPECT_TRUE(box->rect().contains(rules->geometry()));
     EXPECT_TRUE(dialog.rect().contains(box->geometry()));
     EXPECT_FALSE(box->geometry().intersects(dialog.findChild<QGroupBox*>(QStringLiteral("GroupBox7"))->geometry()));
     dialog.hide();
