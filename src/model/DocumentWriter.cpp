@@ -1,13 +1,13 @@
 // The writer of the current layout: SaveDocument and SaveDocumentToBytes.
 #include "model/DocumentFile.h"
 
+#include "model/EscapedText.h"
 #include "model/ExtensionBlock.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
 #include "model/Numbers.h"
 
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
 #include <bitset>
@@ -149,16 +149,8 @@ bool NeedsCare(QStringView text)
 class CodePage {
 public:
     CodePage()
+        : m_held(CodePageCharacters())
     {
-        QByteArray bytes(256, Qt::Uninitialized);
-        for (int i = 0; i < 256; ++i)
-            bytes[i] = char(i);
-        QStringDecoder decoder("windows-1251");
-        const QString held = decoder.decode(bytes);
-        for (const QChar c : held) {
-            if (!c.isSurrogate())
-                m_held.set(c.unicode());
-        }
     }
 
     bool Holds(QStringView text) const
@@ -178,7 +170,7 @@ public:
     }
 
 private:
-    std::bitset<0x10000> m_held;
+    const std::bitset<0x10000>& m_held;
 };
 
 QString PlaceName(const MeasurementDocument& doc, const TextPlace& place)

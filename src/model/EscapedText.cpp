@@ -3,10 +3,7 @@
 #include <QStringDecoder>
 #include <bitset>
 
-namespace {
-
-// The characters the single-byte code page holds are exactly those its 256 bytes read as.
-const std::bitset<0x10000>& HeldCharacters()
+const std::bitset<0x10000>& CodePageCharacters()
 {
     static const std::bitset<0x10000> held = [] {
         std::bitset<0x10000> set;
@@ -16,9 +13,24 @@ const std::bitset<0x10000>& HeldCharacters()
         QStringDecoder decoder("windows-1251");
         const QString text = decoder.decode(bytes);
         for (const QChar c : text) {
-            if (!c.isSurrogate() && c.unicode() >= 0x20 && c.unicode() != 0x7F)
+            if (!c.isSurrogate())
                 set.set(c.unicode());
         }
+        return set;
+    }();
+    return held;
+}
+
+namespace {
+
+// What an escaped text keeps as it is: the code page's characters but the control characters.
+const std::bitset<0x10000>& HeldCharacters()
+{
+    static const std::bitset<0x10000> held = [] {
+        std::bitset<0x10000> set = CodePageCharacters();
+        for (char16_t c = 0; c < 0x20; ++c)
+            set.reset(c);
+        set.reset(0x7F);
         return set;
     }();
     return held;

@@ -2,7 +2,12 @@
 
 #include <QString>
 #include <QStringView>
+#include <bitset>
 #include <optional>
+
+// The characters the file's code page holds: exactly those its 256 bytes read as, control
+// characters included.
+const std::bitset<0x10000>& CodePageCharacters();
 
 // The escaped form of a text in one line of a document file: nothing the file's code page
 // (Windows-1251) cannot hold, no line break and no tab. "\\" stands for a backslash, "\t", "\n"
