@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QProcessEnvironment>
+#include <cstdlib>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
@@ -61,7 +62,10 @@ QString ChangeLog::CurrentUser()
 
 QString ChangeLog::CurrentTime()
 {
-    return QDateTime::currentDateTime()
-        .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
-        .toString(Qt::ISODate);
+    // The offset always as ±HH:MM, also for UTC, so every entry reads alike.
+    const QDateTime now = QDateTime::currentDateTime();
+    const int offset = now.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return now.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
