@@ -12,7 +12,7 @@ QString Points(int n)
 
 QString Sigma(int sigmas)
 {
-    return QString::number(sigmas) + QStringLiteral("σ");
+    return QString::number(sigmas) + QStringLiteral(" сигма"); // the words of the rule texts
 }
 
 QString Pattern(const CriterionRule& rule)
@@ -28,7 +28,7 @@ QString Pattern(const CriterionRule& rule)
         return QStringLiteral("точка за контрольною межею (") + Sigma(rule.Sigmas) + QLatin1Char(')');
     case RuleZone::Jump:
         return QStringLiteral("різниця між двома сусідніми точками більша за ") + Sigma(rule.Sigmas)
-            + QStringLiteral(" (у обох напрямках береться σ верхньої половини карти)");
+            + QStringLiteral(" (у обох напрямках береться сигма верхньої половини карти)");
     case RuleZone::BeyondTwoSigmaOneSide:
     case RuleZone::BeyondOneSigmaOneSide:
         if (rule.Gap > 0)
@@ -73,11 +73,13 @@ QString Boundaries(CriteriaFamily family)
 {
     switch (BoundaryOf(family)) {
     case BoundaryRule::OutsideEveryBand:
-        return QStringLiteral("Правила Westgard: межі зон строгі з обох боків — точка точно на ±1σ або ±2σ не належить "
-                              "жодній зоні й не змінює жодної серії.");
+        return QStringLiteral(
+            "Правила Westgard: межі зон строгі з обох боків — точка точно на ±1 сигма або ±2 сигма не належить "
+            "жодній зоні й не змінює жодної серії.");
     case BoundaryRule::OneSigmaIsOuter:
-        return QStringLiteral("Тести ДСТУ ISO 8258: точка точно на ±1σ вважається за межами 1σ; точка точно на ±2σ не "
-                              "вважається за межами 2σ, а точка на контрольній межі — за межею.");
+        return QStringLiteral(
+            "Тести ДСТУ ISO 8258: точка точно на ±1 сигма вважається за межами 1 сигма; точка точно на ±2 "
+            "сигма не вважається за межами 2 сигма, а точка на контрольній межі — за межею.");
     }
     return QString();
 }
@@ -92,7 +94,7 @@ RuleStatement StateRules(std::span<const CriterionRule> rules)
                        "ковзних розмахів, а для підгруп — на кожній побудованій карті (середніх, медіан, стандартних "
                        "відхилень, відносних стандартних відхилень, розмахів, відносних розмахів)."),
         QStringLiteral(
-            "σ — стандартне відхилення нанесеної на карту статистики: третина відстані від центральної лінії "
+            "Сигма — стандартне відхилення нанесеної на карту статистики: третина відстані від центральної лінії "
             "до верхньої контрольної межі для зон над центральною лінією і до нижньої — для зон під нею."),
         QStringLiteral(
             "Точка на центральній лінії вважається вищою за неї. Серії ніколи не переходять через розділювач: "

@@ -114,7 +114,7 @@ TEST(RuleStatement, OneParagraphARuleWithItsGradeAndPattern)
         QStringLiteral(
             "Правило Westgard 6 (критичний): щонайменше 10 точок підряд по один бік від центральної лінії."));
     EXPECT_EQ(statement.Iso[4],
-        QStringLiteral("Тест ДСТУ ISO 8258 5 (попереджуючий): щонайменше 2 точки за межами 2σ по один бік від "
+        QStringLiteral("Тест ДСТУ ISO 8258 5 (попереджуючий): щонайменше 2 точки за межами 2 сигма по один бік від "
                        "центральної лінії, між якими стоїть не більше 1 точки поза цією зоною поспіль."));
     EXPECT_TRUE(statement.Verdicts[0].contains(QStringLiteral("Сигнал про критичну невідповідність!")));
     EXPECT_TRUE(statement.General.join(QLatin1Char(' ')).contains(QStringLiteral("розділювач")));
