@@ -275,17 +275,20 @@ std::optional<QString> ApplyExtensionRecords(MeasurementDocument& doc, Extension
             .arg(records.Notes.rbegin()->first)
             .arg(doc.PointCount());
     }
-    // Points to rows through the group spans; each note moves under its row, texts uncopied.
+    // Points to rows in one walk of the flags up to the last noted point; each note moves under
+    // its row, texts uncopied.
     std::map<int, PointNote> byRow;
-    const std::vector<GroupSpan> spans = records.Notes.empty() ? std::vector<GroupSpan>() : doc.DeriveGroups();
-    auto span = spans.begin();
+    const std::vector<bool>& flags = doc.SeparatorFlags();
+    const int tableRows = doc.TableRowCount();
+    int row = 0;
+    int point = 0;
     while (!records.Notes.empty()) {
         auto node = records.Notes.extract(records.Notes.begin());
-        while (span != spans.end() && span->LastPoint < node.key())
-            ++span;
-        if (span == spans.end())
+        while (point < node.key() && row < tableRows)
+            point += !flags[size_t(row++)];
+        if (point != node.key())
             return QStringLiteral("точки %1 у таблиці немає").arg(node.key());
-        node.key() = span->FirstRow + (node.key() - span->FirstPoint);
+        node.key() = row; // the grid row of the point just counted, from 1
         byRow.insert(byRow.end(), std::move(node));
     }
     if (!byRow.empty())

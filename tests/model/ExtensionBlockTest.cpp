@@ -222,6 +222,11 @@ TEST(ExtensionBlock, DocumentWithoutRecordsIsWrittenAsBefore)
             const QByteArray bytes = file.readAll();
             Loaded loaded = Load(bytes);
             const QByteArray saved = SavedBytes(*loaded.doc);
+            // A seed that holds a block keeps it, byte for byte.
+            if (bytes.contains("MERIDAN-EXTENSION")) {
+                EXPECT_EQ(saved, bytes) << name.toStdString();
+                continue;
+            }
             EXPECT_FALSE(saved.contains("MERIDAN-EXTENSION")) << name.toStdString();
             if (QLatin1String(folder) == QLatin1String("data")) {
                 EXPECT_TRUE(loaded.complete) << name.toStdString();
