@@ -3,6 +3,7 @@
 #include "actions/DocumentActions.h"
 #include "ui/FocusEntry.h"
 #include "ui/Hints.h"
+#include "ui/PlainTextEdit.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -116,7 +117,7 @@ void HeaderPage::build(QWidget* page)
 
     m_additionalCheck = new QCheckBox(QStringLiteral("Додаткова інформація:"), page);
     m_additionalCheck->setObjectName(QStringLiteral("CheckBox10"));
-    m_memo = new QPlainTextEdit(page);
+    m_memo = new PlainTextEdit(page);
     m_memo->setObjectName(QStringLiteral("Memo1"));
     m_memo->setTabChangesFocus(true);
     grid->addWidget(m_additionalCheck, row, 0, Qt::AlignTop);

@@ -1,6 +1,7 @@
 #include "ui/NoteDialog.h"
 
 #include "model/Messenger.h"
+#include "ui/PlainTextEdit.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -24,7 +25,7 @@ NoteDialog::NoteDialog(Messenger& messenger, QWidget* parent)
     resize(460, 420);
 
     auto makeText = [this](const char* name) {
-        auto* edit = new QPlainTextEdit(this);
+        QPlainTextEdit* edit = new PlainTextEdit(this);
         edit->setObjectName(QLatin1String(name));
         edit->setTabChangesFocus(true);
         connect(edit, &QPlainTextEdit::textChanged, this, [this, edit] { limitText(edit); });
