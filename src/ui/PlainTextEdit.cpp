@@ -7,11 +7,21 @@
 
 void PlainTextEdit::keyPressEvent(QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Paste) && !QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard)) {
-        event->accept(); // nothing to paste
+    if (!event->matches(QKeySequence::Paste)) {
+        QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    QPlainTextEdit::keyPressEvent(event);
+    // Pasted here, so Qt's own way, which takes the data unchecked, is never reached. Ctrl+Shift+Insert
+    // pastes the selection where the system keeps one, as Qt does.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const bool selection = clipboard->supportsSelection()
+        && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier) && event->key() == Qt::Key_Insert;
+    const QMimeData* data = clipboard->mimeData(selection ? QClipboard::Selection : QClipboard::Clipboard);
+    if (!isReadOnly() && canInsertFromMimeData(data)) {
+        insertFromMimeData(data);
+        ensureCursorVisible();
+    }
+    event->accept();
 }
 
 bool PlainTextEdit::canInsertFromMimeData(const QMimeData* source) const
