@@ -36,11 +36,12 @@ PointMarks ChartPointMarks(const MeasurementDocument& doc, int s)
         PointMark mark;
         if (g < 0 || size_t(g) >= doc.Groups().size())
             return mark;
-        const int row = doc.Groups()[size_t(g)].FirstRow + i;
-        const int pointRow = ranges ? row + 1 : row;
-        const PointNote* note = doc.NoteOf(pointRow);
+        // A moving range stands at its later point and is hollow when either of its points is kept out.
+        const TIndividualInfo& group = doc.Groups()[size_t(g)];
+        const int point = ranges ? i + 1 : i;
+        const PointNote* note = doc.NoteOf(group.FirstRow + point);
         mark.Note = note && note->HasNote();
-        mark.Excluded = doc.PointExcluded(pointRow) || (ranges && doc.PointExcluded(row));
+        mark.Excluded = group.IsExcluded(point) || (ranges && group.IsExcluded(i));
         return mark;
     };
 }

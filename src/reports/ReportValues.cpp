@@ -291,15 +291,13 @@ QString MarkedLabel(const MeasurementDocument& doc, int row)
 
 int CountedPoints(const MeasurementDocument& doc, int g)
 {
-    const TIndividualInfo& group = doc.Groups().at(size_t(g));
-    const std::vector<bool> excluded = doc.ExcludedFlags(group.FirstRow, group.GroupPointCount);
-    return group.GroupPointCount - int(std::count(excluded.begin(), excluded.end(), true));
+    return doc.Groups().at(size_t(g)).CountedPointCount(); // the compute took them from the notes
 }
 
 QString CountedPointsText(const MeasurementDocument& doc, int g)
 {
     const int counted = CountedPoints(doc, g);
-    const int excluded = doc.Groups().at(size_t(g)).GroupPointCount - counted;
+    const int excluded = doc.Groups().at(size_t(g)).ExcludedPointCount();
     // "за 1 точкою, за 21 точкою", else "за N точками".
     const bool singular = counted % 10 == 1 && counted % 100 != 11;
     QString text = QStringLiteral("Межі обчислено за %1 %2").arg(counted).arg(singular ? "точкою" : "точками");
