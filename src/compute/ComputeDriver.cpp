@@ -5,6 +5,8 @@
 #include "model/Messenger.h"
 
 #include <algorithm>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -37,7 +39,7 @@ void ShowPrecisionNotice(MeasurementDocument& doc)
         doc.messenger().ShowMessage(normalisedDisplayMessage());
 }
 
-bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
+bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice, ComputeThreads threads)
 {
     doc.GroupList().clear();
     doc.PointDates().clear();
@@ -48,9 +50,25 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
     if (doc.Groups().size() < spans.size())
         doc.SetGroupCount(int(spans.size())); // one record per group, whatever the caller left
     const bool individual = doc.IndividualMode();
+    const int subgroupSize = individual ? 0 : doc.SubgroupSize();
     std::vector<int>& pointGroup = doc.PointGroup();
     QStringList& dates = doc.PointDates();
     dates.reserve(doc.PointCount());
+    std::vector<TIndividualInfo>& groups = doc.Groups();
+
+    // Reading a group's cells touches only its own record and reads the document, so the groups
+    // may be read at once before anything is written; the writing, the messages and the stop at the
+    // first failing group stay in order. (A failing compute may thus leave later records read too;
+    // its results are dropped anyway.)
+    std::vector<GroupFailure> readFailures;
+    if (threads == ComputeThreads::Parallel) {
+        readFailures.resize(spans.size());
+        const MeasurementDocument& source = doc;
+        RunTasks(spans.size(), threads, [&](size_t g) {
+            readFailures[g]
+                = ReadGroupStatistics(groups[g], source, spans[g].FirstRow, spans[g].PointCount, subgroupSize);
+        });
+    }
 
     GroupFailure failure = GroupFailure::None;
     for (size_t g = 0; g < spans.size() && failure == GroupFailure::None; ++g) {
@@ -61,9 +79,14 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
             if (point >= 1 && size_t(point) <= pointGroup.size())
                 pointGroup[size_t(point - 1)] = int(g);
         }
-        TIndividualInfo& record = doc.Groups()[g];
-        failure = ComputeGroupStatistics(
-            record, doc, span.FirstRow, span.PointCount, individual ? 0 : doc.SubgroupSize(), doc.DisplayPrecision());
+        TIndividualInfo& record = groups[g];
+        if (readFailures.empty())
+            failure = ComputeGroupStatistics(
+                record, doc, span.FirstRow, span.PointCount, subgroupSize, doc.DisplayPrecision());
+        else if (readFailures[g] != GroupFailure::None)
+            failure = readFailures[g];
+        else
+            failure = WriteGroupStatistics(record, doc, doc.DisplayPrecision());
         const QString range = MeasurementDocument::GroupRangeText(span);
         doc.GroupList().append(range);
         if (failure == GroupFailure::TooFewCounted) {
@@ -76,8 +99,15 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
         return false;
     }
 
-    for (size_t g = 0; g < spans.size(); ++g)
-        RecomputeForDisplay(doc.Groups()[g], doc);
+    if (threads == ComputeThreads::Sequential) {
+        for (size_t g = 0; g < spans.size(); ++g)
+            RecomputeForDisplay(groups[g], doc);
+    } else {
+        std::vector<int> offsets(spans.size());
+        for (size_t g = 0; g < spans.size(); ++g)
+            offsets[g] = DisplayOffset(groups[g], doc);
+        ComputeLinesOfGroups(std::span(groups).first(spans.size()), offsets, threads);
+    }
 
     doc.SetResultsComplete(true); // the chart tabs and the report command follow
 

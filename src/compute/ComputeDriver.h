@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compute/ParallelTasks.h"
+
 class MeasurementDocument;
 
 // Who shows the message that normalised display is forced: the compute itself, or its caller once
@@ -7,8 +9,10 @@ class MeasurementDocument;
 enum class PrecisionNotice { Now, Caller };
 
 // Walks the groups, computes statistics, then lines and criteria of every group. Shows the
-// failure message through the messenger and returns false at the first failing group.
-bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice = PrecisionNotice::Now);
+// failure message through the messenger and returns false at the first failing group. Sequential is
+// the plain reference; Parallel gives the same document, records and messages on success.
+bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice = PrecisionNotice::Now,
+    ComputeThreads threads = ComputeThreads::Parallel);
 
 // The compute command without its windows: acts only on an editing-state document with rows,
 // enters the computed state, runs ComputeDocument and drops the results again on failure.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -18,6 +19,27 @@ void addOffset(ErrorArray& hits, int offset)
         hit.FirstPoint += offset;
         hit.LastPoint += offset;
     }
+}
+
+// In individual-values mode only the values and the moving ranges are judged.
+bool slotJudged(const TIndividualInfo& g, int slot)
+{
+    return !g.Individual || slot == SlotCentre || slot == SlotDeviation;
+}
+
+enum class CriteriaSet { Westgard, Iso };
+
+// The hits of one criteria set on one slot against its lines, with offset added to the point
+// numbers; writes only that list of the record.
+void judgeSlot(TIndividualInfo& g, int slot, CriteriaSet set, int offset)
+{
+    const std::span<const double> series = g.Series(slot);
+    const TControlLines& lines = g.Lines[size_t(slot)];
+    TSlotHits& hits = g.Hits[size_t(slot)];
+    ErrorArray& list = set == CriteriaSet::Westgard ? hits.Westgard : hits.Iso;
+    list = set == CriteriaSet::Westgard ? WestgardCheck(series, lines.Centre, lines.Upper, lines.Lower)
+                                        : IsoCheck(series, lines.Centre, lines.Upper, lines.Lower);
+    addOffset(list, offset);
 }
 
 } // namespace
@@ -30,6 +52,14 @@ bool LoadAndCompute(
 
 GroupFailure ComputeGroupStatistics(
     TIndividualInfo& g, MeasurementDocument& doc, int firstRow, int n, int k, int precision)
+{
+    const GroupFailure failure = ReadGroupStatistics(g, doc, firstRow, n, k);
+    if (failure != GroupFailure::None)
+        return failure;
+    return WriteGroupStatistics(g, doc, precision);
+}
+
+GroupFailure ReadGroupStatistics(TIndividualInfo& g, const MeasurementDocument& doc, int firstRow, int n, int k)
 {
     constexpr GroupFailure invalid = GroupFailure::InvalidData;
     g.Individual = doc.IndividualMode();
@@ -68,7 +98,15 @@ GroupFailure ComputeGroupStatistics(
         return GroupFailure::TooFewCounted;
     if (!ComputePointStatistics(g))
         return invalid;
+    return GroupFailure::None;
+}
 
+GroupFailure WriteGroupStatistics(TIndividualInfo& g, MeasurementDocument& doc, int precision)
+{
+    constexpr GroupFailure invalid = GroupFailure::InvalidData;
+    const int firstRow = g.FirstRow;
+    const int n = g.GroupPointCount;
+    const int k = g.ElementCount;
     const FixedFormatter format(precision);
     doc.SetResultDecimals(precision);
     const int closingRow = firstRow + n; // the separator row after the group, or the closing row
@@ -109,26 +147,53 @@ void ComputeLines(TIndividualInfo& g, int offset)
 {
     ComputeControlLines(g);
     for (int slot = 0; slot < ChartSlotCount; ++slot) {
-        const std::span<const double> series = g.Series(slot);
-        if (g.Individual && slot != SlotCentre && slot != SlotDeviation)
+        if (!slotJudged(g, slot))
             continue;
-        const TControlLines& lines = g.Lines[size_t(slot)];
-        TSlotHits& hits = g.Hits[size_t(slot)];
-        hits.Westgard = WestgardCheck(series, lines.Centre, lines.Upper, lines.Lower);
-        hits.Iso = IsoCheck(series, lines.Centre, lines.Upper, lines.Lower);
-        addOffset(hits.Westgard, offset);
-        addOffset(hits.Iso, offset);
+        judgeSlot(g, slot, CriteriaSet::Westgard, offset);
+        judgeSlot(g, slot, CriteriaSet::Iso, offset);
     }
 }
 
-void RecomputeForDisplay(TIndividualInfo& g, const MeasurementDocument& doc)
+int DisplayOffset(const TIndividualInfo& g, const MeasurementDocument& doc)
 {
-    int offset = 0;
     if (g.FirstRow >= 1 && g.FirstRow < doc.RowCount()) {
         bool ok = false;
         const int number = doc.LabelText(g.FirstRow).toInt(&ok);
         if (ok)
-            offset = number - 1;
+            return number - 1;
     }
-    ComputeLines(g, offset);
+    return 0;
+}
+
+void RecomputeForDisplay(TIndividualInfo& g, const MeasurementDocument& doc)
+{
+    ComputeLines(g, DisplayOffset(g, doc));
+}
+
+void ComputeLinesOfGroups(std::span<TIndividualInfo> groups, std::span<const int> offsets, ComputeThreads threads)
+{
+    RunTasks(groups.size(), threads, [&](size_t g) { ComputeControlLines(groups[g]); });
+
+    // One task per judged slot and criteria set, the longest series first for an even spread.
+    struct Judgement {
+        size_t Group;
+        int Slot;
+        CriteriaSet Set;
+    };
+    std::vector<Judgement> work;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        for (int slot = 0; slot < ChartSlotCount; ++slot) {
+            if (!slotJudged(groups[g], slot))
+                continue;
+            work.push_back({ g, slot, CriteriaSet::Westgard });
+            work.push_back({ g, slot, CriteriaSet::Iso });
+        }
+    }
+    std::stable_sort(work.begin(), work.end(), [&](const Judgement& a, const Judgement& b) {
+        return groups[a.Group].GroupPointCount > groups[b.Group].GroupPointCount;
+    });
+    RunTasks(work.size(), threads, [&](size_t i) {
+        const Judgement& j = work[i];
+        judgeSlot(groups[j.Group], j.Slot, j.Set, offsets[j.Group]);
+    });
 }

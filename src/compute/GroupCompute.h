@@ -1,8 +1,10 @@
 #pragma once
 
+#include "compute/ParallelTasks.h"
 #include "model/GroupRecord.h"
 
 #include <QString>
+#include <span>
 
 class MeasurementDocument;
 
@@ -30,9 +32,23 @@ enum class GroupFailure {
 GroupFailure ComputeGroupStatistics(
     TIndividualInfo& group, MeasurementDocument& doc, int firstRow, int n, int k, int precision);
 
+// ComputeGroupStatistics in two steps, for a caller that reads several groups at once. The reading
+// step only reads the document and writes only the record: its place, Excluded, Data and means, or
+// the failure up to the point statistics. The writing step, after a reading step that succeeded,
+// writes the statistics columns and makes the checks that come with them.
+GroupFailure ReadGroupStatistics(TIndividualInfo& group, const MeasurementDocument& doc, int firstRow, int n, int k);
+GroupFailure WriteGroupStatistics(TIndividualInfo& group, MeasurementDocument& doc, int precision);
+
 // Lines of every slot of the mode, the Value of every automatic setting, and the criteria hits
 // of every slot with offset added to their point numbers (offset = first point number - 1).
 void ComputeLines(TIndividualInfo& group, int offset);
 
 // ComputeLines with the offset taken from the point number the document shows at FirstRow.
 void RecomputeForDisplay(TIndividualInfo& group, const MeasurementDocument& doc);
+
+// The point number the document shows at the group's FirstRow, less one; 0 when it shows none.
+int DisplayOffset(const TIndividualInfo& group, const MeasurementDocument& doc);
+
+// ComputeLines of every group with its offset (offsets[g] for groups[g]); Parallel runs the lines
+// of different groups and the criteria of different slots at once, with the same results.
+void ComputeLinesOfGroups(std::span<TIndividualInfo> groups, std::span<const int> offsets, ComputeThreads threads);
