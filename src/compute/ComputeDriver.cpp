@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -56,17 +57,19 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice, ComputeTh
     dates.reserve(doc.PointCount());
     std::vector<TIndividualInfo>& groups = doc.Groups();
 
-    // Reading a group's cells touches only its own record and reads the document, so the groups
-    // may be read at once before anything is written; the writing, the messages and the stop at the
-    // first failing group stay in order. (A failing compute may thus leave later records read too;
-    // its results are dropped anyway.)
+    // Reading a group's cells only reads the document, so the groups may be read at once, each into
+    // a record of its own, before anything is written; taking the reading over, the writing, the
+    // messages and the stop at the first failing group stay in order, so a failing compute leaves
+    // the records after it as they were.
+    std::vector<TIndividualInfo> read;
     std::vector<GroupFailure> readFailures;
     if (threads == ComputeThreads::Parallel) {
+        read.assign(spans.size(), TIndividualInfo(individual));
         readFailures.resize(spans.size());
         const MeasurementDocument& source = doc;
         RunTasks(spans.size(), threads, [&](size_t g) {
             readFailures[g]
-                = ReadGroupStatistics(groups[g], source, spans[g].FirstRow, spans[g].PointCount, subgroupSize);
+                = ReadGroupStatistics(read[g], source, spans[g].FirstRow, spans[g].PointCount, subgroupSize);
         });
     }
 
@@ -80,13 +83,15 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice, ComputeTh
                 pointGroup[size_t(point - 1)] = int(g);
         }
         TIndividualInfo& record = groups[g];
-        if (readFailures.empty())
+        if (read.empty()) {
             failure = ComputeGroupStatistics(
                 record, doc, span.FirstRow, span.PointCount, subgroupSize, doc.DisplayPrecision());
-        else if (readFailures[g] != GroupFailure::None)
+        } else {
+            TakeReadStatistics(record, std::move(read[g]));
             failure = readFailures[g];
-        else
-            failure = WriteGroupStatistics(record, doc, doc.DisplayPrecision());
+            if (failure == GroupFailure::None)
+                failure = WriteGroupStatistics(record, doc, doc.DisplayPrecision());
+        }
         const QString range = MeasurementDocument::GroupRangeText(span);
         doc.GroupList().append(range);
         if (failure == GroupFailure::TooFewCounted) {

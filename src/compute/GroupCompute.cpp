@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -99,6 +100,19 @@ GroupFailure ReadGroupStatistics(TIndividualInfo& g, const MeasurementDocument& 
     if (!ComputePointStatistics(g))
         return invalid;
     return GroupFailure::None;
+}
+
+void TakeReadStatistics(TIndividualInfo& g, TIndividualInfo&& read)
+{
+    g.Individual = read.Individual;
+    g.GrandMean = read.GrandMean;
+    g.MeanDeviation = read.MeanDeviation;
+    g.MeanRange = read.MeanRange;
+    g.FirstRow = read.FirstRow;
+    g.GroupPointCount = read.GroupPointCount;
+    g.ElementCount = read.ElementCount;
+    g.Data = std::move(read.Data);
+    g.Excluded = std::move(read.Excluded);
 }
 
 GroupFailure WriteGroupStatistics(TIndividualInfo& g, MeasurementDocument& doc, int precision)

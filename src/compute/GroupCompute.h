@@ -39,6 +39,10 @@ GroupFailure ComputeGroupStatistics(
 GroupFailure ReadGroupStatistics(TIndividualInfo& group, const MeasurementDocument& doc, int firstRow, int n, int k);
 GroupFailure WriteGroupStatistics(TIndividualInfo& group, MeasurementDocument& doc, int precision);
 
+// Moves into the record what ReadGroupStatistics wrote into `read` (its place, Excluded, Data and
+// means); the record's settings, lines and hits stay.
+void TakeReadStatistics(TIndividualInfo& group, TIndividualInfo&& read);
+
 // Lines of every slot of the mode, the Value of every automatic setting, and the criteria hits
 // of every slot with offset added to their point numbers (offset = first point number - 1).
 void ComputeLines(TIndividualInfo& group, int offset);
