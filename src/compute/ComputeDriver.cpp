@@ -56,6 +56,7 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice, ComputeTh
     QStringList& dates = doc.PointDates();
     dates.reserve(doc.PointCount());
     std::vector<TIndividualInfo>& groups = doc.Groups();
+    threads = ThreadsFor(threads, (long long)std::max(0, doc.PointCount()) * doc.ValueColumnCount());
 
     // Reading a group's cells only reads the document, so the groups may be read at once, each into
     // a record of its own, before anything is written; taking the reading over, the writing, the

@@ -10,9 +10,9 @@ enum class PrecisionNotice { Now, Caller };
 
 // Walks the groups, computes statistics, then lines and criteria of every group. Shows the
 // failure message through the messenger and returns false at the first failing group. Sequential is
-// the plain reference; Parallel gives the same document, records and messages on success.
+// the plain reference; Parallel gives the same document, records and messages.
 bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice = PrecisionNotice::Now,
-    ComputeThreads threads = ComputeThreads::Parallel);
+    ComputeThreads threads = ComputeThreads::Automatic);
 
 // The compute command without its windows: acts only on an editing-state document with rows,
 // enters the computed state, runs ComputeDocument and drops the results again on failure.

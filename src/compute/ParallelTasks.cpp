@@ -7,10 +7,19 @@
 #include <thread>
 #include <vector>
 
+ComputeThreads ThreadsFor(ComputeThreads threads, long long valueCells)
+{
+    // Below this a busy machine's delay in starting the second thread outweighs the work it takes.
+    constexpr long long parallelFloor = 50'000;
+    if (threads != ComputeThreads::Automatic)
+        return threads;
+    return valueCells >= parallelFloor ? ComputeThreads::Parallel : ComputeThreads::Sequential;
+}
+
 void RunTasks(size_t count, ComputeThreads threads, const std::function<void(size_t)>& task)
 {
     const size_t cores = std::max(1U, std::thread::hardware_concurrency());
-    const size_t workers = threads == ComputeThreads::Parallel ? std::min({ cores, count, size_t(8) }) : 1;
+    const size_t workers = threads != ComputeThreads::Sequential ? std::min({ cores, count, size_t(8) }) : 1;
     if (workers <= 1) {
         for (size_t i = 0; i < count; ++i)
             task(i);
