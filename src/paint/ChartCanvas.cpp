@@ -110,7 +110,11 @@ ChartCanvas::ChartCanvas(ChartDrawing& drawing)
 {
 }
 
-ChartCanvas::~ChartCanvas() = default;
+ChartCanvas::~ChartCanvas()
+{
+    if (m_drawing)
+        m_drawing->Finish();
+}
 
 QPainter& ChartCanvas::painter()
 {
@@ -284,7 +288,8 @@ void ChartCanvas::Text(int64_t x, int y, const QString& text)
         return;
     FillRect(x, y, x + width, y + height, qRgb(255, 255, 255));
     if (m_drawing) {
-        m_drawing->AddText(QRect(int(x), y, width, height), y + m_metrics.ascent(), text);
+        if (!text.isEmpty())
+            m_drawing->AddText(QRect(int(x), y, width, height), y + m_metrics.ascent(), text);
         return;
     }
     // Far-away positions are already clipped above, so the device x fits an int here.

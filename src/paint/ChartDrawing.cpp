@@ -2,7 +2,7 @@
 
 #include "paint/ChartCanvas.h"
 
-#include <QPaintDevice>
+#include <QPen>
 #include <algorithm>
 
 namespace {
@@ -18,22 +18,75 @@ bool joins(const QRect& a, const QRect& b)
 }
 
 constexpr int TextLookBack = 256; // how far back a hidden copy of a text is looked for
+constexpr int CellSize = 4; // pixels per side of a cell of the record of what was drawn where
+constexpr int TextMargin = 2; // glyphs may reach a little beyond their measured box
+
+// Texts in sixths of a virtual pixel: the chart font's 96 DPI size, 10 2/3 pixels, is then a whole
+// 64, which devices that round font sizes keep exactly.
+constexpr int TextUnit = 6;
+
+void drawLabel(QPainter& painter, const ChartDrawing::Label& label)
+{
+    painter.save();
+    painter.scale(1.0 / TextUnit, 1.0 / TextUnit);
+    QFont font = ChartCanvas::ChartFont();
+    font.setPixelSize(qRound(font.pointSizeF() * 96.0 / 72.0 * TextUnit));
+    painter.setFont(font);
+    painter.setPen(QColor(Qt::black));
+    painter.drawText(QPointF(double(label.Box.x()) * TextUnit, double(label.Baseline) * TextUnit), label.Text);
+    painter.restore();
+}
 
 } // namespace
+
+ChartDrawing::ChartDrawing(int width, int height)
+    : m_width(std::max(width, 0))
+    , m_height(std::max(height, 0))
+    , m_cellColumns((m_width + CellSize - 1) / CellSize)
+{
+    m_cells.assign(size_t(m_cellColumns) * size_t((m_height + CellSize - 1) / CellSize), -1);
+}
+
+template <typename F> void ChartDrawing::forCells(const QRect& rect, F f)
+{
+    const QRect inside = rect.intersected(QRect(0, 0, m_width, m_height));
+    if (inside.isEmpty() || m_cells.empty())
+        return;
+    for (int row = inside.top() / CellSize; row <= inside.bottom() / CellSize; ++row) {
+        int* cell = m_cells.data() + size_t(row) * size_t(m_cellColumns);
+        for (int column = inside.left() / CellSize; column <= inside.right() / CellSize; ++column)
+            f(cell[column]);
+    }
+}
+
+void ChartDrawing::stamp(const QRect& rect, int op)
+{
+    forCells(rect, [op](int& cell) { cell = std::max(cell, op); });
+}
 
 void ChartDrawing::AddFill(const QRect& rect, QRgb color)
 {
     if (rect.isEmpty())
         return;
-    if (!m_ops.empty() && m_ops.back().Kind == Op::FillOp) {
-        Fill& last = m_fills[size_t(m_ops.back().Index)];
-        if (last.Color == color && joins(last.Rect, rect)) {
-            last.Rect = last.Rect.united(rect);
-            return;
-        }
+    // The latest batch of this colour, when nothing after it was drawn near the rectangle.
+    int batch = -1;
+    const auto found = m_latestBatch.find(color);
+    if (found != m_latestBatch.end()) {
+        int latest = -1;
+        forCells(rect, [&latest](int& cell) { latest = std::max(latest, cell); });
+        if (latest <= found->second)
+            batch = found->second;
     }
-    m_ops.push_back({ Op::FillOp, int(m_fills.size()) });
-    m_fills.push_back({ rect, color });
+    if (batch < 0) {
+        batch = int(m_ops.size());
+        m_ops.push_back({ Op::FillOp, batch, color });
+        m_latestBatch[color] = batch;
+    }
+    if (!m_fills.empty() && m_fills.back().Batch == batch && joins(m_fills.back().Rect, rect))
+        m_fills.back().Rect = m_fills.back().Rect.united(rect);
+    else
+        m_fills.push_back({ rect, batch });
+    stamp(rect, batch);
 }
 
 void ChartDrawing::AddText(const QRect& box, int baseline, const QString& text)
@@ -51,8 +104,19 @@ void ChartDrawing::AddText(const QRect& box, int baseline, const QString& text)
             break;
         }
     }
-    m_ops.push_back({ Op::TextOp, int(m_labels.size()) });
+    stamp(box.adjusted(-TextMargin, -TextMargin, TextMargin, TextMargin), int(m_ops.size()));
+    m_ops.push_back({ Op::TextOp, int(m_labels.size()), 0 });
     m_labels.push_back({ box, baseline, text });
+}
+
+void ChartDrawing::Finish()
+{
+    std::stable_sort(m_fills.begin(), m_fills.end(), [](const Fill& a, const Fill& b) { return a.Batch < b.Batch; });
+    m_fills.shrink_to_fit();
+    m_ops.shrink_to_fit();
+    m_labels.shrink_to_fit();
+    m_cells = {};
+    m_latestBatch = {};
 }
 
 void ChartDrawing::Replay(QPainter& painter, const QRectF& target) const
@@ -62,42 +126,23 @@ void ChartDrawing::Replay(QPainter& painter, const QRectF& target) const
     painter.save();
     painter.setClipRect(target, Qt::IntersectClip);
     painter.translate(target.topLeft());
-    painter.scale(target.width() / m_width, target.height() / m_height);
+    painter.scale(target.width() / double(m_width), target.height() / double(m_height));
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
-    // Point sizes apply at the device's resolution before the world transform: size the font so
-    // that it has its 96 DPI pixel size in virtual pixels.
-    QFont font = ChartCanvas::ChartFont();
-    const double dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
-    font.setPointSizeF(font.pointSizeF() * 96.0 / dpi);
-    painter.setFont(font);
-
-    // Consecutive fills of one colour go out as one path: smaller, and no seams between them.
     std::vector<QRect> batch;
-    QRgb batchColor = 0;
-    auto flush = [&] {
-        if (batch.empty())
-            return;
-        painter.setBrush(QColor::fromRgb(batchColor));
-        painter.drawRects(batch.data(), int(batch.size()));
-        batch.clear();
-    };
+    size_t next = 0;
     for (const Op& op : m_ops) {
         if (op.Kind == Op::FillOp) {
-            const Fill& fill = m_fills[size_t(op.Index)];
-            if (!batch.empty() && fill.Color != batchColor)
-                flush();
-            batchColor = fill.Color;
-            batch.push_back(fill.Rect);
+            // One path per batch: short, and no seams between its rectangles.
+            batch.clear();
+            for (; next < m_fills.size() && m_fills[next].Batch == op.Index; ++next)
+                batch.push_back(m_fills[next].Rect);
+            painter.setBrush(QColor::fromRgb(op.Color));
+            painter.drawRects(batch.data(), int(batch.size()));
         } else if (op.Index >= 0) {
-            flush();
-            const Label& label = m_labels[size_t(op.Index)];
-            painter.setPen(QColor(Qt::black));
-            painter.drawText(QPointF(label.Box.x(), label.Baseline), label.Text);
-            painter.setPen(Qt::NoPen);
+            drawLabel(painter, m_labels[size_t(op.Index)]);
         }
     }
-    flush();
     painter.restore();
 }
 
@@ -111,11 +156,13 @@ QImage ChartDrawing::ToImage() const
     image.fill(Qt::white);
     // Through the bitmap surface itself, so the pixels are those the bitmap drawing gives.
     ChartCanvas canvas(image);
+    size_t next = 0;
     for (const Op& op : m_ops) {
         if (op.Kind == Op::FillOp) {
-            const Fill& fill = m_fills[size_t(op.Index)];
-            canvas.FillRect(fill.Rect.left(), fill.Rect.top(), int64_t(fill.Rect.left()) + fill.Rect.width(),
-                fill.Rect.top() + fill.Rect.height(), fill.Color);
+            for (; next < m_fills.size() && m_fills[next].Batch == op.Index; ++next) {
+                const QRect& r = m_fills[next].Rect;
+                canvas.FillRect(r.left(), r.top(), int64_t(r.left()) + r.width(), r.top() + r.height(), op.Color);
+            }
         } else if (op.Index >= 0) {
             const Label& label = m_labels[size_t(op.Index)];
             canvas.Text(label.Box.x(), label.Box.y(), label.Text);
