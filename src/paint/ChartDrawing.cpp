@@ -129,14 +129,18 @@ void ChartDrawing::Replay(QPainter& painter, const QRectF& target) const
     painter.scale(target.width() / double(m_width), target.height() / double(m_height));
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
-    std::vector<QRect> batch;
+    // Rasterisers that fill every pixel a shape touches (poppler without antialiasing, some
+    // printers) would widen each rectangle by a pixel at its far edges; drawn a sixteenth of a
+    // pixel smaller all round, it covers its own pixels on those and on centre-sampling devices.
+    constexpr double Inset = 1.0 / 16;
+    std::vector<QRectF> batch;
     size_t next = 0;
     for (const Op& op : m_ops) {
         if (op.Kind == Op::FillOp) {
             // One path per batch: short, and no seams between its rectangles.
             batch.clear();
             for (; next < m_fills.size() && m_fills[next].Batch == op.Index; ++next)
-                batch.push_back(m_fills[next].Rect);
+                batch.push_back(QRectF(m_fills[next].Rect).adjusted(Inset, Inset, -Inset, -Inset));
             painter.setBrush(QColor::fromRgb(op.Color));
             painter.drawRects(batch.data(), int(batch.size()));
         } else if (op.Index >= 0) {
