@@ -111,8 +111,8 @@ void RunReport(benchmark::State& state, int points, int size)
     }
     state.counters["pages"] = pages;
     state.counters["points"] = points;
-    state.counters["pdf_bytes"] = benchmark::Counter(double(bytes), benchmark::Counter::kDefaults,
-        benchmark::Counter::kIs1024);
+    state.counters["pdf_bytes"]
+        = benchmark::Counter(double(bytes), benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
 }
 
 void BM_SubgroupReport(benchmark::State& state)
