@@ -2,6 +2,7 @@
 // every chart, and individual-values documents of 2,500 to 10,000 points with both charts and the
 // data table, to show the time grows linearly. Documents are in groups of 25 points. Set
 // MERIDAN_BENCH_SAVE to a folder to also save the documents there, for timing meridan-cli report.
+// The written PDF's size is the pdf_bytes counter: chart pictures go in as vectors.
 #include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
@@ -14,6 +15,7 @@
 #include "reports/ReportRequest.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -94,6 +96,7 @@ void RunReport(benchmark::State& state, int points, int size)
     for (int s : ReportSlots(*doc))
         request.Charts[size_t(s)].Checked = request.Charts[size_t(s)].Detailed = true;
     int pages = 0;
+    qint64 bytes = 0;
     for (auto _ : state) {
         rpt::ReportEngine engine;
         ReportAssembler assembler(*doc, engine, Templates());
@@ -101,11 +104,15 @@ void RunReport(benchmark::State& state, int points, int size)
             state.SkipWithError("the report failed");
             return;
         }
-        rpt::exportPdf(engine.prepared(), dir.filePath(QStringLiteral("report.pdf")));
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        rpt::exportPdf(engine.prepared(), pdf);
         pages = engine.prepared().pageCount();
+        bytes = QFileInfo(pdf).size();
     }
     state.counters["pages"] = pages;
     state.counters["points"] = points;
+    state.counters["pdf_bytes"]
+        = benchmark::Counter(double(bytes), benchmark::Counter::kDefaults, benchmark::Counter::kIs1024);
 }
 
 void BM_SubgroupReport(benchmark::State& state)

@@ -28,6 +28,19 @@ bool dashOn(int64_t step)
     return step % (ChartCanvas::DashOn + ChartCanvas::DashOff) < ChartCanvas::DashOn;
 }
 
+// Calls record(a, b) for every maximal stretch a..b of from..to where on(i) holds.
+template <typename On, typename Record> void recordDashes(int64_t from, int64_t to, On on, Record record)
+{
+    int64_t start = from;
+    for (int64_t i = from; i <= to + 1; ++i) {
+        if (i <= to && on(i))
+            continue;
+        if (i > start)
+            record(start, i - 1);
+        start = i + 1;
+    }
+}
+
 // Column spans of the 8 x 8 disc, rows y - 4 .. y + 3: the pixels whose centres lie inside the
 // circle of radius 4 around the box centre.
 constexpr std::array<std::array<int, 2>, 8> DiscSpans { { { -2, 1 }, { -3, 2 }, { -4, 3 }, { -4, 3 }, { -4, 3 },
@@ -66,7 +79,7 @@ ChartCanvas::ChartCanvas(QImage& image)
 }
 
 ChartCanvas::ChartCanvas(QImage& image, int64_t originX, int64_t virtualWidth, Clip clip)
-    : m_image(prepared(image))
+    : m_image(&prepared(image))
     , m_origin(originX)
     , m_width(virtualWidth)
     , m_height(image.height())
@@ -75,24 +88,38 @@ ChartCanvas::ChartCanvas(QImage& image, int64_t originX, int64_t virtualWidth, C
 {
     // Keep the clip inside the virtual bitmap and inside the image.
     clip.Left = std::max({ clip.Left, int64_t(0), originX });
-    clip.Right = std::min({ clip.Right, virtualWidth, originX + m_image.width() });
+    clip.Right = std::min({ clip.Right, virtualWidth, originX + m_image->width() });
     clip.Top = std::max(clip.Top, 0);
-    clip.Bottom = std::min(clip.Bottom, m_image.height());
+    clip.Bottom = std::min(clip.Bottom, m_image->height());
     m_clip = clip;
-    if (!m_image.isNull()) {
-        m_bits = m_image.bits(); // detaches once, before any painter shares the buffer
-        m_stride = m_image.bytesPerLine();
+    if (!m_image->isNull()) {
+        m_bits = m_image->bits(); // detaches once, before any painter shares the buffer
+        m_stride = m_image->bytesPerLine();
     }
     if (m_bits == nullptr)
         m_clip = Clip {};
 }
 
-ChartCanvas::~ChartCanvas() = default;
+ChartCanvas::ChartCanvas(ChartDrawing& drawing)
+    : m_drawing(&drawing)
+    , m_width(std::max(drawing.Width(), 0))
+    , m_height(std::max(drawing.Height(), 0))
+    , m_clip { 0, 0, m_width, m_height }
+    , m_font(ChartFont())
+    , m_metrics(ChartFontMetrics())
+{
+}
+
+ChartCanvas::~ChartCanvas()
+{
+    if (m_drawing)
+        m_drawing->Finish();
+}
 
 QPainter& ChartCanvas::painter()
 {
     if (!m_painter) {
-        m_painter = std::make_unique<QPainter>(&m_image);
+        m_painter = std::make_unique<QPainter>(m_image);
         m_painter->setRenderHint(QPainter::Antialiasing, false);
         m_painter->setRenderHint(QPainter::TextAntialiasing, true);
         m_painter->setFont(m_font);
@@ -105,7 +132,11 @@ QPainter& ChartCanvas::painter()
 
 void ChartCanvas::SetPixel(int64_t x, int y, QRgb color)
 {
-    if (inside(x, y))
+    if (!inside(x, y))
+        return;
+    if (m_drawing)
+        recordFill(x, y, x + 1, y + 1, color);
+    else
         row(y)[x - m_origin] = color;
 }
 
@@ -115,6 +146,11 @@ void ChartCanvas::Run(int64_t xa, int64_t xb, int y, QRgb color)
         return;
     const int64_t from = std::max(std::min(xa, xb), m_clip.Left);
     const int64_t to = std::min(std::max(xa, xb), m_clip.Right - 1);
+    if (m_drawing) {
+        if (from <= to)
+            recordFill(from, y, to + 1, y + 1, color);
+        return;
+    }
     QRgb* line = row(y);
     for (int64_t x = from; x <= to; ++x)
         line[x - m_origin] = color;
@@ -131,6 +167,12 @@ void ChartCanvas::Line(int64_t x1, int y1, int64_t x2, int y2, QRgb color, Pen p
         const int64_t last = x2 - dir;
         const int64_t from = std::max(std::min(x1, last), m_clip.Left);
         const int64_t to = std::min(std::max(x1, last), m_clip.Right - 1);
+        if (m_drawing) {
+            recordDashes(
+                from, to, [&](int64_t x) { return pen == Pen::Solid || dashOn((x - x1) * dir); },
+                [&](int64_t a, int64_t b) { recordFill(a, y1, b + 1, y1 + 1, color); });
+            return;
+        }
         QRgb* line = row(y1);
         for (int64_t x = from; x <= to; ++x) {
             if (pen == Pen::Solid || dashOn((x - x1) * dir))
@@ -145,6 +187,12 @@ void ChartCanvas::Line(int64_t x1, int y1, int64_t x2, int y2, QRgb color, Pen p
         const int last = y2 - dir;
         const int from = std::max(std::min(y1, last), m_clip.Top);
         const int to = std::min(std::max(y1, last), m_clip.Bottom - 1);
+        if (m_drawing) {
+            recordDashes(
+                from, to, [&](int64_t y) { return pen == Pen::Solid || dashOn((y - y1) * dir); },
+                [&](int64_t a, int64_t b) { recordFill(x1, int(a), x1 + 1, int(b) + 1, color); });
+            return;
+        }
         for (int y = from; y <= to; ++y) {
             if (pen == Pen::Solid || dashOn(int64_t(y - y1) * dir))
                 row(y)[x1 - m_origin] = color;
@@ -190,6 +238,11 @@ void ChartCanvas::FillRect(int64_t x1, int y1, int64_t x2, int y2, QRgb color)
     const int64_t right = std::min(x2, m_clip.Right);
     const int top = std::max(y1, m_clip.Top);
     const int bottom = std::min(y2, m_clip.Bottom);
+    if (m_drawing) {
+        if (left < right && top < bottom)
+            recordFill(left, top, right, bottom, color);
+        return;
+    }
     for (int y = top; y < bottom; ++y) {
         QRgb* line = row(y);
         for (int64_t x = left; x < right; ++x)
@@ -204,6 +257,12 @@ void ChartCanvas::FrameRect(int64_t x1, int y1, int64_t x2, int y2, QRgb fill, Q
     FillRect(x1, y1, x2, y2, fill);
     Run(x1, x2 - 1, y1, border);
     Run(x1, x2 - 1, y2 - 1, border);
+    if (m_drawing) {
+        // The same border pixels as two columns rather than pixel by pixel.
+        FillRect(x1, y1, x1 + 1, y2, border);
+        FillRect(x2 - 1, y1, x2, y2, border);
+        return;
+    }
     for (int y = y1; y < y2; ++y) {
         SetPixel(x1, y, border);
         SetPixel(x2 - 1, y, border);
@@ -228,6 +287,11 @@ void ChartCanvas::Text(int64_t x, int y, const QString& text)
     if (x + width <= m_clip.Left || x >= m_clip.Right || y + height <= m_clip.Top || y >= m_clip.Bottom)
         return;
     FillRect(x, y, x + width, y + height, qRgb(255, 255, 255));
+    if (m_drawing) {
+        if (!text.isEmpty())
+            m_drawing->AddText(QRect(int(x), y, width, height), y + m_metrics.ascent(), text);
+        return;
+    }
     // Far-away positions are already clipped above, so the device x fits an int here.
     painter().drawText(int(x - m_origin), y + m_metrics.ascent(), text);
 }

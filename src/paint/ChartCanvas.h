@@ -1,5 +1,7 @@
 #pragma once
 
+#include "paint/ChartDrawing.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -17,6 +19,9 @@
 // the virtual bitmap and the image) is ever touched. With origin 0 and no clip the virtual bitmap
 // is the image itself. This lets a page draw only its visible window of a chart that may be
 // millions of pixels wide, with the very pixels a full-width drawing would give there.
+//
+// The same calls may instead record into a ChartDrawing (origin 0, no clip): the vector picture of
+// reports, whose fills cover exactly the pixels the bitmap gets.
 class ChartCanvas {
 public:
     enum class Pen { Solid, Dashed };
@@ -32,6 +37,7 @@ public:
 
     explicit ChartCanvas(QImage& image); // converts it to 32-bit RGB when needed
     ChartCanvas(QImage& image, int64_t originX, int64_t virtualWidth, Clip clip);
+    explicit ChartCanvas(ChartDrawing& drawing); // records instead of setting pixels
     ~ChartCanvas();
     ChartCanvas(const ChartCanvas&) = delete;
     ChartCanvas& operator=(const ChartCanvas&) = delete;
@@ -70,11 +76,17 @@ private:
     {
         return x >= m_clip.Left && x < m_clip.Right && y >= m_clip.Top && y < m_clip.Bottom;
     }
+    // Recording: rectangles already inside the clip.
+    void recordFill(int64_t left, int top, int64_t right, int bottom, QRgb color)
+    {
+        m_drawing->AddFill(QRect(int(left), top, int(right - left), bottom - top), color);
+    }
     QRgb* row(int y) const { return reinterpret_cast<QRgb*>(m_bits + qsizetype(y) * m_stride); }
     void lineGeneral(int64_t x1, int y1, int64_t x2, int y2, QRgb color, Pen pen);
     QPainter& painter();
 
-    QImage& m_image;
+    QImage* m_image = nullptr;
+    ChartDrawing* m_drawing = nullptr;
     uchar* m_bits = nullptr;
     qsizetype m_stride = 0;
     int64_t m_origin = 0;

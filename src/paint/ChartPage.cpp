@@ -94,6 +94,15 @@ void DrawReportPicture(MeasurementDocument& doc, int s, int first, int last, QIm
     });
 }
 
+void DrawReportPicture(MeasurementDocument& doc, int s, int first, int last, ChartDrawing& drawing)
+{
+    const int rowOffset = doc.IndividualMode() ? 0 : doc.SubgroupSize();
+    withDocumentFormat(doc, [&] {
+        DrawChartRange(drawing, ChartPageHeight, doc.Groups(), ChartUnitText(doc, s), doc.DisplayPrecision(), s,
+            rowOffset, last, first, doc.PointDates(), doc.messenger(), ChartPointMarks(doc, s));
+    });
+}
+
 int ReportLeftMargin(const MeasurementDocument& doc, int s, const QFontMetrics& metrics)
 {
     double value = 0.0;

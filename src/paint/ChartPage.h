@@ -39,6 +39,9 @@ void DrawChartPage(MeasurementDocument& doc, int s, QImage& bitmap, double f);
 // LeftMargin in force. Throws DrawingAborted after showing an internal error.
 void DrawReportPicture(MeasurementDocument& doc, int s, int first, int last, QImage& bitmap);
 
+// The same picture as a drawing, for the PDF and the printer.
+void DrawReportPicture(MeasurementDocument& doc, int s, int first, int last, ChartDrawing& drawing);
+
 // The margin a chart section of the report sets for slot s: the width, in metrics, of the first
 // group's first value of the slot's series written in the chart number format (precision 3,
 // 2 digits) followed by a blank and the units, plus 20.

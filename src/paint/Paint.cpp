@@ -9,6 +9,7 @@
 #include <array>
 #include <climits>
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -416,8 +417,14 @@ void DrawChart(const std::vector<TIndividualInfo>& groups, const QStringList& da
     }
 }
 
-void DrawChartRange(QImage& bitmap, const std::vector<TIndividualInfo>& groups, const QString& u, int d, int s,
-    int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger, const PointMarks& marks)
+namespace {
+
+// Makes the surface of a report picture once its width is known: a bitmap or a recording.
+using PictureSurface = std::function<std::unique_ptr<ChartCanvas>(int64_t width, Messenger& messenger)>;
+
+void drawChartRange(int height, const PictureSurface& surface, const std::vector<TIndividualInfo>& groups,
+    const QString& u, int d, int s, int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger,
+    const PointMarks& marks)
 {
     DrawingState& state = ChartDrawingState();
     // A range that starts before point 1 or ends before it starts is as inconsistent as one
@@ -459,13 +466,10 @@ void DrawChartRange(QImage& bitmap, const std::vector<TIndividualInfo>& groups, 
     const int64_t width = ReportPictureWidth(first, last, spanned, margin, groupStep, pointStep);
     if (width > MaxPictureWidth || width <= 0)
         abandon(messenger, ErrorTooWide());
-    const int height = bitmap.height() > 0 ? bitmap.height() : 285;
-    bitmap = QImage(int(width), height, QImage::Format_RGB32);
-    if (bitmap.isNull())
-        abandon(messenger, ErrorTooWide());
+    const std::unique_ptr<ChartCanvas> surfaceCanvas = surface(width, messenger);
+    ChartCanvas& canvas = *surfaceCanvas;
 
     const ChartScale scale = ComputeChartScale(groups, s, rowOffset);
-    ChartCanvas canvas(bitmap);
     canvas.FillRect(0, 0, width, height, White);
     DrawChartFrame(canvas);
     if (d >= 7)
@@ -517,4 +521,35 @@ void DrawChartRange(QImage& bitmap, const std::vector<TIndividualInfo>& groups, 
         else if (r >= 0)
             abandon(messenger, ErrorRangeOverrun());
     }
+}
+
+} // namespace
+
+void DrawChartRange(QImage& bitmap, const std::vector<TIndividualInfo>& groups, const QString& u, int d, int s,
+    int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger, const PointMarks& marks)
+{
+    const int height = bitmap.height() > 0 ? bitmap.height() : 285;
+    drawChartRange(
+        height,
+        [&](int64_t width, Messenger& m) {
+            bitmap = QImage(int(width), height, QImage::Format_RGB32);
+            if (bitmap.isNull())
+                abandon(m, ErrorTooWide());
+            return std::make_unique<ChartCanvas>(bitmap);
+        },
+        groups, u, d, s, rowOffset, last, first, dates, messenger, marks);
+}
+
+void DrawChartRange(ChartDrawing& drawing, int height, const std::vector<TIndividualInfo>& groups, const QString& u,
+    int d, int s, int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger,
+    const PointMarks& marks)
+{
+    height = height > 0 ? height : 285;
+    drawChartRange(
+        height,
+        [&](int64_t width, Messenger&) {
+            drawing = ChartDrawing(int(width), height);
+            return std::make_unique<ChartCanvas>(drawing);
+        },
+        groups, u, d, s, rowOffset, last, first, dates, messenger, marks);
 }

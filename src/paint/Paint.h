@@ -87,6 +87,12 @@ void DrawChartGroups(const std::vector<TIndividualInfo>& groups, int rowOffset, 
 void DrawChartRange(QImage& bitmap, const std::vector<TIndividualInfo>& groups, const QString& u, int d, int s,
     int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger, const PointMarks& marks = {});
 
+// The same picture recorded as a drawing height pixels high, for vector devices: the same pixels
+// as the bitmap where it is drawn without antialiasing at its own size, texts as texts.
+void DrawChartRange(ChartDrawing& drawing, int height, const std::vector<TIndividualInfo>& groups, const QString& u,
+    int d, int s, int rowOffset, int last, int first, const QStringList& dates, Messenger& messenger,
+    const PointMarks& marks = {});
+
 // Widest report picture drawn; a wider range is refused like a range outside the chart.
 constexpr int MaxPictureWidth = 1 << 15;
 

@@ -280,12 +280,14 @@ LayoutEngine::Instance LayoutEngine::fill(Band& band)
         case ObjectKind::Picture: {
             const auto& picture = static_cast<const PictureObject&>(object);
             const QRectF box = picture.rectMm();
-            if (!picture.image().isNull()) {
+            const QSize pictureSize = picture.pictureSize();
+            if (!pictureSize.isEmpty()) {
                 ImageCmd cmd;
                 cmd.clipMm = box;
                 cmd.objectName = picture.name();
-                cmd.image = std::make_shared<const StoredImage>(picture.image());
-                const QSizeF natural(picture.image().width() * ReportPixelMm, picture.image().height() * ReportPixelMm);
+                cmd.image = picture.drawing() ? std::make_shared<const StoredImage>(picture.drawing())
+                                              : std::make_shared<const StoredImage>(picture.image());
+                const QSizeF natural(pictureSize.width() * ReportPixelMm, pictureSize.height() * ReportPixelMm);
                 QSizeF size = natural;
                 if (picture.fit == PictureFit::Stretch)
                     size = box.size();

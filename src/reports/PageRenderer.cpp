@@ -103,7 +103,10 @@ void PageRenderer::render(QPainter& painter, int pageIndex, const QRectF& target
                 continue;
             painter.save();
             painter.setClipRect(map.rect(image->clipMm), Qt::IntersectClip);
-            painter.drawImage(map.rect(image->rectMm), image->image->image());
+            if (const ChartDrawing* drawing = image->image->drawing())
+                drawing->Replay(painter, map.rect(image->rectMm));
+            else
+                painter.drawImage(map.rect(image->rectMm), image->image->image());
             painter.restore();
         }
     }

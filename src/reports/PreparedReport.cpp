@@ -117,8 +117,29 @@ StoredImage::StoredImage(const QImage& source)
     m_data.squeeze();
 }
 
+StoredImage::StoredImage(std::shared_ptr<const ChartDrawing> drawing)
+    : m_drawing(std::move(drawing))
+{
+    if (m_drawing)
+        m_size = m_drawing->Size();
+}
+
+qsizetype StoredImage::storedBytes() const
+{
+    if (!m_drawing)
+        return m_data.size();
+    qsizetype bytes = qsizetype(m_drawing->Ops().size() * sizeof(ChartDrawing::Op)
+        + m_drawing->Fills().size() * sizeof(ChartDrawing::Fill)
+        + m_drawing->Labels().size() * sizeof(ChartDrawing::Label));
+    for (const ChartDrawing::Label& label : m_drawing->Labels())
+        bytes += label.Text.size() * qsizetype(sizeof(QChar));
+    return bytes;
+}
+
 QImage StoredImage::image() const
 {
+    if (m_drawing)
+        return m_drawing->ToImage();
     const QImage::Format format = m_format == QImage::Format_Indexed8 ? QImage::Format_RGB32 : m_format;
     QImage image(m_size, format);
     if (image.isNull())
@@ -150,7 +171,9 @@ QImage StoredImage::image() const
 QByteArray StoredImage::png() const
 {
     QImage picture;
-    if (m_format == QImage::Format_Indexed8) {
+    if (m_drawing) {
+        picture = image();
+    } else if (m_format == QImage::Format_Indexed8) {
         // A palette PNG straight from the stored indexes: small, and quick to write.
         picture = QImage(m_size, QImage::Format_Indexed8);
         QByteArray raw(qsizetype(m_size.width()) * m_size.height(), Qt::Uninitialized);

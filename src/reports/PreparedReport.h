@@ -1,5 +1,6 @@
 #pragma once
 
+#include "paint/ChartDrawing.h"
 #include "reports/ReportObjects.h"
 
 #include <QByteArray>
@@ -19,17 +20,21 @@
 // only this, and never changes it.
 namespace rpt {
 
-// A bitmap kept losslessly compressed, so that thousands of chart pictures fit in memory. Shared
-// between commands; decoded on demand.
+// A picture of the report: a bitmap kept losslessly compressed, so that thousands of chart
+// pictures fit in memory, or a chart drawing, which vector devices draw as it is. Shared between
+// commands; the bitmap is decoded, or drawn from the drawing, on demand.
 class StoredImage {
 public:
     explicit StoredImage(const QImage& image);
-    QImage image() const; // decoded each time: callers draw it and let it go
+    explicit StoredImage(std::shared_ptr<const ChartDrawing> drawing);
+    QImage image() const; // decoded or drawn each time: callers draw it and let it go
     QSize size() const { return m_size; }
     QByteArray png() const; // the picture as a PNG file, for the exporters
-    qsizetype storedBytes() const { return m_data.size(); }
+    qsizetype storedBytes() const;
+    const ChartDrawing* drawing() const { return m_drawing.get(); } // null for a bitmap
 
 private:
+    std::shared_ptr<const ChartDrawing> m_drawing;
     QSize m_size;
     QImage::Format m_format = QImage::Format_RGB32;
     QList<QRgb> m_colorTable; // indexed pictures

@@ -438,9 +438,9 @@ void ReportAssembler::drawPicture()
     const int row = dataSetNamed(m_engine, 1).currentRow();
     const ReportValues::PictureRange range
         = ReportValues::PictureRangeOf(m_context.SectionFirst, m_context.SectionLast, m_pointsPerPicture, row);
-    m_workBitmap = QImage(1, ChartPageHeight, QImage::Format_RGB32);
-    DrawReportPicture(m_doc, m_context.SectionSlot, range.First, range.Last, m_workBitmap);
-    pictureNamed(m_engine, QStringLiteral("Picture1")).setImage(m_workBitmap);
+    auto drawing = std::make_shared<ChartDrawing>();
+    DrawReportPicture(m_doc, m_context.SectionSlot, range.First, range.Last, *drawing);
+    pictureNamed(m_engine, QStringLiteral("Picture1")).setDrawing(std::move(drawing));
 }
 
 std::optional<QString> ReportAssembler::Value(const QString& name)

@@ -79,7 +79,6 @@ private:
     LaboratoryNames m_lab;
     SectionContext m_context;
     int m_pointsPerPicture = 11;
-    QImage m_workBitmap; // the bitmap every chart picture is drawn into
 
     // The section being laid out.
     enum class Section { None, Header, IndividualTable, SubgroupTable, Chart, GroupResult, Notes, ChangeLog, Rules };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "paint/ChartDrawing.h"
+
 #include <QColor>
 #include <QFont>
 #include <QHash>
@@ -114,7 +116,20 @@ public:
     }
 
     const QImage& image() const { return m_image; }
-    void setImage(const QImage& image) { m_image = image; }
+    void setImage(const QImage& image)
+    {
+        m_image = image;
+        m_drawing.reset();
+    }
+    // A vector picture instead of a bitmap: drawn as vectors on the PDF and the printer.
+    const std::shared_ptr<const ChartDrawing>& drawing() const { return m_drawing; }
+    void setDrawing(std::shared_ptr<const ChartDrawing> drawing)
+    {
+        m_drawing = drawing && !drawing->IsNull() ? std::move(drawing) : nullptr;
+        m_image = QImage();
+    }
+    // The picture's size in report pixels, whichever form it has; empty when there is none.
+    QSize pictureSize() const { return m_drawing ? m_drawing->Size() : m_image.size(); }
 
     int widthPx() const; // the box's width in report pixels, rounded
     int heightPx() const;
@@ -128,6 +143,7 @@ public:
 
 private:
     QImage m_image;
+    std::shared_ptr<const ChartDrawing> m_drawing;
 };
 
 class LineObject final : public ReportObject {

@@ -354,14 +354,14 @@ namespace {
                 if (row < 0 || size_t(row) >= jobs.size() || !c.Computed.Document)
                     return QString();
                 const PictureJob& job = jobs[size_t(row)];
-                QImage image(1, ChartPageHeight, QImage::Format_RGB32);
+                auto drawing = std::make_shared<ChartDrawing>();
                 ChartDrawingState().LeftMargin = job.LeftMargin;
                 try {
-                    DrawReportPicture(*c.Computed.Document, job.Slot, job.First, job.Last, image);
+                    DrawReportPicture(*c.Computed.Document, job.Slot, job.First, job.Last, *drawing);
                 } catch (const DrawingAborted&) {
-                    image = QImage(); // the drawing's message is in the case's messenger
+                    drawing.reset(); // the drawing's message is in the case's messenger
                 }
-                picture.setImage(image);
+                picture.setDrawing(std::move(drawing));
                 return job.Title;
             }
             return std::nullopt;

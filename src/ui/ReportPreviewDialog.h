@@ -38,6 +38,8 @@ public:
     bool exportTo(Format format, const QString& fileName, bool openAfterwards = true);
 
     QPrinter& printer() { return *m_printer; }
+    // Prints the pages of the printer's range, chart pictures as vectors; print() after its dialog.
+    void paintPages(QPrinter& printer);
 
 public Q_SLOTS:
     void print(); // QPrintDialog, then prints every page
@@ -45,7 +47,6 @@ public Q_SLOTS:
     void exportWithDialog(Format format);
 
 private:
-    void paintPages(QPrinter& printer);
     void updatePageLabel();
     void find();
 

@@ -79,10 +79,11 @@ TEST(ReportCli, WritesThePdfOfTheExample)
             EXPECT_TRUE(line.contains(QStringLiteral(" yes "))) << line.toStdString(); // embedded
         }
     }
-    // Chart pictures are stored losslessly.
+    // Chart pictures are vector drawings: no raster image at all, and their labels are text.
     const QString images = Poppler(QStringLiteral("pdfimages"), { QStringLiteral("-list"), pdf });
-    EXPECT_TRUE(images.contains(QStringLiteral("image")));
-    EXPECT_FALSE(images.contains(QStringLiteral("jpeg")));
+    EXPECT_FALSE(images.contains(QStringLiteral("image"))) << images.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("ВКМ=")));
+    EXPECT_TRUE(text.contains(QStringLiteral("НКМ=")));
 }
 
 TEST(ReportCli, ChosenChartsRangeAndBrief)

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -94,4 +96,55 @@ TEST(ReportPreviewDialog, PageSetupWithoutASystemPrinterSaysSo)
     dialog.pageSetup(); // Qt's own dialog would crash on it
     EXPECT_EQ(messenger.messages,
         QStringList { QStringLiteral("Параметри сторінки недоступні: у системі не встановлено принтера.") });
+}
+
+// The printer gets the chart pictures as vectors, like the PDF: no raster image, texts as text.
+TEST(ReportPreviewDialog, PrintsChartPicturesAsVectors)
+{
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        GTEST_SKIP() << "needs a widget application";
+    const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdfimages.isEmpty() || pdftotext.isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    rpt::ReportEngine engine;
+    engine.loadTemplateXml(QByteArrayLiteral(R"(<report version="1"><page>
+<band type="data" name="Cards" dataSet="frxUserDataSet1" height="80"><memo name="Title" x="0" y="0" w="190" h="5">[Title]</memo>
+<picture name="Picture1" x="0" y="5" w="190" h="75" fit="keepAspect"/></band>
+</page></report>)"),
+        QStringLiteral("card.fr3"));
+    engine.setValueCallback([&engine](const QString&) -> std::optional<QString> {
+        auto drawing = std::make_shared<ChartDrawing>(400, 285);
+        drawing->AddFill(QRect(0, 0, 400, 285), qRgb(255, 255, 255));
+        drawing->AddFill(QRect(20, 140, 360, 1), qRgb(0, 0, 0));
+        drawing->AddFill(QRect(60, 100, 8, 8), qRgb(40, 200, 0));
+        drawing->AddText(QRect(300, 125, 80, 13), 135, QStringLiteral("ВКМ=12,50 мг/л"));
+        drawing->Finish();
+        engine.picture(QStringLiteral("Picture1"))->setDrawing(drawing);
+        return QStringLiteral("Карта");
+    });
+    engine.dataSet(QStringLiteral("frxUserDataSet1"))->setRowCount(2);
+    engine.prepare(true);
+
+    RecordingMessenger messenger;
+    ReportPreviewDialog dialog(engine.prepared(), messenger);
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setFullPage(true);
+    const QString file = dir.filePath(QStringLiteral("друк.pdf"));
+    printer.setOutputFileName(file);
+    dialog.paintPages(printer);
+    EXPECT_TRUE(messenger.messages.isEmpty());
+    ASSERT_GT(QFileInfo(file).size(), 100);
+
+    auto run = [](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(60000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    const QString images = run(pdfimages, { QStringLiteral("-list"), file });
+    EXPECT_EQ(images.split(u'\n', Qt::SkipEmptyParts).size(), 2) << images.toStdString(); // the header only
+    EXPECT_EQ(run(pdftotext, { file, QStringLiteral("-") }).count(QStringLiteral("ВКМ=12,50 мг/л")), 2);
 }
