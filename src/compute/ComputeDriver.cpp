@@ -39,17 +39,16 @@ void ShowPrecisionNotice(MeasurementDocument& doc)
 
 bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
 {
-    doc.GroupList().clear();
-    doc.PointDates().clear();
-    doc.PointGroup().assign(size_t(std::max(0, doc.PointCount())), 0);
+    doc.SetPointIndex({}, {}, {}); // nothing of the last walk stays while this one runs
     doc.RecomputeDisplayPrecision();
 
     const std::vector<GroupSpan> spans = doc.DeriveGroups();
     if (doc.Groups().size() < spans.size())
         doc.SetGroupCount(int(spans.size())); // one record per group, whatever the caller left
     const bool individual = doc.IndividualMode();
-    std::vector<int>& pointGroup = doc.PointGroup();
-    QStringList& dates = doc.PointDates();
+    std::vector<int> pointGroup(size_t(std::max(0, doc.PointCount())), 0);
+    QStringList dates;
+    QStringList groupList;
     dates.reserve(doc.PointCount());
 
     GroupFailure failure = GroupFailure::None;
@@ -61,29 +60,38 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice)
             if (point >= 1 && size_t(point) <= pointGroup.size())
                 pointGroup[size_t(point - 1)] = int(g);
         }
-        TIndividualInfo& record = doc.Groups()[g];
-        failure = ComputeGroupStatistics(
-            record, doc, span.FirstRow, span.PointCount, individual ? 0 : doc.SubgroupSize(), doc.DisplayPrecision());
+        TIndividualInfo record = doc.TakeGroupRecord(int(g));
+        try {
+            failure = ComputeGroupStatistics(record, doc, span.FirstRow, span.PointCount,
+                individual ? 0 : doc.SubgroupSize(), doc.DisplayPrecision());
+        } catch (...) {
+            doc.StoreGroupRecord(int(g), std::move(record)); // the analyst's settings stay whatever fails
+            throw;
+        }
+        const int excluded = record.ExcludedPointCount();
+        doc.StoreGroupRecord(int(g), std::move(record));
         const QString range = MeasurementDocument::GroupRangeText(span);
-        doc.GroupList().append(range);
+        groupList.append(range);
         if (failure == GroupFailure::TooFewCounted) {
-            doc.messenger().ShowMessage(tooFewCountedMessage(range, record.ExcludedPointCount()));
+            doc.SetPointIndex(std::move(pointGroup), std::move(dates), std::move(groupList));
+            doc.messenger().ShowMessage(tooFewCountedMessage(range, excluded));
             return false;
         }
     }
+    doc.SetPointIndex(std::move(pointGroup), std::move(dates), std::move(groupList));
     if (failure != GroupFailure::None) {
         doc.messenger().ShowMessage(invalidDataMessage());
         return false;
     }
 
     for (size_t g = 0; g < spans.size(); ++g)
-        RecomputeForDisplay(doc.Groups()[g], doc);
+        RecomputeForDisplay(doc, int(g));
 
     doc.SetResultsComplete(true); // the chart tabs and the report command follow
 
     if (notice == PrecisionNotice::Now)
         ShowPrecisionNotice(doc);
-    doc.SelectedGroup().fill(0);
+    doc.ClearSelectedGroups();
     return true;
 }
 

@@ -132,3 +132,15 @@ void RecomputeForDisplay(TIndividualInfo& g, const MeasurementDocument& doc)
     }
     ComputeLines(g, offset);
 }
+
+void RecomputeForDisplay(MeasurementDocument& doc, int index)
+{
+    TIndividualInfo record = doc.TakeGroupRecord(index);
+    try {
+        RecomputeForDisplay(record, doc);
+    } catch (...) {
+        doc.StoreGroupRecord(index, std::move(record));
+        throw;
+    }
+    doc.StoreGroupRecord(index, std::move(record));
+}

@@ -33,7 +33,7 @@ TIndividualInfo Computed(
     MeasurementDocument doc(messenger);
     BuildDocument(doc, k, { points });
     if (settings)
-        settings(doc.Groups()[0]);
+        EditGroup(doc, 0, settings);
     EXPECT_TRUE(RunComputeCommand(doc));
     return doc.Groups()[0];
 }
