@@ -107,7 +107,7 @@ GroupFailure ComputeGroupStatistics(
 
 void ComputeLines(TIndividualInfo& g, int offset)
 {
-    ComputeControlLines(g);
+    StoreControlLines(g, ControlLinesOf(g));
     for (int slot = 0; slot < ChartSlotCount; ++slot) {
         const std::span<const double> series = g.Series(slot);
         if (g.Individual && slot != SlotCentre && slot != SlotDeviation)
