@@ -69,7 +69,9 @@ std::unique_ptr<MeasurementDocument> MakeDocument(
                 row, c, separator ? MeasurementDocument::SeparatorLine() : QString::number(value(random), 'f', 3));
     }
     doc->SetDisplayPrecision(3);
-    doc->Groups()[3].CentreSetting = { true, 50.125 };
+    TIndividualInfo record = doc->TakeGroupRecord(3);
+    record.CentreSetting = { true, 50.125 };
+    doc->StoreGroupRecord(3, std::move(record));
     return doc;
 }
 

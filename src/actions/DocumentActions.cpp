@@ -58,7 +58,7 @@ void DocumentActions::push(DocumentCommand* command)
         if (mergeable)
             m_pending = entry;
         else
-            m_doc.Log().Append(entry.Change, entry.Reason);
+            m_doc.AppendLogEntry(entry.Change, entry.Reason);
     } else if (index == indexBefore && index > 0) {
         // Merged: the top command now spans both edits.
         const auto* top = static_cast<const DocumentCommand*>(m_stack->command(index - 1));
@@ -67,7 +67,7 @@ void DocumentActions::push(DocumentCommand* command)
         // Merged back to no change at all: nothing to log, unless the way there was logged already
         // (a save flushed it); then this step back is a change of its own.
         if (!m_pending)
-            m_doc.Log().Append(entry.Change, entry.Reason);
+            m_doc.AppendLogEntry(entry.Change, entry.Reason);
         m_pending.reset();
     }
     Q_EMIT historyChanged();
@@ -75,14 +75,14 @@ void DocumentActions::push(DocumentCommand* command)
 
 void DocumentActions::log(const DocumentCommand& command, const QString& prefix)
 {
-    m_doc.Log().Append(prefix + command.LogText(), command.LogReason());
+    m_doc.AppendLogEntry(prefix + command.LogText(), command.LogReason());
 }
 
 void DocumentActions::FlushLog()
 {
     if (!m_pending)
         return;
-    m_doc.Log().Append(m_pending->Change, m_pending->Reason);
+    m_doc.AppendLogEntry(m_pending->Change, m_pending->Reason);
     m_pending.reset();
 }
 

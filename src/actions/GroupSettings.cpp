@@ -1,5 +1,6 @@
 #include "actions/GroupSettings.h"
 
+#include "actions/DocumentCommands.h"
 #include "compute/GroupCompute.h"
 #include "model/MeasurementDocument.h"
 #include "model/Messenger.h"
@@ -7,29 +8,37 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
 // Smallest centre line the per-cent form of sigma divides by.
 constexpr double minimumCentre = 1e-6;
 
-TIndividualInfo* selectedGroup(MeasurementDocument& doc, int slot)
+// The settings of the group a slot's box shows, edited here and handed back by refresh.
+struct SelectedSettings {
+    int Index = -1;
+    TIndividualInfo Settings { true };
+};
+
+std::optional<SelectedSettings> selectedGroup(const MeasurementDocument& doc, int slot)
 {
     if (slot < 0 || slot >= ChartSlotCount)
-        return nullptr;
+        return std::nullopt;
     const int index = doc.SelectedGroup()[size_t(slot)];
     if (index < 0 || size_t(index) >= doc.Groups().size())
-        return nullptr;
-    return &doc.Groups()[size_t(index)];
+        return std::nullopt;
+    return SelectedSettings { index, SettingsCopy(doc.Groups()[size_t(index)]) };
 }
 
 // An accepted edit is stored with the document, so it marks it changed and the unsaved-changes
 // question protects it.
-void refresh(MeasurementDocument& doc, TIndividualInfo& group)
+void refresh(MeasurementDocument& doc, const SelectedSettings& group)
 {
+    doc.SetGroupSettings(group.Index, group.Settings);
     doc.MarkChanged();
     if (doc.IsComputed())
-        RecomputeForDisplay(group, doc);
+        RecomputeForDisplay(doc, group.Index);
 }
 
 // The typed number when it is a positive number; otherwise says why and gives nothing. The
@@ -49,7 +58,7 @@ std::optional<double> positiveNumber(MeasurementDocument& doc, const QString& te
     return value;
 }
 
-bool acceptTyped(MeasurementDocument& doc, TIndividualInfo& group, TFixableValue& setting, double value)
+bool acceptTyped(MeasurementDocument& doc, const SelectedSettings& group, TFixableValue& setting, double value)
 {
     setting.Value = value;
     refresh(doc, group);
@@ -122,8 +131,8 @@ double SigmaPercent(const TIndividualInfo& group)
 
 bool MiddleCheckBoxClick(MeasurementDocument& doc, int slot, bool ticked)
 {
-    TIndividualInfo* group = selectedGroup(doc, slot);
-    TFixableValue* setting = group ? MiddleSetting(*group, slot) : nullptr;
+    std::optional<SelectedSettings> group = selectedGroup(doc, slot);
+    TFixableValue* setting = group ? MiddleSetting(group->Settings, slot) : nullptr;
     if (!setting)
         return false;
     setting->Fixed = !ticked;
@@ -133,30 +142,30 @@ bool MiddleCheckBoxClick(MeasurementDocument& doc, int slot, bool ticked)
 
 bool SigmaCheckBoxClick(MeasurementDocument& doc, int slot, bool ticked)
 {
-    TIndividualInfo* group = selectedGroup(doc, slot);
+    std::optional<SelectedSettings> group = selectedGroup(doc, slot);
     if (!group)
         return false;
-    group->SigmaSetting.Fixed = !ticked;
-    if (group->SigmaSetting.Fixed)
-        group->SigmaSetting.Value = group->MeanDeviation;
+    group->Settings.SigmaSetting.Fixed = !ticked;
+    if (group->Settings.SigmaSetting.Fixed)
+        group->Settings.SigmaSetting.Value = group->Settings.MeanDeviation;
     refresh(doc, *group);
     return true;
 }
 
 bool RadioGroup1Click(MeasurementDocument& doc, int slot, int itemIndex)
 {
-    TIndividualInfo* group = selectedGroup(doc, slot);
+    std::optional<SelectedSettings> group = selectedGroup(doc, slot);
     if (!group || (itemIndex != 0 && itemIndex != 1))
         return false;
-    group->UseSampleDeviation = itemIndex == 0;
+    group->Settings.UseSampleDeviation = itemIndex == 0;
     refresh(doc, *group);
     return true;
 }
 
 bool MiddleEditSubmit(MeasurementDocument& doc, int slot, const QString& text)
 {
-    TIndividualInfo* group = selectedGroup(doc, slot);
-    TFixableValue* setting = group ? MiddleSetting(*group, slot) : nullptr;
+    std::optional<SelectedSettings> group = selectedGroup(doc, slot);
+    TFixableValue* setting = group ? MiddleSetting(group->Settings, slot) : nullptr;
     if (!setting || !setting->Fixed)
         return false;
     const std::optional<double> value = positiveNumber(doc, text);
@@ -167,29 +176,29 @@ bool MiddleEditSubmit(MeasurementDocument& doc, int slot, const QString& text)
 
 bool SigmaEditSubmit(MeasurementDocument& doc, int slot, const QString& text)
 {
-    TIndividualInfo* group = selectedGroup(doc, slot);
-    if (!group || !group->SigmaSetting.Fixed)
+    std::optional<SelectedSettings> group = selectedGroup(doc, slot);
+    if (!group || !group->Settings.SigmaSetting.Fixed)
         return false;
     const std::optional<double> value = positiveNumber(doc, text);
     if (!value)
         return false;
-    return acceptTyped(doc, *group, group->SigmaSetting, *value);
+    return acceptTyped(doc, *group, group->Settings.SigmaSetting, *value);
 }
 
 bool SigmaEdit2Submit(MeasurementDocument& doc, int slot, const QString& text)
 {
-    TIndividualInfo* group = selectedGroup(doc, slot);
-    if (!group || !group->SigmaSetting.Fixed)
+    std::optional<SelectedSettings> group = selectedGroup(doc, slot);
+    if (!group || !group->Settings.SigmaSetting.Fixed)
         return false;
     const std::optional<double> percent = positiveNumber(doc, text);
     if (!percent)
         return false;
     // The same floor as the per-cent display, so that a centre line at or below 0 cannot turn a
     // positive percentage into a sigma that is not positive.
-    const double sigma = *percent * std::max(minimumCentre, group->CentreSetting.Value) / 100.0;
+    const double sigma = *percent * std::max(minimumCentre, group->Settings.CentreSetting.Value) / 100.0;
     if (!std::isfinite(sigma) || !(sigma > 0.0)) {
         doc.messenger().ShowMessage(QStringLiteral("Некоректно задане число!"));
         return false;
     }
-    return acceptTyped(doc, *group, group->SigmaSetting, sigma);
+    return acceptTyped(doc, *group, group->Settings.SigmaSetting, sigma);
 }

@@ -171,7 +171,7 @@ TableEdit InsertSeparator(MeasurementDocument& doc, int n, TableChangeObserver* 
         return {};
     return guarded(doc, [&]() -> TableEdit {
         const bool individual = doc.IndividualMode();
-        std::vector<TIndividualInfo>& groups = doc.Groups();
+        const std::vector<TIndividualInfo>& groups = doc.Groups();
         const size_t split = size_t(place.SeparatorsAbove);
         const int groupFirst = int(std::min(split, groups.size()));
         tell(observer, doc, { place.Row, 0, 1, true, groupFirst, split < groups.size() ? 1 : 0 });
@@ -180,7 +180,9 @@ TableEdit InsertSeparator(MeasurementDocument& doc, int n, TableChangeObserver* 
         // The upper part gets a new record with the settings the whole group had.
         TIndividualInfo upper = SplitRecord(groups[split], individual);
         doc.InsertTableRows(place.Row, 1, true);
-        groups.insert(groups.begin() + std::ptrdiff_t(split), std::move(upper));
+        std::vector<TIndividualInfo> inserted;
+        inserted.push_back(std::move(upper));
+        doc.ReplaceGroupRecords(int(split), 0, std::move(inserted));
         keepGroupCount(doc);
         doc.MarkChanged();
         return { true, place.Row + 1 };
@@ -230,13 +232,13 @@ TableEdit DeleteSeparator(MeasurementDocument& doc, int n, MergeDecider& decider
     }
     return guarded(doc, [&]() -> TableEdit {
         const bool individual = doc.IndividualMode();
-        std::vector<TIndividualInfo>& groups = doc.Groups();
+        const std::vector<TIndividualInfo>& groups = doc.Groups();
         const int recordsBefore = int(groups.size());
         if (groups.size() <= size_t(n)) {
             // Records lost to a damaged file come back automatic before the merge reads them.
             doc.SetGroupCount(n + 1);
         }
-        TIndividualInfo& earlier = groups[size_t(n - 1)];
+        const TIndividualInfo& earlier = groups[size_t(n - 1)];
         const TIndividualInfo& later = groups[size_t(n)];
         std::optional<MergeDecision> decision;
         if (!SameSettings(earlier, later)) {
@@ -267,9 +269,11 @@ TableEdit DeleteSeparator(MeasurementDocument& doc, int n, MergeDecider& decider
         }
         const int groupFirst = std::min(n - 1, recordsBefore);
         tell(observer, doc, { row, 1, 0, false, groupFirst, recordsBefore - groupFirst });
-        groups.erase(groups.begin() + n);
+        doc.ReplaceGroupRecords(n, 1, {});
         if (decision) {
-            ApplyMergeDecision(groups[size_t(n - 1)], individual, *decision);
+            TIndividualInfo merged = doc.TakeGroupRecord(n - 1);
+            ApplyMergeDecision(merged, individual, *decision);
+            doc.StoreGroupRecord(n - 1, std::move(merged));
             doc.RaiseDisplayPrecision(decision->Decimals);
         }
         doc.RemoveTableRow(row);

@@ -42,9 +42,7 @@ void ShowPrecisionNotice(MeasurementDocument& doc)
 
 bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice, ComputeThreads threads)
 {
-    doc.GroupList().clear();
-    doc.PointDates().clear();
-    doc.PointGroup().assign(size_t(std::max(0, doc.PointCount())), 0);
+    doc.SetPointIndex({}, {}, {}); // nothing of the last walk stays while this one runs
     doc.RecomputeDisplayPrecision();
 
     const std::vector<GroupSpan> spans = doc.DeriveGroups();
@@ -52,10 +50,10 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice, ComputeTh
         doc.SetGroupCount(int(spans.size())); // one record per group, whatever the caller left
     const bool individual = doc.IndividualMode();
     const int subgroupSize = individual ? 0 : doc.SubgroupSize();
-    std::vector<int>& pointGroup = doc.PointGroup();
-    QStringList& dates = doc.PointDates();
+    std::vector<int> pointGroup(size_t(std::max(0, doc.PointCount())), 0);
+    QStringList dates;
+    QStringList groupList;
     dates.reserve(doc.PointCount());
-    std::vector<TIndividualInfo>& groups = doc.Groups();
     threads = ThreadsFor(threads, (long long)std::max(0, doc.PointCount()) * doc.ValueColumnCount());
 
     // Reading a group's cells only reads the document, so the groups may be read at once, each into
@@ -83,23 +81,32 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice, ComputeTh
             if (point >= 1 && size_t(point) <= pointGroup.size())
                 pointGroup[size_t(point - 1)] = int(g);
         }
-        TIndividualInfo& record = groups[g];
-        if (read.empty()) {
-            failure = ComputeGroupStatistics(
-                record, doc, span.FirstRow, span.PointCount, subgroupSize, doc.DisplayPrecision());
-        } else {
-            TakeReadStatistics(record, std::move(read[g]));
-            failure = readFailures[g];
-            if (failure == GroupFailure::None)
-                failure = WriteGroupStatistics(record, doc, doc.DisplayPrecision());
+        TIndividualInfo record = doc.TakeGroupRecord(int(g));
+        try {
+            if (read.empty()) {
+                failure = ComputeGroupStatistics(
+                    record, doc, span.FirstRow, span.PointCount, subgroupSize, doc.DisplayPrecision());
+            } else {
+                TakeReadStatistics(record, std::move(read[g]));
+                failure = readFailures[g];
+                if (failure == GroupFailure::None)
+                    failure = WriteGroupStatistics(record, doc, doc.DisplayPrecision());
+            }
+        } catch (...) {
+            doc.StoreGroupRecord(int(g), std::move(record)); // the analyst's settings stay whatever fails
+            throw;
         }
+        const int excluded = record.ExcludedPointCount();
+        doc.StoreGroupRecord(int(g), std::move(record));
         const QString range = MeasurementDocument::GroupRangeText(span);
-        doc.GroupList().append(range);
+        groupList.append(range);
         if (failure == GroupFailure::TooFewCounted) {
-            doc.messenger().ShowMessage(tooFewCountedMessage(range, record.ExcludedPointCount()));
+            doc.SetPointIndex(std::move(pointGroup), std::move(dates), std::move(groupList));
+            doc.messenger().ShowMessage(tooFewCountedMessage(range, excluded));
             return false;
         }
     }
+    doc.SetPointIndex(std::move(pointGroup), std::move(dates), std::move(groupList));
     if (failure != GroupFailure::None) {
         doc.messenger().ShowMessage(invalidDataMessage());
         return false;
@@ -107,19 +114,35 @@ bool ComputeDocument(MeasurementDocument& doc, PrecisionNotice notice, ComputeTh
 
     if (threads == ComputeThreads::Sequential) {
         for (size_t g = 0; g < spans.size(); ++g)
-            RecomputeForDisplay(groups[g], doc);
+            RecomputeForDisplay(doc, int(g));
     } else {
+        // The records are moved out for the threads and back in whatever happens, so the analyst's
+        // settings stay.
+        std::vector<TIndividualInfo> groups;
         std::vector<int> offsets(spans.size());
-        for (size_t g = 0; g < spans.size(); ++g)
-            offsets[g] = DisplayOffset(groups[g], doc);
-        ComputeLinesOfGroups(std::span(groups).first(spans.size()), offsets, threads);
+        groups.reserve(spans.size());
+        for (size_t g = 0; g < spans.size(); ++g) {
+            offsets[g] = DisplayOffset(doc.Groups()[g], doc);
+            groups.push_back(doc.TakeGroupRecord(int(g)));
+        }
+        const auto storeBack = [&] {
+            for (size_t g = 0; g < groups.size(); ++g)
+                doc.StoreGroupRecord(int(g), std::move(groups[g]));
+        };
+        try {
+            ComputeLinesOfGroups(groups, offsets, threads);
+        } catch (...) {
+            storeBack();
+            throw;
+        }
+        storeBack();
     }
 
     doc.SetResultsComplete(true); // the chart tabs and the report command follow
 
     if (notice == PrecisionNotice::Now)
         ShowPrecisionNotice(doc);
-    doc.SelectedGroup().fill(0);
+    doc.ClearSelectedGroups();
     return true;
 }
 

@@ -159,7 +159,7 @@ GroupFailure WriteGroupStatistics(TIndividualInfo& g, MeasurementDocument& doc, 
 
 void ComputeLines(TIndividualInfo& g, int offset)
 {
-    ComputeControlLines(g);
+    StoreControlLines(g, ControlLinesOf(g));
     for (int slot = 0; slot < ChartSlotCount; ++slot) {
         if (!slotJudged(g, slot))
             continue;
@@ -210,4 +210,16 @@ void ComputeLinesOfGroups(std::span<TIndividualInfo> groups, std::span<const int
         const Judgement& j = work[i];
         judgeSlot(groups[j.Group], j.Slot, j.Set, offsets[j.Group]);
     });
+}
+
+void RecomputeForDisplay(MeasurementDocument& doc, int index)
+{
+    TIndividualInfo record = doc.TakeGroupRecord(index);
+    try {
+        RecomputeForDisplay(record, doc);
+    } catch (...) {
+        doc.StoreGroupRecord(index, std::move(record));
+        throw;
+    }
+    doc.StoreGroupRecord(index, std::move(record));
 }

@@ -49,6 +49,8 @@ void ComputeLines(TIndividualInfo& group, int offset);
 
 // ComputeLines with the offset taken from the point number the document shows at FirstRow.
 void RecomputeForDisplay(TIndividualInfo& group, const MeasurementDocument& doc);
+// The same for the document's record index, in place.
+void RecomputeForDisplay(MeasurementDocument& doc, int index);
 
 // The point number the document shows at the group's FirstRow, less one; 0 when it shows none.
 int DisplayOffset(const TIndividualInfo& group, const MeasurementDocument& doc);

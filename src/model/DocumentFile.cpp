@@ -257,8 +257,11 @@ template <typename Lines> bool DocumentReader<Lines>::readCurrent()
     int records = 0;
     if (!integer(records) || records != groups)
         return false;
-    for (TIndividualInfo& record : m_doc.Groups()) {
-        if (!readGroupRecord(record))
+    for (int g = 0; g < int(m_doc.Groups().size()); ++g) {
+        TIndividualInfo record = m_doc.TakeGroupRecord(g);
+        const bool read = readGroupRecord(record);
+        m_doc.StoreGroupRecord(g, std::move(record)); // what a broken record gave stays, as before
+        if (!read)
             return false;
     }
     return true;
@@ -402,7 +405,7 @@ template <typename Lines> bool DocumentReader<Lines>::readLegacy(QStringView fir
     }
 
     // The three fixed values mean different settings by chart kind; unknown kinds leave the record.
-    TIndividualInfo& record = m_doc.Groups().front();
+    TIndividualInfo record = m_doc.TakeGroupRecord(0);
     auto fixable = [&](int i) {
         TFixableValue setting;
         if (present[i] && fixedValues[i]) {
@@ -443,6 +446,8 @@ template <typename Lines> bool DocumentReader<Lines>::readLegacy(QStringView fir
                 *targets[i] = fixable(i);
         }
     }
+
+    m_doc.StoreGroupRecord(0, std::move(record));
 
     const bool complete = readLegacyPoints(points, columns);
     m_doc.RecomputeDisplayPrecision();

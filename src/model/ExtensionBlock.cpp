@@ -294,7 +294,7 @@ std::optional<QString> ApplyExtensionRecords(MeasurementDocument& doc, Extension
     if (!byRow.empty())
         doc.SetPointNotes(std::move(byRow));
     for (ChangeLogEntry& entry : records.Log)
-        doc.Log().AppendStored(std::move(entry));
+        doc.AppendStoredLogEntry(std::move(entry));
     doc.SetUnknownExtensionLines(std::move(records.Unknown));
     return std::nullopt;
 }

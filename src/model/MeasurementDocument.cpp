@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -210,6 +211,21 @@ void MeasurementDocument::SetGroupSettings(int index, const TIndividualInfo& fro
     group.RangeCentreSetting = from.RangeCentreSetting;
     group.RelRangeCentreSetting = from.RelRangeCentreSetting;
     group.UseSampleDeviation = from.UseSampleDeviation;
+}
+
+TIndividualInfo MeasurementDocument::TakeGroupRecord(int index)
+{
+    if (index < 0 || size_t(index) >= m_groups.size())
+        return TIndividualInfo(m_individualMode);
+    return std::exchange(m_groups[size_t(index)], TIndividualInfo(m_individualMode));
+}
+
+void MeasurementDocument::StoreGroupRecord(int index, TIndividualInfo record)
+{
+    if (index < 0 || size_t(index) >= m_groups.size())
+        return;
+    record.Individual = m_individualMode;
+    m_groups[size_t(index)] = std::move(record);
 }
 
 std::vector<GroupSpan> MeasurementDocument::DeriveGroups() const
@@ -468,6 +484,46 @@ void MeasurementDocument::SetPointNotes(std::map<int, PointNote> notes)
     });
     m_pointNotes = std::move(notes);
     Q_EMIT notesChanged(1, std::max(1, TableRowCount()));
+}
+
+void MeasurementDocument::SetPointIndex(std::vector<int> pointGroup, QStringList pointDates, QStringList groupList)
+{
+    m_pointGroup = std::move(pointGroup);
+    m_pointDates = std::move(pointDates);
+    m_groupList = std::move(groupList);
+}
+
+void MeasurementDocument::SetSelectedGroup(int slot, int group)
+{
+    if (slot >= 0 && slot < ChartSlotCount)
+        m_selectedGroup[size_t(slot)] = group;
+}
+
+void MeasurementDocument::ClearSelectedGroups()
+{
+    m_selectedGroup.fill(0);
+}
+
+void MeasurementDocument::SetChartExtent(int slot, int extent)
+{
+    if (slot >= 0 && slot < ChartSlotCount)
+        m_chartExtent[size_t(slot)] = extent;
+}
+
+void MeasurementDocument::AppendLogEntry(const QString& change, const QString& reason)
+{
+    m_changeLog.Append(change, reason);
+}
+
+void MeasurementDocument::AppendLogEntryAt(
+    const QString& time, const QString& user, const QString& change, const QString& reason)
+{
+    m_changeLog.AppendAt(time, user, change, reason);
+}
+
+void MeasurementDocument::AppendStoredLogEntry(ChangeLogEntry entry)
+{
+    m_changeLog.AppendStored(std::move(entry));
 }
 
 void MeasurementDocument::ResetRecords()

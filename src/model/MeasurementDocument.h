@@ -95,7 +95,6 @@ public:
     void SetSeparatorFlags(std::vector<bool> flags);
     int GroupCount() const { return m_groupCount; }
     void StoreGroupCount(int g) { m_groupCount = g; } // the field only; records follow SetGroupCount
-    std::vector<TIndividualInfo>& Groups() { return m_groups; }
     const std::vector<TIndividualInfo>& Groups() const { return m_groups; }
     void SetGroupCount(int n); // keeps records below n, destroys the rest, appends new ones
     // Replaces records first .. first + count - 1 by records (an undo of a table operation) and
@@ -104,6 +103,13 @@ public:
     // Gives record index the analyst's settings of `from` (the fixable values and the deviation
     // basis); its statistics and lines stay.
     void SetGroupSettings(int index, const TIndividualInfo& from);
+    // A record moved out for a step that fills it (the compute, the reader); an empty record of the
+    // mode stands in its place until StoreGroupRecord puts one back. Moves, so a group of a million
+    // points costs no copy. An index without a record gives an empty record.
+    TIndividualInfo TakeGroupRecord(int index);
+    // Puts record in the place of record index (it takes the document's mode); nothing for an index
+    // without a record.
+    void StoreGroupRecord(int index, TIndividualInfo record);
     std::vector<GroupSpan> DeriveGroups() const;
     static QString GroupRangeText(const GroupSpan& span);
 
@@ -156,17 +162,20 @@ public:
     bool IsComputed() const { return RowCount() == int(m_separatorFlags.size()) + 1; }
     void EnterComputedState(); // appends the closing row
     void InvalidateResults(); // back to the editing state; nothing in the editing state
-    std::vector<int>& PointGroup() { return m_pointGroup; }
+    // The group of every point (entry i is point i + 1) and the points' dates, as the last compute
+    // walked them.
     const std::vector<int>& PointGroup() const { return m_pointGroup; }
-    QStringList& PointDates() { return m_pointDates; }
     const QStringList& PointDates() const { return m_pointDates; }
     // The group range texts of ComboBox1, as the last compute walked them.
-    QStringList& GroupList() { return m_groupList; }
     const QStringList& GroupList() const { return m_groupList; }
-    std::array<int, ChartSlotCount>& SelectedGroup() { return m_selectedGroup; }
+    // What a compute walked, handed over whole (moved, not copied).
+    void SetPointIndex(std::vector<int> pointGroup, QStringList pointDates, QStringList groupList);
+    // The group each chart page's group box shows, and each page's drawn width.
     const std::array<int, ChartSlotCount>& SelectedGroup() const { return m_selectedGroup; }
-    std::array<int, ChartSlotCount>& ChartExtent() { return m_chartExtent; }
+    void SetSelectedGroup(int slot, int group); // nothing for a slot that is none
+    void ClearSelectedGroups(); // every page back to the first group
     const std::array<int, ChartSlotCount>& ChartExtent() const { return m_chartExtent; }
+    void SetChartExtent(int slot, int extent); // nothing for a slot that is none
 
     // Display precision and the chart number format.
     int DisplayPrecision() const { return m_displayPrecision; }
@@ -221,7 +230,9 @@ public:
 
     // The change log. It is no part of the content an undo restores: entries are only appended.
     const ChangeLog& Log() const { return m_changeLog; }
-    ChangeLog& Log() { return m_changeLog; }
+    void AppendLogEntry(const QString& change, const QString& reason = QString()); // stamped now
+    void AppendLogEntryAt(const QString& time, const QString& user, const QString& change, const QString& reason);
+    void AppendStoredLogEntry(ChangeLogEntry entry); // as read from a file, hash included
     // What the file's extension block held that this program does not know; written back on save.
     const QStringList& UnknownExtensionLines() const { return m_unknownExtensionLines; }
     void SetUnknownExtensionLines(QStringList lines) { m_unknownExtensionLines = std::move(lines); }

@@ -74,13 +74,15 @@ void DrawChartPage(MeasurementDocument& doc, int s, QImage& bitmap, double f)
 {
     if (bitmap.width() != ChartPageWidth || bitmap.height() != ChartPageHeight)
         bitmap = QImage(ChartPageWidth, ChartPageHeight, QImage::Format_RGB32);
-    int& extent = doc.ChartExtent()[size_t(std::clamp(s, 0, ChartSlotCount - 1))];
-    extent = PageChartExtent(doc);
+    const int slot = std::clamp(s, 0, ChartSlotCount - 1);
+    int extent = PageChartExtent(doc);
+    doc.SetChartExtent(slot, extent);
     const int rowOffset = doc.IndividualMode() ? 0 : doc.SubgroupSize();
     withDocumentFormat(doc, [&] {
         DrawChart(doc.Groups(), doc.PointDates(), bitmap, ChartUnitText(doc, s), doc.DisplayPrecision(), s, rowOffset,
             extent, f, ChartPointMarks(doc, s));
     });
+    doc.SetChartExtent(slot, extent); // as the drawing adjusted it to its margin
 }
 
 void DrawReportPicture(MeasurementDocument& doc, int s, int first, int last, QImage& bitmap)

@@ -15,7 +15,7 @@ TableGridModel::TableGridModel(MeasurementDocument& document, Part part, QObject
 {
     m_rows = documentRows();
     m_columns = documentColumns();
-    connect(&m_document, &MeasurementDocument::tableReset, this, &TableGridModel::resetFromDocument);
+    connect(&m_document, &MeasurementDocument::tableReset, this, &TableGridModel::followDocument);
     connect(&m_document, &MeasurementDocument::rowsInserted, this, &TableGridModel::insertRows);
     connect(&m_document, &MeasurementDocument::rowsRemoved, this, &TableGridModel::removeRows);
     connect(&m_document, &MeasurementDocument::cellsChanged, this, &TableGridModel::refreshCells);
@@ -229,15 +229,38 @@ void TableGridModel::EndBulkChange()
     endResetModel();
 }
 
-void TableGridModel::resetFromDocument()
+void TableGridModel::followDocument()
 {
     if (m_bulk)
         return;
-    beginResetModel();
+    // Rows and columns come or go at the end and every cell is announced anew: the views keep
+    // their selection and scroll position, which a reset would throw away.
     m_deferredEdit = {};
-    m_rows = documentRows();
-    m_columns = documentColumns();
-    endResetModel();
+    const int rows = documentRows();
+    const int columns = documentColumns();
+    if (columns < m_columns) {
+        beginRemoveColumns(QModelIndex(), columns, m_columns - 1);
+        m_columns = columns;
+        endRemoveColumns();
+    }
+    if (rows < m_rows) {
+        beginRemoveRows(QModelIndex(), rows, m_rows - 1);
+        m_rows = rows;
+        endRemoveRows();
+    } else if (rows > m_rows) {
+        beginInsertRows(QModelIndex(), m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    }
+    if (columns > m_columns) {
+        beginInsertColumns(QModelIndex(), m_columns, columns - 1);
+        m_columns = columns;
+        endInsertColumns();
+    }
+    if (m_rows > 0 && m_columns > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+    if (m_columns > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_columns - 1);
 }
 
 void TableGridModel::insertRows(int gridRow, int count)
@@ -247,7 +270,7 @@ void TableGridModel::insertRows(int gridRow, int count)
     const int first = gridRow - 1;
     if (count <= 0 || first < 0 || first > m_rows || documentRows() != m_rows + count
         || documentColumns() != m_columns) {
-        resetFromDocument(); // not the step the views last saw
+        followDocument(); // not the step the views last saw
         return;
     }
     beginInsertRows(QModelIndex(), first, first + count - 1);
@@ -262,7 +285,7 @@ void TableGridModel::removeRows(int gridRow, int count)
     const int first = gridRow - 1;
     if (count <= 0 || first < 0 || first + count > m_rows || documentRows() != m_rows - count
         || documentColumns() != m_columns) {
-        resetFromDocument();
+        followDocument();
         return;
     }
     beginRemoveRows(QModelIndex(), first, first + count - 1);
@@ -275,7 +298,7 @@ void TableGridModel::refreshCells()
     if (m_bulk)
         return;
     if (documentRows() != m_rows || documentColumns() != m_columns) {
-        resetFromDocument();
+        followDocument();
         return;
     }
     if (m_rows > 0 && m_columns > 0)
@@ -287,7 +310,7 @@ void TableGridModel::refreshRows(int firstGridRow, int lastGridRow)
     if (m_bulk)
         return;
     if (documentRows() != m_rows || documentColumns() != m_columns) {
-        resetFromDocument();
+        followDocument();
         return;
     }
     const int first = std::max(firstGridRow - 1, 0);
@@ -312,7 +335,7 @@ void TableGridModel::refreshHeaders()
     if (m_bulk)
         return;
     if (documentColumns() != m_columns) {
-        resetFromDocument();
+        followDocument();
         return;
     }
     if (m_columns > 0)

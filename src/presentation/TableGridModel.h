@@ -57,8 +57,9 @@ public:
     bool HasDeferredEdit() const { return m_deferredEdit.Row > 0; }
     void ApplyDeferredEdit(); // the waiting text goes into the document; nothing when none waits
 
-    // Around a load or any other change of the whole table: the views see one reset at the end
-    // instead of one per step of the change.
+    // Around a load (New and the examples too): the views see one reset at the end instead of one
+    // step per change. Every other change of the table, a new layout by an import or its undo
+    // included, reaches them as rows and columns inserted or removed and cells changed.
     void BeginBulkChange();
     void EndBulkChange();
 
@@ -71,7 +72,7 @@ private:
 
     int documentRows() const;
     int documentColumns() const;
-    void resetFromDocument();
+    void followDocument(); // the counts brought to the document's, then every cell announced
     void refreshCells();
     void refreshRows(int firstGridRow, int lastGridRow);
     void refreshHeaders();

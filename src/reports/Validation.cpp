@@ -458,8 +458,11 @@ namespace {
             }
         }
         if (!c.Individual && c.UseSampleDeviation) {
-            for (TIndividualInfo& g : doc.Groups())
+            for (int i = 0; i < int(doc.Groups().size()); ++i) {
+                TIndividualInfo g = doc.TakeGroupRecord(i);
                 g.UseSampleDeviation = *c.UseSampleDeviation;
+                doc.StoreGroupRecord(i, std::move(g));
+            }
         }
         doc.ClearChanged();
     }
@@ -486,19 +489,20 @@ namespace {
             const GroupSetup& setup = c.Groups[i];
             if (!setup.Centre && !setup.Sigma)
                 continue;
-            TIndividualInfo& g = doc.Groups()[i];
-            TFixableValue centre = g.CentreSetting;
-            TFixableValue sigma = g.SigmaSetting;
+            TFixableValue centre = doc.Groups()[i].CentreSetting;
+            TFixableValue sigma = doc.Groups()[i].SigmaSetting;
             if (setup.Centre)
                 centre = { true, FixedValue(doc.Groups()[size_t(setup.Centre->Group - 1)], *setup.Centre) };
             if (setup.Sigma)
                 sigma = { true, FixedValue(doc.Groups()[size_t(setup.Sigma->Group - 1)], *setup.Sigma) };
+            TIndividualInfo g = doc.TakeGroupRecord(int(i));
             if (c.Individual)
                 g.SetIndividualSettings(centre, sigma, g.RangeCentreSetting);
             else
                 g.SetSubgroupSettings(centre, sigma, g.DeviationCentreSetting, g.RelDeviationCentreSetting,
                     g.MedianCentreSetting, g.RangeCentreSetting, g.RelRangeCentreSetting, g.UseSampleDeviation);
             RecomputeForDisplay(g, doc);
+            doc.StoreGroupRecord(int(i), std::move(g));
         }
     }
 

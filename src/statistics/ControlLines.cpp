@@ -15,33 +15,36 @@ double FiniteOrLimit(double value)
     return value;
 }
 
-void ComputeControlLines(TIndividualInfo& g)
+GroupControlLines ControlLinesOf(const TIndividualInfo& g)
 {
+    // Starts from what the record holds, so that slots and settings the mode does not use keep it.
+    GroupControlLines out { g.Lines, g.CentreSetting, g.SigmaSetting, g.DeviationCentreSetting,
+        g.RelDeviationCentreSetting, g.MedianCentreSetting, g.RangeCentreSetting, g.RelRangeCentreSetting };
     auto settle = [](TControlLines& lines) {
         lines.Lower = FiniteOrLimit(lines.Lower);
         lines.Upper = FiniteOrLimit(lines.Upper);
         lines.Centre = FiniteOrLimit(lines.Centre);
     };
 
-    const bool sigmaFixed = g.SigmaSetting.Fixed;
+    const bool sigmaFixed = out.SigmaSetting.Fixed;
     if (g.Individual) {
         const TFactorRow& f = FactorTable(2);
         const double meanMovingRange = g.MeanDeviation;
         if (!sigmaFixed)
-            g.SigmaSetting.Value = meanMovingRange;
-        const double sigma = g.SigmaSetting.Value;
-        double cl2 = g.RangeCentreSetting.Value;
-        if (!g.RangeCentreSetting.Fixed) {
+            out.SigmaSetting.Value = meanMovingRange;
+        const double sigma = out.SigmaSetting.Value;
+        double cl2 = out.RangeCentreSetting.Value;
+        if (!out.RangeCentreSetting.Fixed) {
             cl2 = sigmaFixed ? f.d2 * sigma : meanMovingRange;
-            g.RangeCentreSetting.Value = FiniteOrLimit(cl2);
+            out.RangeCentreSetting.Value = FiniteOrLimit(cl2);
         }
-        double cl0 = g.CentreSetting.Value;
-        if (!g.CentreSetting.Fixed) {
+        double cl0 = out.CentreSetting.Value;
+        if (!out.CentreSetting.Fixed) {
             cl0 = g.GrandMean;
-            g.CentreSetting.Value = cl0;
+            out.CentreSetting.Value = cl0;
         }
-        TControlLines& l0 = g.Lines[SlotCentre];
-        TControlLines& l2 = g.Lines[SlotDeviation];
+        TControlLines& l0 = out.Lines[SlotCentre];
+        TControlLines& l2 = out.Lines[SlotDeviation];
         l0.Centre = cl0;
         l2.Centre = cl2;
         if (!sigmaFixed) {
@@ -58,21 +61,21 @@ void ComputeControlLines(TIndividualInfo& g)
         }
         settle(l0);
         settle(l2);
-        return;
+        return out;
     }
 
     const int k = g.ElementCount;
     const TFactorRow& f = FactorTable(k);
     const double sBar = g.MeanDeviation;
     const double rBar = g.MeanRange;
-    const double sigma = g.SigmaSetting.Value;
+    const double sigma = out.SigmaSetting.Value;
     auto centreOf = [](TFixableValue& setting, double automatic) {
         if (!setting.Fixed)
             setting.Value = FiniteOrLimit(automatic);
         return setting.Value;
     };
-    const double cl0 = centreOf(g.CentreSetting, g.GrandMean);
-    const double cl1 = centreOf(g.MedianCentreSetting, g.RowMean(k + 1));
+    const double cl0 = centreOf(out.CentreSetting, g.GrandMean);
+    const double cl1 = centreOf(out.MedianCentreSetting, g.RowMean(k + 1));
     // With sigma fixed an automatic spread centre follows sigma, but its setting keeps its last
     // automatic value; only the line moves.
     auto spreadCentreOf = [&](TFixableValue& setting, double automatic, double sigmaFactor) {
@@ -83,12 +86,12 @@ void ComputeControlLines(TIndividualInfo& g)
         setting.Value = automatic;
         return automatic;
     };
-    const double cl2 = spreadCentreOf(g.DeviationCentreSetting, sBar, f.c4);
-    const double cl3 = centreOf(g.RelDeviationCentreSetting, g.RowMean(k + 3));
-    const double cl4 = spreadCentreOf(g.RangeCentreSetting, rBar, f.d2);
-    const double cl5 = centreOf(g.RelRangeCentreSetting, g.RowMean(k + 5));
+    const double cl2 = spreadCentreOf(out.DeviationCentreSetting, sBar, f.c4);
+    const double cl3 = centreOf(out.RelDeviationCentreSetting, g.RowMean(k + 3));
+    const double cl4 = spreadCentreOf(out.RangeCentreSetting, rBar, f.d2);
+    const double cl5 = centreOf(out.RelRangeCentreSetting, g.RowMean(k + 5));
 
-    std::array<TControlLines, ChartSlotCount>& l = g.Lines;
+    std::array<TControlLines, ChartSlotCount>& l = out.Lines;
     l[SlotCentre].Centre = cl0;
     l[SlotMedians].Centre = cl1;
     l[SlotDeviation].Centre = cl2;
@@ -108,7 +111,7 @@ void ComputeControlLines(TIndividualInfo& g)
     if (!sigmaFixed) {
         const double basis = g.UseSampleDeviation ? sBar : rBar;
         const double factor = g.UseSampleDeviation ? f.A3 : f.A2;
-        g.SigmaSetting.Value = basis;
+        out.SigmaSetting.Value = basis;
         l[SlotCentre].Lower = std::max(cl0 - factor * basis, 0.0);
         l[SlotCentre].Upper = cl0 + factor * basis;
         l[SlotDeviation].Lower = f.B3 * cl2;
@@ -136,4 +139,22 @@ void ComputeControlLines(TIndividualInfo& g)
     }
     for (int slot = 0; slot < ChartSlotCount; ++slot)
         settle(l[size_t(slot)]);
+    return out;
+}
+
+void StoreControlLines(TIndividualInfo& group, const GroupControlLines& lines)
+{
+    group.Lines = lines.Lines;
+    group.CentreSetting = lines.CentreSetting;
+    group.SigmaSetting = lines.SigmaSetting;
+    group.DeviationCentreSetting = lines.DeviationCentreSetting;
+    group.RelDeviationCentreSetting = lines.RelDeviationCentreSetting;
+    group.MedianCentreSetting = lines.MedianCentreSetting;
+    group.RangeCentreSetting = lines.RangeCentreSetting;
+    group.RelRangeCentreSetting = lines.RelRangeCentreSetting;
+}
+
+void ComputeControlLines(TIndividualInfo& group)
+{
+    StoreControlLines(group, ControlLinesOf(group));
 }

@@ -85,8 +85,8 @@ ChartPageView::~ChartPageView() = default;
 
 void ChartPageView::UpdateScrollRange()
 {
-    int& extent = m_document.ChartExtent()[size_t(m_slot)];
-    extent = PageChartExtent(m_document);
+    const int extent = PageChartExtent(m_document);
+    m_document.SetChartExtent(m_slot, extent);
     const bool scrolls = extent > ChartPageWidth;
     // The first four pages page by one point step; the two range pages keep steps of 1.
     const bool pointPaging = m_slot <= SlotRelDeviation;

@@ -171,6 +171,13 @@ void DataGridView::rememberLayout()
         m_savedWidths.append(columnWidth(c));
 }
 
+void DataGridView::FollowTableLayout()
+{
+    updateGeometries();
+    SetTopRow(std::min(TopRow(), std::max(1, GridRowCount() - VisibleRows())));
+    m_lastAcceptedRow = std::clamp(m_lastAcceptedRow, 1, std::max(1, GridRowCount() - 1));
+}
+
 void DataGridView::restoreLayout()
 {
     if (m_savedWidths.size() == horizontalHeader()->count()) {

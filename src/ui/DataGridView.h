@@ -22,6 +22,9 @@ public:
     int VisibleRows() const; // rows below the header shown whole
     int GridRowCount() const; // rows including the header
     void EndEditing(); // commits and closes an open cell editor
+    // After the table was laid out anew without a reset (an import, its undo, a new subgroup size):
+    // the scroll range and the remembered row follow the new size, the top row stays where it can.
+    void FollowTableLayout();
     void SelectCell(int gridRow, int column);
     void SetAbandonDrags(bool abandon) { m_abandonDrags = abandon; }
     void SetSelectionRules(bool apply) { m_selectionRules = apply; }

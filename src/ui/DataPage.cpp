@@ -417,6 +417,8 @@ void DataPage::ConnectDocument()
     MeasurementDocument* doc = &m_document;
     connect(doc, &MeasurementDocument::tableReset, this, [this] {
         LayOutGrids();
+        for (DataGridView* grid : { m_grid1, m_grid3, m_grid4 })
+            grid->FollowTableLayout();
         BringScrollBarInLine();
     });
     connect(doc, &MeasurementDocument::rowsInserted, this, &DataPage::BringScrollBarInLine);

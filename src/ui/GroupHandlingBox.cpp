@@ -412,7 +412,7 @@ void GroupHandlingBox::ComboBox1Select(int index)
 {
     if (!handlersActive() || index < 0 || size_t(index) >= m_document.Groups().size())
         return;
-    m_document.SelectedGroup()[size_t(m_slot)] = index;
+    m_document.SetSelectedGroup(m_slot, index);
     refreshAfterEdit(true);
 }
 

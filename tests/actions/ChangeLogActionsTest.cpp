@@ -145,7 +145,7 @@ TEST(ChangeLogActions, NotesTravelWithTheirPointsAndComeBackByUndo)
 TEST(ChangeLogActions, FixingALimitAsksForTheReason)
 {
     Fixture f;
-    f.doc.SelectedGroup().fill(0);
+    f.doc.ClearSelectedGroups();
     f.messenger.reasons = { QStringLiteral("  Атестоване значення  ") };
     ASSERT_TRUE(f.actions.MiddleCheckBoxClick(SlotCentre, false));
     ASSERT_EQ(f.messenger.questions.size(), 1);

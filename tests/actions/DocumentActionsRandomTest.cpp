@@ -162,7 +162,7 @@ private:
         }
         case 10: {
             const int slot = pick(0, 1) ? SlotCentre : SlotDeviation;
-            m_doc.SelectedGroup()[size_t(slot)] = pick(0, std::max(0, groups - 1)); // a selection, no edit
+            m_doc.SetSelectedGroup(slot, pick(0, std::max(0, groups - 1))); // a selection, no edit
             if (pick(0, 1))
                 m_actions.MiddleCheckBoxClick(slot, bool(pick(0, 1)));
             else
@@ -170,7 +170,7 @@ private:
             break;
         }
         case 11:
-            m_doc.SelectedGroup()[SlotCentre] = pick(0, std::max(0, groups - 1));
+            m_doc.SetSelectedGroup(SlotCentre, pick(0, std::max(0, groups - 1)));
             m_actions.SigmaCheckBoxClick(SlotCentre, bool(pick(0, 1)));
             break;
         case 12:

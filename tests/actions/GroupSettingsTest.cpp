@@ -75,7 +75,7 @@ TEST(GroupSettings, SigmaEdits)
     MeasurementDocument doc(messenger);
     BuildDocument(doc, 2, { Points({ { "49", "51" }, { "50", "50" }, { "48", "52" } }) });
     ASSERT_TRUE(RunComputeCommand(doc));
-    TIndividualInfo& g = doc.Groups()[0];
+    const TIndividualInfo& g = doc.Groups()[0];
     const double sBar = g.MeanDeviation;
     // Fixing sigma starts from s-bar even on the range basis.
     ASSERT_TRUE(RadioGroup1Click(doc, SlotCentre, 1));
@@ -122,14 +122,14 @@ TEST(GroupSettings, EditsApplyToTheSelectedGroupOfTheSlot)
     MeasurementDocument doc(messenger);
     BuildDocument(doc, 0, { Values({ 10, 12, 11 }), Values({ 20, 22, 21 }) });
     ASSERT_TRUE(RunComputeCommand(doc));
-    doc.SelectedGroup()[SlotDeviation] = 1;
+    doc.SetSelectedGroup(SlotDeviation, 1);
     ASSERT_TRUE(MiddleCheckBoxClick(doc, SlotDeviation, false));
     ASSERT_TRUE(MiddleEditSubmit(doc, SlotDeviation, QStringLiteral("4")));
     EXPECT_FALSE(doc.Groups()[0].RangeCentreSetting.Fixed);
     EXPECT_TRUE(doc.Groups()[1].RangeCentreSetting.Fixed);
     EXPECT_EQ(doc.Groups()[1].Lines[SlotDeviation].Centre, 4);
     EXPECT_EQ(doc.Groups()[1].Lines[SlotDeviation].Upper, 3.267 * 4);
-    doc.SelectedGroup()[SlotCentre] = 5;
+    doc.SetSelectedGroup(SlotCentre, 5);
     EXPECT_FALSE(MiddleCheckBoxClick(doc, SlotCentre, false));
 }
 

@@ -136,7 +136,7 @@ void writeDirectly(MeasurementDocument& doc, const TableModel& model)
                 doc.SetValueText(row, c, point.Values[c]);
             ++row;
         }
-        doc.Groups()[g] = model.Groups[g].Record;
+        doc.StoreGroupRecord(int(g), model.Groups[g].Record);
     }
     doc.ClearChanged();
 }

@@ -71,10 +71,12 @@ TEST(TableOperations, InsertSeparatorSplitsAGroupOfFourOnlyInTheMiddle)
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     build(doc, { 4, 3 });
-    fix(doc.Groups()[0], 12.5);
-    doc.Groups()[0].SigmaSetting = { true, 2.0 };
-    doc.Groups()[0].MedianCentreSetting = { true, 7.0 }; // not a setting of individual values
-    doc.Groups()[1].RangeCentreSetting = { true, 3.0 };
+    EditGroup(doc, 0, [&](TIndividualInfo& record) { fix(record, 12.5); });
+    EditGroup(doc, 0, [&](TIndividualInfo& record) { record.SigmaSetting = { true, 2.0 }; });
+    EditGroup(doc, 0, [&](TIndividualInfo& record) {
+        record.MedianCentreSetting = { true, 7.0 };
+    }); // not a setting of individual values
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { record.RangeCentreSetting = { true, 3.0 }; });
 
     for (int n : { 2, 4, 1, 5, 7, 8, 100 }) {
         EXPECT_FALSE(InsertSeparator(doc, n).Done) << n;
@@ -107,8 +109,10 @@ TEST(TableOperations, InsertSeparatorInSubgroupModeCopiesSevenSettingsAndTheBasi
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     build(doc, { 5 }, 3);
-    doc.Groups()[0].SetSubgroupSettings(
-        { true, 1 }, { true, 2 }, { true, 3 }, { false, 4 }, { true, 5 }, { true, 6 }, { true, 7 }, false);
+    EditGroup(doc, 0, [&](TIndividualInfo& record) {
+        record.SetSubgroupSettings(
+            { true, 1 }, { true, 2 }, { true, 3 }, { false, 4 }, { true, 5 }, { true, 6 }, { true, 7 }, false);
+    });
     const TIndividualInfo record = doc.Groups()[0]; // a copy: the operation reallocates the records
     ASSERT_TRUE(InsertSeparator(doc, 4).Done);
     ASSERT_EQ(doc.Groups().size(), 2u);
@@ -213,10 +217,11 @@ TEST(TableOperations, DeleteSeparatorMergesEqualSettingsSilentlyAndRelabels)
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     build(doc, { 2, 2, 2, 2 });
-    fix(doc.Groups()[1], 10);
-    fix(doc.Groups()[2], 10);
-    doc.Groups()[2].SigmaSetting.Value = 99; // automatic values do not count
-    doc.Groups()[3].RangeCentreSetting = { true, 4 };
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { fix(record, 10); });
+    EditGroup(doc, 2, [&](TIndividualInfo& record) { fix(record, 10); });
+    EditGroup(
+        doc, 2, [&](TIndividualInfo& record) { record.SigmaSetting.Value = 99; }); // automatic values do not count
+    EditGroup(doc, 3, [&](TIndividualInfo& record) { record.RangeCentreSetting = { true, 4 }; });
     ScriptedMergeDecider decider;
 
     EXPECT_FALSE(DeleteSeparator(doc, 4, decider).Done);
@@ -239,8 +244,8 @@ TEST(TableOperations, DeleteSeparatorAsksWithTheTableLabelsAndAppliesTheDecision
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     build(doc, { 2, 3, 2 }, 2);
-    fix(doc.Groups()[1], 10);
-    fix(doc.Groups()[2], 11);
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { fix(record, 10); });
+    EditGroup(doc, 2, [&](TIndividualInfo& record) { fix(record, 11); });
     doc.SetDisplayPrecision(2);
     ASSERT_TRUE(RunComputeCommand(doc));
     ASSERT_TRUE(doc.IsComputed());
@@ -305,7 +310,7 @@ TEST(TableOperations, DeleteLastPointsAsksWhenTheLastGroupWouldKeepOnePoint)
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     build(doc, { 4, 3 });
-    doc.Groups()[1].CentreSetting = { true, 1 };
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { record.CentreSetting = { true, 1 }; });
     ASSERT_TRUE(RunComputeCommand(doc));
     doc.ClearChanged();
 
@@ -350,7 +355,7 @@ TEST(TableOperations, DeleteLastPointsEmptiesTheTableOrRefusesALonePointAtItsSta
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     build(doc, { 2, 2, 3 });
-    fix(doc.Groups()[0], 5);
+    EditGroup(doc, 0, [&](TIndividualInfo& record) { fix(record, 5); });
     ASSERT_TRUE(RunComputeCommand(doc));
     EXPECT_TRUE(DeleteLastPoints(doc, 7).Done);
     EXPECT_EQ(doc.PointCount(), 0);

@@ -56,7 +56,9 @@ TEST(AnalyseCommand, JsonOfIndividualValuesMatchesTheCompute)
     QTemporaryDir dir;
     const auto first = Column({ "10", "11", "10", "11", "10", "11", "10", "11", "10", "11" });
     auto second = Column({ "10", "11", "10", "11", "50", "11", "10", "11", "10", "11", "10", "11" });
-    const auto fixCentre = [](MeasurementDocument& doc) { doc.Groups()[0].CentreSetting = { true, 10.25 }; };
+    const auto fixCentre = [](MeasurementDocument& doc) {
+        EditGroup(doc, 0, [](TIndividualInfo& record) { record.CentreSetting = { true, 10.25 }; });
+    };
     const QString path = Save(dir, QStringLiteral("ind.mrd"), 0, { first, second }, fixCentre);
     const CliResult run = RunAnalyse({ path, QStringLiteral("--json") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();

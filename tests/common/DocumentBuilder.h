@@ -13,3 +13,11 @@ void BuildDocument(MeasurementDocument& doc, int subgroupSize, const std::vector
 
 // Reads a reference CSV (header row, "." decimals) into rows of value texts.
 std::vector<QStringList> ReadReferenceCsv(const QString& name);
+
+// A test's setup changing record index of doc in place (taken out, edited, put back).
+template <typename Edit> void EditGroup(MeasurementDocument& doc, int index, Edit edit)
+{
+    TIndividualInfo record = doc.TakeGroupRecord(index);
+    edit(record);
+    doc.StoreGroupRecord(index, std::move(record));
+}

@@ -25,7 +25,8 @@ TEST(ComputeDocument, WalksEveryGroup)
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     BuildDocument(doc, 0, { Values({ 1, 2, 3 }), Values({ 4, 5 }), Values({ 6, 7, 8, 9 }) });
-    doc.SelectedGroup() = { 2, 2, 2, 2, 2, 2 };
+    for (int slot = 0; slot < ChartSlotCount; ++slot)
+        doc.SetSelectedGroup(slot, 2);
     ASSERT_TRUE(RunComputeCommand(doc));
     EXPECT_TRUE(doc.IsComputed());
     EXPECT_TRUE(messenger.messages.isEmpty());
@@ -144,7 +145,7 @@ TEST(ComputeDocument, PistonRingsReference)
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     BuildDocument(doc, 5, { rows });
-    doc.Groups()[0].UseSampleDeviation = false;
+    EditGroup(doc, 0, [&](TIndividualInfo& record) { record.UseSampleDeviation = false; });
     ASSERT_TRUE(RunComputeCommand(doc));
     const TIndividualInfo& g = doc.Groups()[0];
     EXPECT_TRUE(FuzzyCompare(g.GrandMean, 74.001176, 1e-8));
@@ -156,8 +157,8 @@ TEST(ComputeDocument, PistonRingsReference)
     EXPECT_TRUE(FuzzyCompare(g.MeanDeviation, 0.0092400, 1e-4));
     EXPECT_EQ(doc.DisplayPrecision(), 3);
 
-    doc.Groups()[0].UseSampleDeviation = true;
-    RecomputeForDisplay(doc.Groups()[0], doc);
+    EditGroup(doc, 0, [&](TIndividualInfo& record) { record.UseSampleDeviation = true; });
+    RecomputeForDisplay(doc, 0);
     EXPECT_TRUE(FuzzyCompare(g.Lines[SlotCentre].Lower, 73.987990, 1e-8));
     EXPECT_TRUE(FuzzyCompare(g.Lines[SlotCentre].Upper, 74.014362, 1e-8));
 }

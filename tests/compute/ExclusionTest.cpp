@@ -197,7 +197,8 @@ TEST(ExcludedPoints, TooFewCountedPointsStopTheCompute)
         BuildDocument(doc, c.k, c.groups);
         for (int row : c.excludedRows)
             doc.SetPointNote(row, Exclusion());
-        doc.SelectedGroup() = { 1, 1, 1, 1, 1, 1 };
+        for (int slot = 0; slot < ChartSlotCount; ++slot)
+            doc.SetSelectedGroup(slot, 1);
         const bool computes = c.message.isEmpty();
         EXPECT_EQ(RunComputeCommand(doc), computes);
         EXPECT_EQ(doc.IsComputed(), computes);
@@ -249,7 +250,7 @@ TEST(ExcludedPoints, LinesAgreeWithARecomputeOfTheCountedPoints)
                 if (excluded[size_t(i)])
                     doc.SetPointNote(1 + i, Exclusion());
             }
-            applySettings(doc.Groups()[0]);
+            EditGroup(doc, 0, applySettings);
             const bool computed = RunComputeCommand(doc);
 
             std::vector<QStringList> counted;
@@ -269,7 +270,7 @@ TEST(ExcludedPoints, LinesAgreeWithARecomputeOfTheCountedPoints)
             RecordingMessenger referenceMessenger;
             MeasurementDocument reduced(referenceMessenger);
             BuildDocument(reduced, k, { counted });
-            applySettings(reduced.Groups()[0]);
+            EditGroup(reduced, 0, applySettings);
             ASSERT_TRUE(RunComputeCommand(reduced));
             const TIndividualInfo& g = doc.Groups()[0];
             TIndividualInfo reference = reduced.Groups()[0];

@@ -122,12 +122,15 @@ void BuildRandom(MeasurementDocument& doc, const Shape& shape, unsigned seed)
             }
         }
         if (shape.fixedValues && g < doc.Groups().size() && random() % 2 == 0) {
-            TIndividualInfo& record = doc.Groups()[g];
-            record.CentreSetting = { true, 50.5 };
-            record.SigmaSetting = { true, 1.75 };
-            record.RangeCentreSetting = { true, 2.25 };
-            record.DeviationCentreSetting = { random() % 2 == 0, 1.5 };
-            record.UseSampleDeviation = random() % 2 == 0;
+            const bool deviation = random() % 2 == 0;
+            const bool sample = random() % 2 == 0;
+            EditGroup(doc, int(g), [&](TIndividualInfo& record) {
+                record.CentreSetting = { true, 50.5 };
+                record.SigmaSetting = { true, 1.75 };
+                record.RangeCentreSetting = { true, 2.25 };
+                record.DeviationCentreSetting = { deviation, 1.5 };
+                record.UseSampleDeviation = sample;
+            });
         }
         firstRow += n + 1;
     }

@@ -1,3 +1,4 @@
+#include "common/DocumentBuilder.h"
 #include "common/DocumentFileTestSupport.h"
 
 #include "common/TestSupport.h"
@@ -179,9 +180,9 @@ TEST(DocumentFileLoad, SettingsNotStoredStayWithTheRecordAtTheirPosition)
 {
     Loaded l;
     ASSERT_TRUE(l.Load(FileBytes(SmallSubgroupFile())));
-    l.doc.Groups()[0].DeviationCentreSetting = Fixed(7);
-    l.doc.Groups()[0].UseSampleDeviation = false;
-    l.doc.Groups()[1].MedianCentreSetting = Fixed(3);
+    EditGroup(l.doc, 0, [&](TIndividualInfo& record) { record.DeviationCentreSetting = Fixed(7); });
+    EditGroup(l.doc, 0, [&](TIndividualInfo& record) { record.UseSampleDeviation = false; });
+    EditGroup(l.doc, 1, [&](TIndividualInfo& record) { record.MedianCentreSetting = Fixed(3); });
     ASSERT_TRUE(l.Load(FileBytes(SmallIndividualFile())));
     ASSERT_EQ(l.doc.Groups().size(), 1u);
     EXPECT_EQ(l.doc.Groups()[0].DeviationCentreSetting, Fixed(7));
@@ -213,11 +214,12 @@ TEST(DocumentFileLoad, LegacyChartKindCodes)
         SCOPED_TRACE(c.kind);
         Loaded l;
         ASSERT_TRUE(l.Load(FileBytes(SmallSubgroupFile())));
-        TIndividualInfo& before = l.doc.Groups()[0];
-        before.CentreSetting = Fixed(99);
-        before.SigmaSetting = automatic;
-        before.DeviationCentreSetting = Fixed(98);
-        before.UseSampleDeviation = false;
+        EditGroup(l.doc, 0, [&](TIndividualInfo& before) {
+            before.CentreSetting = Fixed(99);
+            before.SigmaSetting = automatic;
+            before.DeviationCentreSetting = Fixed(98);
+            before.UseSampleDeviation = false;
+        });
         l.doc.SetUnits(QStringLiteral("мм"));
         ASSERT_TRUE(l.Load(FileBytes(LegacyFile(c.kind)), QStringLiteral("old.mrd")));
         const MeasurementDocument& doc = l.doc;

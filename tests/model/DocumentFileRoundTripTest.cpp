@@ -104,11 +104,13 @@ void Generate(MeasurementDocument& doc, std::mt19937& rng)
     for (int item = 0; item < ChartChoiceCount; ++item)
         doc.SetChartSelection(ChartChoice(item), rng() % 2);
     doc.SetDisplayPrecision(1 + int(rng() % 12));
-    for (TIndividualInfo& record : doc.Groups()) {
-        for (TFixableValue* setting : { &record.CentreSetting, &record.RangeCentreSetting, &record.SigmaSetting }) {
-            setting->Fixed = rng() % 2;
-            setting->Value = RandomReal(rng);
-        }
+    for (int g = 0; g < int(doc.Groups().size()); ++g) {
+        EditGroup(doc, g, [&](TIndividualInfo& record) {
+            for (TFixableValue* setting : { &record.CentreSetting, &record.RangeCentreSetting, &record.SigmaSetting }) {
+                setting->Fixed = rng() % 2;
+                setting->Value = RandomReal(rng);
+            }
+        });
     }
 }
 

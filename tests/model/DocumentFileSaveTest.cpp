@@ -48,7 +48,7 @@ TEST(DocumentFileSave, SaveStoresTheNameAndClearsChanged)
     RecordingMessenger messenger;
     MeasurementDocument doc(messenger);
     SmallDocument(doc, 4);
-    doc.Groups()[1].SigmaSetting = { true, 0.1 + 0.2 };
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { record.SigmaSetting = { true, 0.1 + 0.2 }; });
     doc.MarkChanged();
     ASSERT_TRUE(SaveDocument(doc, path));
     EXPECT_TRUE(messenger.messages.isEmpty());

@@ -1,6 +1,7 @@
 // The streamed reader (lines counted on the bytes, decoded and split a block at a time) against
 // the plain one (the whole text decoded, then split): the same files must give the same
 // documents, the same result and the same messages, whole, cut short or damaged.
+#include "common/DocumentBuilder.h"
 #include "common/DocumentFileTestSupport.h"
 
 #include "common/TestSupport.h"
@@ -103,7 +104,7 @@ QByteArray LargeDocument(int points, int pad)
         doc.SetDateText(row, QStringLiteral("%1.03.2025").arg(1 + row / 700 % 28, 2, 10, QLatin1Char('0')));
         doc.SetValueText(row, 0, QString::number(double(rng() % 100000) / 1000.0, 'f', int(rng() % 5)));
     }
-    doc.Groups()[1].SigmaSetting = { true, 0.125 };
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { record.SigmaSetting = { true, 0.125 }; });
     return SavedBytes(doc);
 }
 
@@ -125,7 +126,7 @@ QByteArray LargeDocumentWithRecords(int points, int pad)
         doc.SetPointNote(row, note);
     }
     for (int i = 0; i < 500; ++i) {
-        doc.Log().AppendAt(QStringLiteral("2026-12-09T10:00:%1+02:00").arg(i % 60, 2, 10, QLatin1Char('0')),
+        doc.AppendLogEntryAt(QStringLiteral("2026-12-09T10:00:%1+02:00").arg(i % 60, 2, 10, QLatin1Char('0')),
             QStringLiteral("analyst"), QStringLiteral("зміна %1 «a» → «b»\r\n").arg(i), QString());
     }
     return SavedBytes(doc);

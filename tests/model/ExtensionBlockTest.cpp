@@ -55,10 +55,10 @@ void AddRecords(MeasurementDocument& doc)
     doc.SetPointNote(7, Note(Hostile, QStringLiteral("Повторне\nвимірювання"), QString()));
     doc.SetPointNote(12, Note(QString(), QString(), QStringLiteral("Забруднений посуд")));
     doc.SetPointNote(17, Note(QStringLiteral("Остання"), Hostile, Hostile));
-    doc.Log().AppendAt(QStringLiteral("2026-12-09T10:00:00+02:00"), QStringLiteral("analyst"),
+    doc.AppendLogEntryAt(QStringLiteral("2026-12-09T10:00:00+02:00"), QStringLiteral("analyst"),
         QStringLiteral("редагування клітинки: точка 3, «1» → «1,5»"), QString());
-    doc.Log().AppendAt(QStringLiteral("2026-12-09T10:01:00+02:00"), Hostile, Hostile, Hostile);
-    doc.Log().AppendAt(QStringLiteral("2026-12-09T10:02:00+02:00"), QStringLiteral("analyst"),
+    doc.AppendLogEntryAt(QStringLiteral("2026-12-09T10:01:00+02:00"), Hostile, Hostile, Hostile);
+    doc.AppendLogEntryAt(QStringLiteral("2026-12-09T10:02:00+02:00"), QStringLiteral("analyst"),
         QStringLiteral("скасування: редагування клітинки"), QString());
 }
 
@@ -423,7 +423,7 @@ TEST(ExtensionBlock, UnknownLinesOfALaterVersionAreKept)
         EXPECT_EQ(SavedBytes(*loaded.doc), later);
 
         // The kept lines follow the known ones, whatever the program adds.
-        loaded.doc->Log().AppendAt(QStringLiteral("t"), QStringLiteral("u"), QStringLiteral("c"), QString());
+        loaded.doc->AppendLogEntryAt(QStringLiteral("t"), QStringLiteral("u"), QStringLiteral("c"), QString());
         const QStringList saved = Lines(SavedBytes(*loaded.doc));
         EXPECT_EQ(saved.mid(saved.size() - 4), future + QStringList { QStringLiteral("END\t11") });
         Loaded again = Load(SavedBytes(*loaded.doc), plain);

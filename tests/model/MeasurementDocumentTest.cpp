@@ -214,8 +214,10 @@ TEST(MeasurementDocument, GroupRecordsAreKeptDestroyedAndAppended)
         EXPECT_EQ(group.SigmaSetting.Value, 0.0);
         EXPECT_TRUE(group.Individual);
     }
-    doc.Groups()[0].SetIndividualSettings({ true, 5.0 }, { true, 0.5 }, { false, 0.0 });
-    doc.Groups()[1].CentreSetting = { true, 7.0 };
+    EditGroup(doc, 0, [&](TIndividualInfo& record) {
+        record.SetIndividualSettings({ true, 5.0 }, { true, 0.5 }, { false, 0.0 });
+    });
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { record.CentreSetting = { true, 7.0 }; });
     doc.SetGroupCount(3);
     ASSERT_EQ(doc.Groups().size(), 3u);
     EXPECT_EQ(doc.Groups()[0].CentreSetting, (TFixableValue { true, 5.0 }));

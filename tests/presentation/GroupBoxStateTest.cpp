@@ -134,7 +134,7 @@ TEST(GroupBoxState, TextsFollowTheSelectedGroupAndItsPrecision)
     EXPECT_EQ(state.RadioItem, 1 - defaultItem);
 
     // No valid group on the slot: nothing to show.
-    subgroups.SelectedGroup()[SlotCentre] = 7;
+    subgroups.SetSelectedGroup(SlotCentre, 7);
     GroupBoxState untouched;
     untouched.MiddleCaption = QStringLiteral("unchanged");
     EXPECT_FALSE(GroupBoxStateFor(subgroups, SlotCentre, untouched));
@@ -198,7 +198,7 @@ TEST(GroupBoxState, ExcludedPointsLineFollowsTheSelectedGroup)
             GroupBoxState state;
             ASSERT_TRUE(GroupBoxStateFor(doc, slot, state));
             EXPECT_EQ(state.ExcludedText, c.first);
-            doc.SelectedGroup()[size_t(slot)] = 1;
+            doc.SetSelectedGroup(slot, 1);
             ASSERT_TRUE(GroupBoxStateFor(doc, slot, state));
             EXPECT_EQ(state.ExcludedText, c.second);
         }

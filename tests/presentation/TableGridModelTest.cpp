@@ -1,6 +1,7 @@
 #include "common/DocumentBuilder.h"
 #include "common/TestSupport.h"
 
+#include "actions/DocumentActions.h"
 #include "compute/ComputeDriver.h"
 #include "model/NewDocument.h"
 #include "presentation/GridScrolling.h"
@@ -202,4 +203,164 @@ TEST(LaboratoryNames, UserSettingsOverTheDeliveredDefaults)
     EXPECT_EQ(names.FullName, QStringLiteral("Лабораторія контролю якості"));
     EXPECT_EQ(names.ShortName, QStringLiteral("ВЛ-2"));
     EXPECT_FALSE(ReadLaboratoryNames(QString()).FullName.isEmpty());
+}
+
+namespace {
+
+// What a model told its views, signal by signal.
+struct ModelSignals {
+    explicit ModelSignals(QAbstractItemModel& model)
+    {
+        QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { ++resets; });
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted, [this] { ++rowInserts; });
+        QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [this] { ++rowRemovals; });
+        QObject::connect(&model, &QAbstractItemModel::columnsInserted, [this] { ++columnInserts; });
+        QObject::connect(&model, &QAbstractItemModel::columnsRemoved, [this] { ++columnRemovals; });
+        QObject::connect(&model, &QAbstractItemModel::dataChanged, [this] { ++dataChanges; });
+    }
+    void Clear() { *this = ModelSignals(); }
+    int resets = 0;
+    int rowInserts = 0;
+    int rowRemovals = 0;
+    int columnInserts = 0;
+    int columnRemovals = 0;
+    int dataChanges = 0;
+
+private:
+    ModelSignals() = default;
+};
+
+// Every cell and header of the model as the document has it.
+void ExpectModelShowsDocument(const TableGridModel& model, const MeasurementDocument& doc)
+{
+    ASSERT_EQ(model.rowCount(), doc.RowCount() - 1);
+    const TableGridModel::Part part = model.GridPart();
+    const int columns = part == TableGridModel::Part::Labels ? 2
+        : part == TableGridModel::Part::Values               ? doc.ValueColumnCount()
+                                                             : doc.ResultColumnCount();
+    ASSERT_EQ(model.columnCount(), columns);
+    for (int row = 1; row < doc.RowCount(); ++row) {
+        for (int c = 0; c < columns; ++c) {
+            QString expected;
+            if (part == TableGridModel::Part::Labels)
+                expected = c == 0 ? doc.LabelText(row) : doc.DateText(row);
+            else if (part == TableGridModel::Part::Values)
+                expected = doc.ValueText(row, c).toString();
+            else
+                expected = doc.ResultText(row, c);
+            ASSERT_EQ(model.index(row - 1, c).data(Qt::EditRole).toString(), expected) << row << " " << c;
+        }
+    }
+    for (int c = 0; c < columns; ++c) {
+        const QString expected = part == TableGridModel::Part::Labels ? doc.LabelHeader(c)
+            : part == TableGridModel::Part::Values                    ? doc.ValueColumnHeader(c)
+                                                                      : doc.ResultHeader(c);
+        EXPECT_EQ(model.headerData(c, Qt::Horizontal).toString(), expected);
+    }
+}
+
+} // namespace
+
+// A change of the subgroup size and an import, each undone, reach the views as columns and rows
+// that come and go and cells that change, never as a reset, so the grids keep their selection
+// and scroll position. Only a load resets them.
+TEST(TableGridModel, FollowsLayoutChangesWithoutAReset)
+{
+    RecordingMessenger messenger;
+    MeasurementDocument doc(messenger);
+    DocumentActions actions(doc);
+    TableGridModel labels(doc, TableGridModel::Part::Labels);
+    TableGridModel values(doc, TableGridModel::Part::Values);
+    TableGridModel results(doc, TableGridModel::Part::Results);
+    HeaderBandModel band(doc);
+    QAbstractItemModelTester t1(&labels, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester t2(&values, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester t3(&results, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester t4(&band, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    BuildDocument(doc, 5, Points({ 4, 3 }, 5));
+    ASSERT_TRUE(RunComputeCommand(doc));
+    ModelSignals labelSignals(labels);
+    ModelSignals valueSignals(values);
+    ModelSignals resultSignals(results);
+    ModelSignals bandSignals(band);
+    const auto expectShown = [&] {
+        ExpectModelShowsDocument(labels, doc);
+        ExpectModelShowsDocument(values, doc);
+        ExpectModelShowsDocument(results, doc);
+        EXPECT_EQ(band.index(0, 1).data().toString(), doc.ValueHeader());
+    };
+    const auto expectNoReset = [&] {
+        EXPECT_EQ(labelSignals.resets, 0);
+        EXPECT_EQ(valueSignals.resets, 0);
+        EXPECT_EQ(resultSignals.resets, 0);
+        EXPECT_EQ(bandSignals.resets, 0);
+    };
+
+    {
+        SCOPED_TRACE("subgroup size 5 to 3");
+        actions.ChangeSubgroupSize(3);
+        ASSERT_EQ(doc.ValueColumnCount(), 3);
+        expectNoReset();
+        EXPECT_EQ(valueSignals.columnRemovals, 1);
+        EXPECT_EQ(valueSignals.columnInserts, 0);
+        EXPECT_EQ(labelSignals.rowRemovals, 1); // the closing row of the dropped results
+        EXPECT_GE(valueSignals.dataChanges, 1);
+        expectShown();
+    }
+    {
+        SCOPED_TRACE("and back to 5");
+        valueSignals.Clear();
+        actions.Undo();
+        ASSERT_EQ(doc.ValueColumnCount(), 5);
+        expectNoReset();
+        EXPECT_EQ(valueSignals.columnInserts, 1);
+        EXPECT_GE(valueSignals.dataChanges, 1);
+        expectShown();
+        EXPECT_EQ(values.index(0, 4).data().toString(), doc.ValueText(1, 4).toString());
+        EXPECT_FALSE(doc.ValueText(1, 4).isEmpty()); // the dropped column came back
+    }
+    {
+        SCOPED_TRACE("an import: another kind and size");
+        labelSignals.Clear();
+        valueSignals.Clear();
+        resultSignals.Clear();
+        ASSERT_TRUE(actions.ReplaceContent(QStringLiteral("імпорт"), [](MeasurementDocument& target) {
+            BuildDocument(target, 0, Points({ 6, 5, 4 }, 1)); // the new layout an import lays out
+            return true;
+        }));
+        ASSERT_TRUE(doc.IndividualMode());
+        expectNoReset();
+        EXPECT_GE(labelSignals.rowInserts, 1); // 7 rows become 17
+        EXPECT_GE(valueSignals.columnRemovals, 1); // 5 value columns become 1
+        EXPECT_GE(resultSignals.columnRemovals, 1); // 6 result columns become 1
+        EXPECT_GE(labelSignals.dataChanges, 1);
+        expectShown();
+    }
+    {
+        SCOPED_TRACE("the import undone");
+        labelSignals.Clear();
+        valueSignals.Clear();
+        actions.Undo();
+        ASSERT_FALSE(doc.IndividualMode());
+        expectNoReset();
+        EXPECT_GE(labelSignals.rowRemovals, 1);
+        EXPECT_GE(valueSignals.columnInserts, 1);
+        EXPECT_GE(valueSignals.dataChanges, 1);
+        expectShown();
+        actions.Redo();
+        expectNoReset();
+        expectShown();
+    }
+    {
+        SCOPED_TRACE("a load resets once");
+        for (TableGridModel* model : { &labels, &values, &results })
+            model->BeginBulkChange();
+        CreateNewDocument(doc, false);
+        for (TableGridModel* model : { &labels, &values, &results })
+            model->EndBulkChange();
+        EXPECT_EQ(labelSignals.resets, 1);
+        EXPECT_EQ(valueSignals.resets, 1);
+        EXPECT_EQ(resultSignals.resets, 1);
+        expectShown();
+    }
 }

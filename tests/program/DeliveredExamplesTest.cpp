@@ -82,7 +82,7 @@ void BuildViscosity(MeasurementDocument& doc)
     // The sigma the trial's limits stand on, so the later batches are judged by the trial's limits.
     const double trialSigma = (trial.Lines[SlotCentre].Upper - trial.Lines[SlotCentre].Centre) / 3.0;
     const TFixableValue sigma { true, Rounded(trialSigma, 3) };
-    doc.Groups()[1].SetIndividualSettings(centre, sigma, TFixableValue {});
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { record.SetIndividualSettings(centre, sigma, TFixableValue {}); });
     doc.InvalidateResults();
 }
 
@@ -128,9 +128,10 @@ void BuildSourCream(MeasurementDocument& doc)
             QStringLiteral("Центральну лінію карти середніх зафіксовано на заявлених 20 %.") });
     doc.SetUnits(QStringLiteral("%"));
     doc.RecomputeDisplayPrecision();
-    TIndividualInfo& group = doc.Groups()[0];
-    group.SetSubgroupSettings(TFixableValue { true, 20.0 }, TFixableValue {}, TFixableValue {}, TFixableValue {},
-        TFixableValue {}, TFixableValue {}, TFixableValue {}, true);
+    EditGroup(doc, 0, [](TIndividualInfo& group) {
+        group.SetSubgroupSettings(TFixableValue { true, 20.0 }, TFixableValue {}, TFixableValue {}, TFixableValue {},
+            TFixableValue {}, TFixableValue {}, TFixableValue {}, true);
+    });
 }
 
 void ExpectDelivered(const QString& name, const std::function<void(MeasurementDocument&)>& build)

@@ -91,11 +91,11 @@ TEST_F(RecordsReportTest, SectionsFollowTheOptionsAndTheData)
 TEST_F(RecordsReportTest, ChangeLogTableAndItsChain)
 {
     auto doc = IndividualDocument(messenger, { 6, 6 });
-    doc->Log().AppendAt(QStringLiteral("2026-03-05T14:07:09+02:00"), QStringLiteral("olena"),
+    doc->AppendLogEntryAt(QStringLiteral("2026-03-05T14:07:09+02:00"), QStringLiteral("olena"),
         QStringLiteral("Зміна значення точки 3: 10,2 → 10,4"), QString());
-    doc->Log().AppendAt(QStringLiteral("2026-03-05T14:09:00+02:00"), QStringLiteral("olena"),
+    doc->AppendLogEntryAt(QStringLiteral("2026-03-05T14:09:00+02:00"), QStringLiteral("olena"),
         QStringLiteral("Виключення точки 5"), QStringLiteral("Збій термостата"));
-    doc->Log().AppendAt(QStringLiteral("2026-03-06T08:00:00+02:00"), QStringLiteral("petro"),
+    doc->AppendLogEntryAt(QStringLiteral("2026-03-06T08:00:00+02:00"), QStringLiteral("petro"),
         QStringLiteral("Зміна центру"), QString());
     ReportRequest request = DefaultReportRequest(*doc);
     request.ChangeLog = true;
@@ -111,13 +111,13 @@ TEST_F(RecordsReportTest, ChangeLogTableAndItsChain)
         QStringList { QStringLiteral("Ланцюжок записів журналу цілий (перевірено записів: 3).") });
 
     // An entry edited outside the program breaks the chain from there on, and the report says so.
-    ChangeLog tampered;
-    for (ChangeLogEntry entry : doc->Log().Entries()) {
+    const std::vector<ChangeLogEntry> entries = doc->Log().Entries();
+    doc->ResetRecords(); // the log as a load of the edited file gives it
+    for (ChangeLogEntry entry : entries) {
         if (entry.User == QStringLiteral("petro"))
             entry.Change = QStringLiteral("Нічого не змінено");
-        tampered.AppendStored(entry);
+        doc->AppendStoredLogEntry(entry);
     }
-    doc->Log() = tampered;
     ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
     EXPECT_EQ(Texts(QStringLiteral("LogChain")),
         QStringList { QStringLiteral("Журнал змінено поза програмою після запису 2.") });
@@ -190,8 +190,9 @@ TEST_F(RecordsReportTest, DetailsNameTheNotesOfTheHits)
     Record(*doc,
         { { 4, Note("Нова партія реактиву\nдругий рядок не показується") },
             { 7, Note("проба проба проба проба проба проба проба проба проба проба проба проба проба") } });
-    TSlotHits& hits = doc->Groups()[0].Hits[SlotCentre];
-    hits.Westgard = { { 2, 4, 4 }, { 5, 6, 9 } };
+    EditGroup(*doc, 0, [](TIndividualInfo& record) {
+        record.Hits[SlotCentre].Westgard = { { 2, 4, 4 }, { 5, 6, 9 } };
+    });
     ReportRequest request = DefaultReportRequest(*doc);
     request.Charts[SlotCentre] = { true, QStringLiteral("1"), QStringLiteral("12"), true };
     ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
@@ -211,7 +212,7 @@ TEST_F(RecordsReportTest, ExportsCarryTheNewSections)
 {
     auto doc = IndividualDocument(messenger, { 8 });
     Record(*doc, { { 2, Note("Примітка з символом €", "Дія") } });
-    doc->Log().AppendAt(QStringLiteral("2026-03-05T14:07:09+02:00"), QStringLiteral("olena"),
+    doc->AppendLogEntryAt(QStringLiteral("2026-03-05T14:07:09+02:00"), QStringLiteral("olena"),
         QStringLiteral("Примітка до точки 2"), QString());
     ReportRequest request = DefaultReportRequest(*doc);
     request.ChangeLog = true;

@@ -164,10 +164,11 @@ TEST_F(ReportAssemblyTest, SubgroupCrossTab)
 TEST_F(ReportAssemblyTest, VerdictColoursAndSentences)
 {
     auto doc = IndividualDocument(messenger, { 12, 12 });
-    TSlotHits& first = doc->Groups()[0].Hits[SlotCentre];
+    TSlotHits first = doc->Groups()[0].Hits[SlotCentre];
     first.Westgard = { { 2, 4, 4 } }; // critical
     first.Iso = { { 5, 3, 5 } }; // warning only
-    doc->Groups()[1].Hits[SlotCentre] = {};
+    EditGroup(*doc, 1, [&](TIndividualInfo& record) { record.Hits[SlotCentre] = {}; });
+    EditGroup(*doc, 0, [&](TIndividualInfo& record) { record.Hits[SlotCentre] = first; });
     ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 1, 24, true)), ReportAssembler::Outcome::Done);
     std::vector<LaidOutText> westgard;
     std::vector<LaidOutText> iso;
@@ -198,9 +199,10 @@ TEST_F(ReportAssemblyTest, VerdictColoursAndSentences)
 TEST_F(ReportAssemblyTest, DetailsCarryTheDatesOfTheDetailsWindow)
 {
     auto doc = IndividualDocument(messenger, { 15, 15 });
-    TSlotHits& hits = doc->Groups()[1].Hits[SlotCentre];
+    TSlotHits hits = doc->Groups()[1].Hits[SlotCentre];
     hits.Westgard = { { 1, 17, 17 }, { 4, 20, 23 }, { 1, 25, 25 } };
     hits.Iso = { { 5, 18, 22 } };
+    EditGroup(*doc, 1, [&](TIndividualInfo& record) { record.Hits[SlotCentre] = hits; });
     ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 16, 30, true)), ReportAssembler::Outcome::Done);
     const auto unwrapped = [](const QString& text) { return QString(text).remove(QLatin1Char(' ')); };
     const struct {
@@ -228,11 +230,12 @@ TEST_F(ReportAssemblyTest, DetailsCarryTheDatesOfTheDetailsWindow)
 TEST_F(ReportAssemblyTest, LongCriteriaCellContinuesOverThePages)
 {
     auto doc = IndividualDocument(messenger, { 10000 });
-    TSlotHits& hits = doc->Groups()[0].Hits[SlotDeviation];
+    TSlotHits hits = doc->Groups()[0].Hits[SlotDeviation];
     hits.Westgard.clear();
     for (int k = 0; k < 2494; ++k)
         hits.Westgard.push_back({ 1, 2 + 4 * k, 2 + 4 * k });
     hits.Westgard.push_back({ 2, 9000, 9001 });
+    EditGroup(*doc, 0, [&](TIndividualInfo& record) { record.Hits[SlotDeviation] = hits; });
     ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotDeviation, 1, 11, true)), ReportAssembler::Outcome::Done);
     const rpt::PreparedReport& report = engine.prepared();
     EXPECT_TRUE(report.warnings().isEmpty()) << report.warnings().first().toStdString();
@@ -274,12 +277,13 @@ TEST_F(ReportAssemblyTest, LongCriteriaCellContinuesOverThePages)
 TEST_F(ReportAssemblyTest, DetailsGridRepeatsItsHeaderRowOnEveryPage)
 {
     auto doc = IndividualDocument(messenger, { 200 });
-    TSlotHits& hits = doc->Groups()[0].Hits[SlotCentre];
+    TSlotHits hits = doc->Groups()[0].Hits[SlotCentre];
     hits.Westgard.clear();
     for (int criterion : { 1, 4, 5 }) {
         for (int point = 1; point <= 60; ++point)
             hits.Westgard.push_back({ criterion, point, point });
     }
+    EditGroup(*doc, 0, [&](TIndividualInfo& record) { record.Hits[SlotCentre] = hits; });
     ASSERT_EQ(Assemble(*doc, ChartRequest(*doc, SlotCentre, 1, 11, true)), ReportAssembler::Outcome::Done);
     const QString header = QStringLiteral("Точки критерія");
     std::map<int, QStringList> pages; // the grid's points column, page by page

@@ -43,13 +43,14 @@ TEST(ReportValues, LimitsRows)
 {
     RecordingMessenger messenger;
     auto doc = IndividualDocument(messenger, { 10, 10 });
-    TIndividualInfo& group = doc->Groups()[1];
     EXPECT_EQ(LimitsRowCount(*doc, SlotCentre), 5);
     EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 0), QStringLiteral("Верхня контрольна межа"));
     EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 3), QStringLiteral("Середнє значення"));
     EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotDeviation, 3), QStringLiteral("Середній ковзний розмах"));
-    group.CentreSetting = { true, 12.5 };
-    group.SigmaSetting.Fixed = true;
+    EditGroup(*doc, 1, [](TIndividualInfo& record) {
+        record.CentreSetting = { true, 12.5 };
+        record.SigmaSetting.Fixed = true;
+    });
     EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 3), QStringLiteral("Середнє значення - зафіксовано"));
     EXPECT_EQ(LimitsRowLabel(*doc, 1, SlotCentre, 4), QStringLiteral("Відхилення - зафіксовано"));
     EXPECT_EQ(

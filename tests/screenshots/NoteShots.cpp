@@ -79,7 +79,7 @@ MERIDAN_SCREENSHOT_CASE(Notes)
     window.ChangeLogClick();
     if (ChangeLogWindow* log = window.ChangeLogView()) {
         shots.Save(QStringLiteral("notes-4-change-log"), log);
-        window.Document().Log().AppendStored({ QStringLiteral("2026-01-01T00:00:00+02:00"), QStringLiteral("хтось"),
+        window.Document().AppendStoredLogEntry({ QStringLiteral("2026-01-01T00:00:00+02:00"), QStringLiteral("хтось"),
             QStringLiteral("запис, дописаний у файл вручну"), QString(), QStringLiteral("0") });
         log->Refresh();
         shots.Save(QStringLiteral("notes-5-change-log-broken"), log);

@@ -51,13 +51,12 @@ std::unique_ptr<MeasurementDocument> RecordedDocument(Messenger& messenger)
             QStringLiteral("Відома причина: збій термостата"), author, time });
     doc->SetPointNote(15, { QString(), QString(), QStringLiteral("Забруднена кювета"), author, time });
     doc->SetPointNote(25, { QStringLiteral("Новий аналітик"), QString(), QString(), QStringLiteral("koval"), time });
-    ChangeLog& log = doc->Log();
-    log.AppendAt(time, author, QStringLiteral("Примітка до точки 3"), QString());
-    log.AppendAt(QStringLiteral("2024-12-02T10:17:41+02:00"), author,
+    doc->AppendLogEntryAt(time, author, QStringLiteral("Примітка до точки 3"), QString());
+    doc->AppendLogEntryAt(QStringLiteral("2024-12-02T10:17:41+02:00"), author,
         QStringLiteral("Не враховувати точку 7 при обчисленні меж"), QStringLiteral("Відома причина: збій термостата"));
-    log.AppendAt(QStringLiteral("2024-12-02T10:18:03+02:00"), author,
+    doc->AppendLogEntryAt(QStringLiteral("2024-12-02T10:18:03+02:00"), author,
         QStringLiteral("Не враховувати точку 15 при обчисленні меж"), QStringLiteral("Забруднена кювета"));
-    log.AppendAt(QStringLiteral("2024-12-03T09:02:10+02:00"), QStringLiteral("koval"),
+    doc->AppendLogEntryAt(QStringLiteral("2024-12-03T09:02:10+02:00"), QStringLiteral("koval"),
         QStringLiteral("Зміна значення: рядок 24, 11,8 → 11,9"), QString());
     if (!RunComputeCommand(*doc))
         return nullptr;

@@ -71,9 +71,9 @@ MERIDAN_SCREENSHOT_CASE(TableOperations)
     // Groups whose settings differ: the large dialog, filled from the example.
     MeasurementDocument& doc = window.Document();
     run(window, 4, 15, QStringLiteral("8"));
-    doc.Groups()[0].CentreSetting = { true, 74.0 };
-    doc.Groups()[1].SigmaSetting = { true, 0.01 };
-    doc.Groups()[1].UseSampleDeviation = false;
+    EditGroup(doc, 0, [&](TIndividualInfo& record) { record.CentreSetting = { true, 74.0 }; });
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { record.SigmaSetting = { true, 0.01 }; });
+    EditGroup(doc, 1, [&](TIndividualInfo& record) { record.UseSampleDeviation = false; });
     shots.SaveModal(QStringLiteral("merge-dialog-big"), [&] { run(window, 3, 14, QStringLiteral("1")); });
     doc.ClearChanged();
 }
@@ -87,7 +87,7 @@ MERIDAN_SCREENSHOT_CASE(SmallMergeDialog)
     const std::vector<QStringList> second(rows.begin() + 12, rows.end());
     BuildDocument(window.Document(), 0, { first, second });
     window.DocumentReplaced();
-    window.Document().Groups()[1].CentreSetting = { true, 10.5 };
+    EditGroup(window.Document(), 1, [&](TIndividualInfo& record) { record.CentreSetting = { true, 10.5 }; });
     showDataPage(window);
     shots.SaveModal(QStringLiteral("merge-dialog-small"), [&] { run(window, 3, 14, QStringLiteral("1")); });
     window.Document().ClearChanged();

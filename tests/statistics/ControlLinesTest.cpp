@@ -1,8 +1,11 @@
 #include "common/StatisticsTestSupport.h"
 
 #include "compute/ComputeDriver.h"
+#include "statistics/ControlLines.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -33,7 +36,7 @@ TIndividualInfo Computed(
     MeasurementDocument doc(messenger);
     BuildDocument(doc, k, { points });
     if (settings)
-        settings(doc.Groups()[0]);
+        EditGroup(doc, 0, settings);
     EXPECT_TRUE(RunComputeCommand(doc));
     return doc.Groups()[0];
 }
@@ -250,6 +253,44 @@ TEST(ControlLines, HitsCarryDocumentPointNumbers)
         for (const TCriterionHit& hit : *hits) {
             EXPECT_GE(hit.FirstPoint, 11);
             EXPECT_LE(hit.LastPoint, 30);
+        }
+    }
+}
+
+// The struct form leaves the record alone and gives exactly what the storing form writes, for
+// either kind, automatic or fixed, and for slots and settings the mode does not use.
+TEST(ControlLines, ReturnedLinesAreWhatTheRecordGets)
+{
+    for (const bool individual : { true, false }) {
+        for (const bool sigmaFixed : { false, true }) {
+            SCOPED_TRACE(testing::Message() << individual << sigmaFixed);
+            TIndividualInfo g = MeansOnly(individual, 5, 20.5, 1.25, 2.75);
+            g.SigmaSetting = { sigmaFixed, 0.875 };
+            g.MedianCentreSetting = { true, 19.0 };
+            g.Lines[SlotRanges] = { -1.0, 1.0, 0.5 }; // kept where the mode has no range chart
+            const TIndividualInfo before = g;
+            const GroupControlLines lines = ControlLinesOf(g);
+            EXPECT_EQ(g.SigmaSetting, before.SigmaSetting);
+            EXPECT_EQ(g.Lines[SlotCentre].Upper, before.Lines[SlotCentre].Upper);
+            ComputeControlLines(g);
+            for (int slot = 0; slot < ChartSlotCount; ++slot) {
+                EXPECT_EQ(std::bit_cast<uint64_t>(lines.Lines[size_t(slot)].Lower),
+                    std::bit_cast<uint64_t>(g.Lines[size_t(slot)].Lower));
+                EXPECT_EQ(std::bit_cast<uint64_t>(lines.Lines[size_t(slot)].Upper),
+                    std::bit_cast<uint64_t>(g.Lines[size_t(slot)].Upper));
+                EXPECT_EQ(std::bit_cast<uint64_t>(lines.Lines[size_t(slot)].Centre),
+                    std::bit_cast<uint64_t>(g.Lines[size_t(slot)].Centre));
+            }
+            EXPECT_EQ(lines.CentreSetting, g.CentreSetting);
+            EXPECT_EQ(lines.SigmaSetting, g.SigmaSetting);
+            EXPECT_EQ(lines.DeviationCentreSetting, g.DeviationCentreSetting);
+            EXPECT_EQ(lines.RelDeviationCentreSetting, g.RelDeviationCentreSetting);
+            EXPECT_EQ(lines.MedianCentreSetting, g.MedianCentreSetting);
+            EXPECT_EQ(lines.RangeCentreSetting, g.RangeCentreSetting);
+            EXPECT_EQ(lines.RelRangeCentreSetting, g.RelRangeCentreSetting);
+            if (individual) {
+                EXPECT_EQ(g.Lines[SlotRanges].Centre, 0.5);
+            }
         }
     }
 }

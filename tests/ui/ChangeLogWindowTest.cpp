@@ -85,7 +85,7 @@ TEST(ChangeLogWindow, ShowsTheLogAndFollowsEdits)
         model->index(3, ChangeLogModel::ChangeColumn).data().toString().startsWith(QStringLiteral("скасування: ")));
 
     // A log edited outside the program (here: an entry whose hash does not hold).
-    window.Document().Log().AppendStored({ QStringLiteral("2026-01-01T00:00:00+00:00"), QStringLiteral("x"),
+    window.Document().AppendStoredLogEntry({ QStringLiteral("2026-01-01T00:00:00+00:00"), QStringLiteral("x"),
         QStringLiteral("y"), {}, QStringLiteral("0") });
     log->Refresh();
     EXPECT_EQ(log->Verdict()->text(), QStringLiteral("Журнал змінено поза програмою після запису 4"));

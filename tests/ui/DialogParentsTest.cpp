@@ -23,7 +23,9 @@ TEST(DialogParents, MergeDialogShowsOverTheMainWindow)
         second.push_back({ QString::number(20 + i) });
     }
     BuildDocument(window.Document(), 0, { first, second });
-    window.Document().Groups()[1].CentreSetting = { true, 21 }; // settings that differ ask how to merge
+    EditGroup(window.Document(), 1, [&](TIndividualInfo& record) {
+        record.CentreSetting = { true, 21 };
+    }); // settings that differ ask how to merge
     window.DocumentReplaced();
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

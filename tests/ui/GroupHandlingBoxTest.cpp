@@ -222,7 +222,7 @@ TEST(GroupHandlingBox, EditsChangeTheGroupRefreshTheBoxAndAskForARedraw)
     auto* middleCheck = f.Child<QCheckBox>("MiddleCheckBox");
     auto* middleEdit = f.Child<QLineEdit>("MiddleEdit");
     QSignalSpy spy(f.box, &GroupHandlingBox::linesChanged);
-    TIndividualInfo& g = f.doc.Groups()[0];
+    const TIndividualInfo& g = f.doc.Groups()[0];
 
     // Typing into an automatic setting does nothing.
     middleEdit->setFocus();
@@ -295,7 +295,7 @@ TEST(GroupHandlingBox, RadioGroupChangesTheBasisOfTheMeansLimits)
     LoadComputedExample(f.doc);
     f.Show();
     f.box->ShowSlot(0);
-    TIndividualInfo& g = f.doc.Groups()[0];
+    const TIndividualInfo& g = f.doc.Groups()[0];
     ASSERT_TRUE(g.UseSampleDeviation);
     EXPECT_TRUE(f.Child<QRadioButton>("RadioGroup1Item0")->isChecked());
     QSignalSpy spy(f.box, &GroupHandlingBox::linesChanged);
@@ -337,7 +337,7 @@ TEST(GroupHandlingBox, LeavingTheGroupListEmptyAsksForAGroup)
     BoxFixture f;
     LoadComputedExample(f.doc);
     f.Show();
-    f.doc.SelectedGroup()[0] = 5; // no such group: nothing chosen in the list
+    f.doc.SetSelectedGroup(0, 5); // no such group: nothing chosen in the list
     f.box->ShowSlot(0);
     auto* combo = f.Child<QComboBox>("ComboBox1");
     EXPECT_EQ(combo->currentIndex(), -1);

@@ -125,7 +125,7 @@ TEST(TableEditControls, EnterRunsTheButtonBesideExceptForDeletingAPoint)
     EXPECT_EQ(p.decider.asked, 0);
     EXPECT_EQ(p.doc.Groups().size(), 2u);
 
-    p.doc.Groups()[1].CentreSetting = { true, 5 };
+    EditGroup(p.doc, 1, [&](TIndividualInfo& record) { record.CentreSetting = { true, 5 }; });
     pressEnter(p.edit(14));
     EXPECT_EQ(p.decider.asked, 1);
     EXPECT_EQ(p.doc.Groups().size(), 1u);
