@@ -157,11 +157,12 @@ namespace {
         return bytes;
     }
 
+    // A text's lines without the blanks that only placed it on paper.
     QString escapedLines(const QString& text)
     {
-        QStringList lines = text.split(QLatin1Char('\n'));
+        QStringList lines = text.trimmed().split(QLatin1Char('\n'));
         for (QString& line : lines)
-            line = line.toHtmlEscaped();
+            line = line.simplified().toHtmlEscaped();
         return lines.join(QStringLiteral("<br/>"));
     }
 
