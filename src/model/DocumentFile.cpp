@@ -536,6 +536,9 @@ bool EndLoad(MeasurementDocument& doc, const ReadOutcome& outcome, const QString
     else if (outcome.ExtensionError)
         doc.messenger().ShowMessage(ExtensionLostMessage(*outcome.ExtensionError));
     FinishLoad(doc, fileName);
+    // Only a file read whole is what the document holds, so only then may a report hash it.
+    if (outcome.Complete && !outcome.ExtensionError)
+        doc.RecordSavedFile(fileName);
     return outcome.Complete;
 }
 

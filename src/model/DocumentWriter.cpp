@@ -385,6 +385,7 @@ bool SaveDocument(MeasurementDocument& doc, const QString& fileName)
         return false;
     }
     doc.SetFileName(fileName);
+    doc.RecordSavedFile(fileName);
     doc.ClearChanged();
     doc.SetExtensionLost(false); // the file on disk now is what the document holds
     return true;

@@ -4,6 +4,7 @@
 #include "model/Messenger.h"
 #include "model/Numbers.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -826,7 +827,19 @@ void MeasurementDocument::ClearChanged()
 void MeasurementDocument::SetFileName(const QString& name)
 {
     m_fileName = name.trimmed();
+    if (m_savedFile.Path != m_fileName)
+        m_savedFile = SavedFileStamp();
     Q_EMIT viewStateChanged();
+}
+
+void MeasurementDocument::RecordSavedFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        m_savedFile = SavedFileStamp();
+        return;
+    }
+    m_savedFile = SavedFileStamp { path.trimmed(), info.size(), info.lastModified() };
 }
 
 void MeasurementDocument::SetResultsComplete(bool complete)

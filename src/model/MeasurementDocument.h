@@ -6,6 +6,7 @@
 #include "model/PointNote.h"
 #include "model/SharedTextColumn.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -37,6 +38,14 @@ enum class HeaderField : int {
     Detector, // CheckBox9, Edit9
 };
 constexpr int HeaderFieldCount = 7;
+
+// The document's file as it stood on disk after the last complete load or save: a report hashes
+// the file only while it still has this size and time, so neither load nor save pays for a hash.
+struct SavedFileStamp {
+    QString Path; // empty: no file holds what the document held then
+    qint64 Size = -1;
+    QDateTime Modified;
+};
 
 struct HeaderEntry {
     bool Present = false;
@@ -247,7 +256,10 @@ public:
     void MarkChanged();
     void ClearChanged();
     QString FileName() const { return m_fileName; }
-    void SetFileName(const QString& name);
+    void SetFileName(const QString& name); // another name forgets the saved-file stamp
+    const SavedFileStamp& SavedFile() const { return m_savedFile; }
+    // Takes the file's size and time now; after a complete load or a save of path.
+    void RecordSavedFile(const QString& path);
 
     // What the last compute left. Complete: it ran to the end (false again once the results go).
     // Exponent forced: the values' precision leaves the charts only the normalised form.
@@ -330,6 +342,7 @@ private:
 
     bool m_changed = false;
     QString m_fileName;
+    SavedFileStamp m_savedFile;
     bool m_resultsComplete = false;
     bool m_exponentForced = false;
 };

@@ -52,6 +52,11 @@ namespace {
 
 std::vector<FlowItem> flowOf(const PreparedPage& page)
 {
+    return flowOf(page, {});
+}
+
+std::vector<FlowItem> flowOf(const PreparedPage& page, const std::function<bool(const PlacedBand&)>& take)
+{
     std::vector<FlowItem> items;
     auto handle = [&](size_t first, size_t end) {
         std::vector<FlowCell> cells;
@@ -91,7 +96,8 @@ std::vector<FlowItem> flowOf(const PreparedPage& page)
         addCells(items, std::move(cells));
     };
     for (const PlacedBand& band : page.bands)
-        handle(band.firstCommand, band.endCommand);
+        if (!take || take(band))
+            handle(band.firstCommand, band.endCommand);
     if (page.bands.empty())
         handle(0, page.commands.size());
     std::stable_sort(

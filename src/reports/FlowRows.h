@@ -2,6 +2,7 @@
 
 #include "reports/PreparedReport.h"
 
+#include <functional>
 #include <vector>
 
 // A prepared page seen as a flow of table rows, pictures and rules, top to bottom: what the
@@ -25,7 +26,8 @@ struct FlowItem {
     const LineCmd* line = nullptr;
 };
 
-// Items of one page in order of their tops.
+// Items of one page in order of their tops; with take, only those of the bands it takes.
 std::vector<FlowItem> flowOf(const PreparedPage& page);
+std::vector<FlowItem> flowOf(const PreparedPage& page, const std::function<bool(const PlacedBand&)>& take);
 
 } // namespace rpt

@@ -227,9 +227,35 @@ QFont LayoutEngine::fontOf(const FontStyle& style) const
         style.sizePt > 0 ? style.sizePt : page.fontSizePt, style.bold, style.italic, style.underline);
 }
 
+namespace {
+    BlockKind blockKindOf(BandType type)
+    {
+        switch (type) {
+        case BandType::PageHeader:
+            return BlockKind::PageHeader;
+        case BandType::PageFooter:
+            return BlockKind::PageFooter;
+        case BandType::Title:
+            return BlockKind::Title;
+        case BandType::Header:
+            return BlockKind::Header;
+        case BandType::Footer:
+            return BlockKind::Footer;
+        case BandType::Summary:
+            return BlockKind::Summary;
+        case BandType::Data:
+            break;
+        }
+        return BlockKind::Data;
+    }
+}
+
 LayoutEngine::Instance LayoutEngine::fill(Band& band)
 {
     Instance instance;
+    instance.block.kind = blockKindOf(band.type);
+    instance.block.section = m_section;
+    instance.block.bandName = band.name();
     double bottom = 0; // the lowest object
 
     struct PendingMemo {
@@ -269,6 +295,8 @@ LayoutEngine::Instance LayoutEngine::fill(Band& band)
             cmd.lines
                 = tokens ? m_measurer.measure(text, cmd.font, innerWidth, memo.wordWrap).lines : pending.measured.lines;
             pending.empty = text.isEmpty();
+            instance.block.cells.push_back(
+                BlockCell { text, QRectF(), memo.font.bold, memo.alignment, cmd.color, memo.name(), tokens });
             if (memo.stretch != Stretch::None && !tokens && !pending.empty) {
                 const double needed = pending.measured.heightMm + 2 * memo.paddingMm;
                 pending.rect.setHeight(std::max(pending.rect.height(), needed));
@@ -299,6 +327,7 @@ LayoutEngine::Instance LayoutEngine::fill(Band& band)
                 else if (picture.alignment & Qt::AlignRight)
                     x += box.width() - size.width();
                 cmd.rectMm = QRectF(QPointF(x, box.top()), size);
+                instance.block.images.push_back(BlockImage { cmd.image, box, picture.name(), picture.description });
                 others.emplace_back(std::move(cmd));
             }
             if (picture.frame.sides != NoFrame)
@@ -323,12 +352,14 @@ LayoutEngine::Instance LayoutEngine::fill(Band& band)
     instance.heightMm
         = instance.crossTab ? std::max(bottom, instance.crossTab->rectMm().top()) : std::max(bottom, band.heightMm);
 
-    for (PendingMemo& pending : memos) {
+    for (size_t m = 0; m < memos.size(); ++m) {
+        PendingMemo& pending = memos[m];
         const MemoObject& memo = *pending.memo;
         if (memo.stretch == Stretch::Max && !pending.text.pageTokens)
             pending.rect.setBottom(std::max(pending.rect.bottom(), instance.heightMm));
         if (pending.rect.bottom() > instance.heightMm + Epsilon && instance.crossTab)
             pending.rect.setBottom(instance.heightMm);
+        instance.block.cells[m].rectMm = pending.rect;
         if (memo.fill.isValid() || memo.frame.sides != NoFrame)
             instance.commands.emplace_back(BoxCmd { pending.rect, memo.fill, memo.frame });
         if (pending.empty)
@@ -353,7 +384,7 @@ LayoutEngine::Instance LayoutEngine::fill(Band& band)
 void LayoutEngine::append(Instance& instance, double topMm)
 {
     PreparedPage& page = m_report.lastPage();
-    PlacedBand placed { topMm, instance.heightMm, page.commands.size(), 0 };
+    PlacedBand placed { instance.block.kind, topMm, instance.heightMm, page.commands.size(), 0 };
     const QPointF offset(m_template.page.marginLeftMm, topMm);
     for (DrawCmd& command : instance.commands) {
         translate(command, offset);
@@ -374,6 +405,10 @@ void LayoutEngine::newPage()
     m_footerPending = true;
     if (m_pageHeader) {
         Instance header = fill(*m_pageHeader);
+        if (!m_pageHeaderRecorded) {
+            m_pageHeaderRecorded = true;
+            m_report.addBlock(header.block);
+        }
         append(header, m_y);
         m_y += header.heightMm;
         m_pageHeaderMm = header.heightMm;
@@ -392,6 +427,10 @@ void LayoutEngine::finishPage()
     if (m_footerPending && m_pageFooter) {
         const PageDef& page = m_template.page;
         Instance footer = fill(*m_pageFooter);
+        if (!m_pageFooterRecorded) {
+            m_pageFooterRecorded = true;
+            m_report.addBlock(footer.block);
+        }
         const double top = page.paperMm.height() - page.marginBottomMm - m_pageFooter->heightMm;
         append(footer, top);
     }
@@ -411,6 +450,8 @@ double LayoutEngine::freshBodyMm() const
 
 void LayoutEngine::place(Instance instance, const QString& bandName)
 {
+    if (!instance.block.cells.empty() || !instance.block.images.empty())
+        m_report.addBlock(instance.block);
     // A band that fits a page moves whole to the next one; a taller one starts here and continues
     // on the next pages, cut between the lines of its texts.
     const bool fitsAPage = instance.heightMm <= freshBodyMm() + Epsilon;
@@ -492,6 +533,7 @@ void LayoutEngine::runDataBand(Band& band, const std::vector<Band*>& headers, co
     const auto placeRow = [&](Instance instance, bool running) {
         const CrossTabObject* crossTab = instance.crossTab;
         std::optional<Instance> copy;
+        instance.block.headerRow = running;
         if (running)
             copy = instance;
         place(std::move(instance), band.name());
@@ -615,6 +657,8 @@ void LayoutEngine::placeCrossTab(const CrossTabObject& crossTab, double xMm)
     };
     const auto addCell = [&](Instance& instance, const QRectF& rect, const QString& text, const QFont& cellFont,
                              Qt::Alignment alignment, const QColor& fill) {
+        instance.block.cells.push_back(
+            BlockCell { text, rect, cellFont.bold(), alignment, Qt::black, crossTab.name(), false });
         instance.commands.emplace_back(BoxCmd { rect, fill, frame });
         if (text.isEmpty())
             return;
@@ -652,6 +696,7 @@ void LayoutEngine::placeCrossTab(const CrossTabObject& crossTab, double xMm)
 
         Instance header;
         header.heightMm = headerHeight;
+        header.block = ReportBlock { BlockKind::CrossTabHeader, m_section, crossTab.name(), true, {}, {} };
         addCell(header, QRectF(xMm, 0, rowHeaderWidth, headerHeight), crossTab.rowHeaderTitle, headerFont, centred,
             crossTab.headerFill);
         double x = xMm + rowHeaderWidth;
@@ -680,6 +725,7 @@ void LayoutEngine::placeCrossTab(const CrossTabObject& crossTab, double xMm)
                 height = std::max(height, cellHeight(crossTab.cell(r, int(c)), font, widths[c]));
             Instance row;
             row.heightMm = height;
+            row.block = ReportBlock { BlockKind::CrossTabRow, m_section, crossTab.name(), false, {}, {} };
             addCell(
                 row, QRectF(xMm, 0, rowHeaderWidth, height), rows[r], font, Qt::AlignLeft | Qt::AlignVCenter, QColor());
             double cx = xMm + rowHeaderWidth;
@@ -713,6 +759,9 @@ void LayoutEngine::run()
     m_pageHeader = nullptr;
     m_pageFooter = nullptr;
     m_pageHeaderMm = 0;
+    m_section = m_report.beginSection();
+    m_pageHeaderRecorded = false;
+    m_pageFooterRecorded = false;
     for (const auto& band : bands) {
         if (band->type == BandType::PageHeader)
             m_pageHeader = band.get();

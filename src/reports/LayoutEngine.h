@@ -31,6 +31,7 @@ public:
         double heightMm = 0;
         std::vector<DrawCmd> commands;
         const CrossTabObject* crossTab = nullptr; // laid out below the instance when set
+        ReportBlock block; // the instance as a document sees it; recorded when first placed
     };
 
     // The text of a memo with its placeholders answered left to right; sets pageTokens when it
@@ -59,6 +60,9 @@ private:
     double m_pageHeaderMm = 0; // the height of the last page header placed
     bool m_pageHasBody = false;
     bool m_footerPending = false;
+    int m_section = 0;
+    bool m_pageHeaderRecorded = false; // the running bands go into the document once a section
+    bool m_pageFooterRecorded = false;
     std::vector<Instance> m_runningHeaders; // placed again at the top of each new page
 };
 

@@ -250,6 +250,8 @@ void PreparedReport::clear()
 {
     m_pages.clear();
     m_warnings.clear();
+    m_blocks.clear();
+    m_sections = 0;
     lastPageCursorMm = 0;
     lastPageBodyBottomMm = 0;
 }
@@ -264,7 +266,8 @@ PreparedPage& PreparedReport::addPage(QSizeF paperMm)
 PreparedReport::Mark PreparedReport::mark() const
 {
     return Mark { m_pages.size(), m_pages.empty() ? 0 : m_pages.back().commands.size(),
-        m_pages.empty() ? 0 : m_pages.back().bands.size(), m_warnings.size(), lastPageCursorMm, lastPageBodyBottomMm };
+        m_pages.empty() ? 0 : m_pages.back().bands.size(), m_warnings.size(), m_blocks.size(), m_sections,
+        lastPageCursorMm, lastPageBodyBottomMm };
 }
 
 void PreparedReport::rollback(const Mark& mark)
@@ -275,6 +278,8 @@ void PreparedReport::rollback(const Mark& mark)
         m_pages.back().bands.resize(mark.lastPageBands);
     }
     m_warnings.resize(mark.warnings);
+    m_blocks.resize(mark.blocks);
+    m_sections = mark.sections;
     lastPageCursorMm = mark.cursorMm;
     lastPageBodyBottomMm = mark.bodyBottomMm;
 }

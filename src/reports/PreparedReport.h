@@ -77,13 +77,47 @@ struct ImageCmd {
 
 using DrawCmd = std::variant<TextCmd, BoxCmd, LineCmd, ImageCmd>;
 
+// What a band instance is, for the writers that rebuild a document from the pages.
+enum class BlockKind { PageHeader, PageFooter, Title, Header, Data, Footer, Summary, CrossTabHeader, CrossTabRow };
+
 // Where one band instance landed: its commands are commands[firstCommand, endCommand). Exporters
 // that flow (RTF, ODT) rebuild table rows from these.
 struct PlacedBand {
+    BlockKind kind = BlockKind::Data; // the page header and footer are told apart by this
     double topMm = 0;
     double heightMm = 0;
     size_t firstCommand = 0;
     size_t endCommand = 0;
+};
+
+// The report as a document, beside its pages: each band instance once, in the order it was laid
+// out, with its memos as cells in order; the HTML writer builds headings and tables from these
+// rather than from positions.
+
+struct BlockCell {
+    QString text; // as filled, line breaks kept; page tokens unreplaced
+    QRectF rectMm; // within the band
+    bool bold = false;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    QColor color = Qt::black;
+    QString objectName;
+    bool pageTokens = false;
+};
+
+struct BlockImage {
+    std::shared_ptr<const StoredImage> image;
+    QRectF rectMm; // within the band
+    QString objectName;
+    QString description; // what the picture shows, for a reader that cannot see it
+};
+
+struct ReportBlock {
+    BlockKind kind = BlockKind::Data;
+    int section = 0; // which laid-out template, from 0
+    QString bandName;
+    bool headerRow = false; // one of a data band's own header rows
+    std::vector<BlockCell> cells;
+    std::vector<BlockImage> images;
 };
 
 struct PreparedPage {
@@ -111,8 +145,13 @@ public:
     // The indexes of the pages whose text contains what, ignoring case.
     std::vector<int> findText(const QString& what) const;
 
+    const std::vector<ReportBlock>& blocks() const { return m_blocks; }
+    int sectionCount() const { return m_sections; }
+
     // For the layout engine.
     void clear();
+    int beginSection() { return m_sections++; }
+    void addBlock(ReportBlock block) { m_blocks.push_back(std::move(block)); }
     PreparedPage& addPage(QSizeF paperMm);
     PreparedPage& lastPage() { return m_pages.back(); }
     void addWarning(const QString& text) { m_warnings.append(text); }
@@ -125,6 +164,8 @@ public:
         size_t lastPageCommands = 0;
         size_t lastPageBands = 0;
         qsizetype warnings = 0;
+        size_t blocks = 0;
+        int sections = 0;
         double cursorMm = 0;
         double bodyBottomMm = 0;
     };
@@ -134,6 +175,8 @@ public:
 private:
     std::vector<PreparedPage> m_pages;
     QStringList m_warnings;
+    std::vector<ReportBlock> m_blocks;
+    int m_sections = 0;
 };
 
 } // namespace rpt

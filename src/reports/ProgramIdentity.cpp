@@ -37,6 +37,15 @@ QString FileSha256(const QString& path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+QString ProgramVersionLine()
+{
+    const QString version = QStringLiteral(MERIDAN_VERSION);
+    const QString commit = QStringLiteral(MERIDAN_COMMIT);
+    if (commit.isEmpty() || commit == QLatin1String("unknown"))
+        return version;
+    return version + QStringLiteral(" (") + commit + QLatin1Char(')');
+}
+
 ProgramIdentity CurrentProgramIdentity()
 {
     ProgramIdentity identity;

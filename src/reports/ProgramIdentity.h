@@ -15,5 +15,8 @@ struct ProgramIdentity {
 // The identity of the running program, taken now.
 ProgramIdentity CurrentProgramIdentity();
 
+// "version (commit)", or the version alone when the commit is unknown; cheap, unlike the identity.
+QString ProgramVersionLine();
+
 // SHA-256 of a file in lower-case hex; empty when it cannot be read.
 QString FileSha256(const QString& path);

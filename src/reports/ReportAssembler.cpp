@@ -60,6 +60,16 @@ enum class Variable {
     LogReason,
     LogChain,
     RuleText,
+    MeasuredParameter,
+    Units,
+    Mode,
+    PointCount,
+    GroupCount,
+    FirstDate,
+    LastDate,
+    DocumentFile,
+    DocumentSha256,
+    ProgramVersion,
 };
 
 std::optional<Variable> VariableNamed(const QString& name)
@@ -82,7 +92,13 @@ std::optional<Variable> VariableNamed(const QString& name)
             { "noteaction", Variable::NoteAction }, { "noteauthor", Variable::NoteAuthor },
             { "logindex", Variable::LogIndex }, { "logtime", Variable::LogTime }, { "loguser", Variable::LogUser },
             { "logchange", Variable::LogChange }, { "logreason", Variable::LogReason },
-            { "logchain", Variable::LogChain }, { "ruletext", Variable::RuleText } };
+            { "logchain", Variable::LogChain }, { "ruletext", Variable::RuleText },
+            // Ours: the header rows that identify the record.
+            { "measuredparameter", Variable::MeasuredParameter }, { "units", Variable::Units },
+            { "mode", Variable::Mode }, { "pointcount", Variable::PointCount }, { "groupcount", Variable::GroupCount },
+            { "firstdate", Variable::FirstDate }, { "lastdate", Variable::LastDate },
+            { "documentfile", Variable::DocumentFile }, { "documentsha256", Variable::DocumentSha256 },
+            { "programversion", Variable::ProgramVersion } };
         QHash<QString, Variable> map;
         for (const auto& [text, variable] : names)
             map.insert(QString::fromLatin1(text), variable);
@@ -440,7 +456,9 @@ void ReportAssembler::drawPicture()
         = ReportValues::PictureRangeOf(m_context.SectionFirst, m_context.SectionLast, m_pointsPerPicture, row);
     auto drawing = std::make_shared<ChartDrawing>();
     DrawReportPicture(m_doc, m_context.SectionSlot, range.First, range.Last, *drawing);
-    pictureNamed(m_engine, QStringLiteral("Picture1")).setDrawing(std::move(drawing));
+    rpt::PictureObject& picture = pictureNamed(m_engine, QStringLiteral("Picture1"));
+    picture.setDrawing(std::move(drawing));
+    picture.description = ReportValues::PictureDescription(m_context.SectionTitle, range);
 }
 
 std::optional<QString> ReportAssembler::Value(const QString& name)
@@ -591,6 +609,26 @@ std::optional<QString> ReportAssembler::Value(const QString& name)
         return ReportValues::LogChainText(m_doc.Log());
     case Variable::RuleText:
         return m_ruleLines.value(row1);
+    case Variable::MeasuredParameter:
+        return ReportValues::MeasuredParameterText(m_doc);
+    case Variable::Units:
+        return ReportValues::UnitsText(m_doc);
+    case Variable::Mode:
+        return ReportValues::ModeText(m_doc);
+    case Variable::PointCount:
+        return QString::number(m_doc.PointCount());
+    case Variable::GroupCount:
+        return QString::number(m_doc.GroupCount());
+    case Variable::FirstDate:
+        return ReportValues::FirstDateText(m_doc);
+    case Variable::LastDate:
+        return ReportValues::LastDateText(m_doc);
+    case Variable::DocumentFile:
+        return ReportValues::DocumentFileText(m_doc);
+    case Variable::DocumentSha256:
+        return ReportValues::DocumentSha256Text(m_doc);
+    case Variable::ProgramVersion:
+        return ReportValues::ProgramVersionText();
     }
     return std::nullopt;
 }

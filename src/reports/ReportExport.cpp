@@ -3,6 +3,7 @@
 #include "reports/PageRenderer.h"
 #include "reports/ReportError.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextStream>
+#include <algorithm>
 #include <cmath>
 
 namespace rpt {
@@ -140,118 +142,364 @@ QString textDump(const PreparedReport& report)
 }
 
 namespace {
-    QString cssColor(const QColor& color)
+    // The one place the HTML writer takes a picture's pixels from.
+    QImage pictureImage(const BlockImage& picture)
     {
-        return color.name(QColor::HexRgb);
+        return picture.image ? picture.image->image() : QImage();
     }
 
-    QString cssBox(const QRectF& r)
+    QByteArray pngOf(const QImage& image)
     {
-        return QStringLiteral("left:%1mm;top:%2mm;width:%3mm;height:%4mm")
-            .arg(QString::number(r.x(), 'f', 2), QString::number(r.y(), 'f', 2), QString::number(r.width(), 'f', 2),
-                QString::number(r.height(), 'f', 2));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
     }
 
-    QString cssFont(const QFont& font)
+    // A text's lines without the blanks that only placed it on paper.
+    QString escapedLines(const QString& text)
     {
-        QString css = QStringLiteral("font-family:'%1',sans-serif;font-size:%2pt")
-                          .arg(font.family().toHtmlEscaped(), QString::number(font.pointSizeF(), 'f', 1));
-        if (font.bold())
-            css += QStringLiteral(";font-weight:bold");
-        if (font.italic())
-            css += QStringLiteral(";font-style:italic");
-        if (font.underline())
-            css += QStringLiteral(";text-decoration:underline");
-        return css;
+        QStringList lines = text.trimmed().split(QLatin1Char('\n'));
+        for (QString& line : lines)
+            line = line.simplified().toHtmlEscaped();
+        return lines.join(QStringLiteral("<br/>"));
     }
+
+    bool isBlack(const QColor& color)
+    {
+        return !color.isValid() || color.rgb() == QColor(Qt::black).rgb();
+    }
+
+    // Attributes of a cell or paragraph: its alignment and a colour other than black.
+    QString cellAttributes(const BlockCell& cell)
+    {
+        QString attributes;
+        if (cell.alignment & Qt::AlignHCenter)
+            attributes += QStringLiteral(" class=\"c\"");
+        else if (cell.alignment & Qt::AlignRight)
+            attributes += QStringLiteral(" class=\"r\"");
+        if (!isBlack(cell.color))
+            attributes += QStringLiteral(" style=\"color:%1\"").arg(cell.color.name(QColor::HexRgb));
+        return attributes;
+    }
+
+    // Memos side by side are the cells of a table row; memos one above the other are paragraphs.
+    bool sideBySide(const ReportBlock& block)
+    {
+        if (block.cells.size() < 2)
+            return false;
+        std::vector<QRectF> rects;
+        for (const BlockCell& cell : block.cells)
+            rects.push_back(cell.rectMm);
+        std::sort(rects.begin(), rects.end(), [](const QRectF& a, const QRectF& b) { return a.left() < b.left(); });
+        for (size_t i = 1; i < rects.size(); ++i)
+            if (rects[i].left() < rects[i - 1].right() - 0.01)
+                return false;
+        return true;
+    }
+
+    // Distinct values, near ones taken as one.
+    std::vector<double> edgesOf(std::vector<double> values)
+    {
+        std::sort(values.begin(), values.end());
+        std::vector<double> edges;
+        for (double v : values)
+            if (edges.empty() || v > edges.back() + 0.05)
+                edges.push_back(v);
+        return edges;
+    }
+
+    int spanOf(const std::vector<double>& edges, double from, double to)
+    {
+        int span = 0;
+        for (double edge : edges)
+            span += edge > from - 0.05 && edge < to - 0.05;
+        return std::max(span, 1);
+    }
+
+    class HtmlWriter {
+    public:
+        explicit HtmlWriter(const PreparedReport& report)
+            : m_report(report)
+        {
+        }
+
+        QString write(const ExportInfo& info)
+        {
+            m_out.reserve(1 << 20);
+            m_out
+                += QStringLiteral("<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"uk\">\n<head>\n"
+                                  "<meta charset=\"utf-8\"/>\n<title>%1</title>\n")
+                       .arg(info.title.toHtmlEscaped());
+            m_out += QStringLiteral("<meta name=\"generator\" content=\"%1\"/>\n").arg(info.creator.toHtmlEscaped());
+            m_out += QStringLiteral(
+                "<style>\n"
+                "body{font-family:'Liberation Sans',Arial,sans-serif;font-size:10pt;color:#000;max-width:190mm;"
+                "margin:8mm auto;padding:0 4mm}\n"
+                "header.masthead{border-bottom:0.4mm solid #000;margin-bottom:4mm}\n"
+                "header.masthead p{margin:0.5mm 0}\n"
+                "p.lab{font-weight:bold;font-size:12pt;text-align:center}\n"
+                "h1{font-size:15pt;text-align:center;margin:4mm 0 1mm 0}\n"
+                "p.sub{text-align:center;margin:0 0 4mm 0}\n"
+                "h2{font-size:12pt;margin:6mm 0 2mm 0}\n"
+                "h3{font-size:10.5pt;margin:4mm 0 1.5mm 0}\n"
+                "h4{font-size:10pt;font-style:italic;margin:3mm 0 1mm 0}\n"
+                "p{margin:1mm 0}\n"
+                "table{border-collapse:collapse;margin:1.5mm 0 3mm 0}\n"
+                "th,td{border:0.2mm solid #000;padding:0.6mm 1.5mm;vertical-align:middle;text-align:left}\n"
+                "th{background:#e6e6e6;font-weight:bold}\n"
+                ".c{text-align:center}\n.r{text-align:right}\n"
+                "table.fields th{background:none;width:60mm}\n"
+                "figure{margin:2mm 0}\nfigure img{max-width:100%;height:auto;border:0.2mm solid #808080}\n"
+                "footer{border-top:0.2mm solid #000;margin-top:6mm;padding-top:1mm;display:flex;"
+                "justify-content:space-between}\n"
+                "@page{size:A4;margin:10mm 5mm 10mm 15mm}\n"
+                "@media print{\n"
+                " body{margin:0;padding:0;max-width:none;font-size:9pt}\n"
+                " section.part{break-before:page}\n"
+                " section.first{break-before:auto}\n"
+                " thead{display:table-header-group}\n"
+                " tr,figure,img{break-inside:avoid}\n"
+                " h1,h2,h3,h4{break-after:avoid}\n"
+                "}\n"
+                "</style>\n</head>\n<body>\n");
+            const std::vector<ReportBlock>& blocks = m_report.blocks();
+            const ReportBlock* footer = nullptr;
+            bool mastheadWritten = false;
+            size_t b = 0;
+            bool firstSection = true;
+            while (b < blocks.size()) {
+                const int section = blocks[b].section;
+                size_t end = b;
+                bool part = false;
+                while (end < blocks.size() && blocks[end].section == section) {
+                    part = part || blocks[end].kind == BlockKind::Title || !blocks[end].images.empty();
+                    ++end;
+                }
+                m_out += QStringLiteral("<section class=\"%1\">\n")
+                             .arg(firstSection ? QStringLiteral("part first")
+                                     : part    ? QStringLiteral("part")
+                                               : QStringLiteral("follows"));
+                for (size_t i = b; i < end; ++i) {
+                    const ReportBlock& block = blocks[i];
+                    if (block.kind == BlockKind::PageHeader) {
+                        if (!mastheadWritten)
+                            writeMasthead(block);
+                        mastheadWritten = true;
+                    } else if (block.kind == BlockKind::PageFooter) {
+                        footer = &block;
+                    } else {
+                        writeBlock(block, firstSection);
+                    }
+                }
+                closeTable();
+                m_out += QStringLiteral("</section>\n");
+                firstSection = false;
+                b = end;
+            }
+            if (footer) {
+                m_out += QStringLiteral("<footer>");
+                for (const BlockCell& cell : footer->cells)
+                    if (!cell.pageTokens && !cell.text.trimmed().isEmpty())
+                        m_out += QStringLiteral("<p>%1</p>").arg(escapedLines(cell.text));
+                m_out += QStringLiteral("</footer>\n");
+            }
+            m_out += QStringLiteral("</body>\n</html>\n");
+            return m_out;
+        }
+
+    private:
+        enum class TableState { None, Head, Body };
+
+        void writeMasthead(const ReportBlock& block)
+        {
+            // The running header once, at the top; its page counter means nothing on a screen.
+            m_out += QStringLiteral("<header class=\"masthead\">\n");
+            bool first = true;
+            for (const BlockCell& cell : block.cells) {
+                if (cell.pageTokens || cell.text.trimmed().isEmpty())
+                    continue;
+                m_out += QStringLiteral("<p%1>%2</p>\n")
+                             .arg(first && cell.bold ? QStringLiteral(" class=\"lab\"") : QString(),
+                                 escapedLines(cell.text));
+                first = false;
+            }
+            m_out += QStringLiteral("</header>\n");
+        }
+
+        void closeTable()
+        {
+            if (m_table == TableState::Head)
+                m_out += QStringLiteral("</thead>\n");
+            else if (m_table == TableState::Body)
+                m_out += QStringLiteral("</tbody>\n");
+            if (m_table != TableState::None)
+                m_out += QStringLiteral("</table>\n");
+            m_table = TableState::None;
+            m_columns = 0;
+        }
+
+        void openTable(int columns, bool fields)
+        {
+            closeTable();
+            m_out += fields ? QStringLiteral("<table class=\"fields\">\n") : QStringLiteral("<table>\n");
+            m_columns = columns;
+        }
+
+        void enter(TableState state)
+        {
+            if (m_table == state)
+                return;
+            if (m_table == TableState::Head)
+                m_out += QStringLiteral("</thead>\n");
+            else if (m_table == TableState::Body)
+                m_out += QStringLiteral("</tbody>\n");
+            m_out += state == TableState::Head ? QStringLiteral("<thead>\n") : QStringLiteral("<tbody>\n");
+            m_table = state;
+        }
+
+        void writeCell(const BlockCell& cell, bool header, int colspan = 1, int rowspan = 1)
+        {
+            const QString tag = header ? QStringLiteral("th") : QStringLiteral("td");
+            QString spans;
+            if (colspan > 1)
+                spans += QStringLiteral(" colspan=\"%1\"").arg(colspan);
+            if (rowspan > 1)
+                spans += QStringLiteral(" rowspan=\"%1\"").arg(rowspan);
+            m_out += QStringLiteral("<%1%2%3>%4</%1>").arg(tag, spans, cellAttributes(cell), escapedLines(cell.text));
+        }
+
+        void writeBlock(const ReportBlock& block, bool firstSection)
+        {
+            if (block.kind == BlockKind::CrossTabHeader) {
+                writeCrossTabHeader(block);
+                return;
+            }
+            if (block.kind == BlockKind::CrossTabRow) {
+                if (m_table == TableState::None)
+                    openTable(int(block.cells.size()), false);
+                enter(TableState::Body);
+                m_out += QStringLiteral("<tr>");
+                for (const BlockCell& cell : block.cells)
+                    writeCell(cell, false);
+                m_out += QStringLiteral("</tr>\n");
+                return;
+            }
+            if (block.kind == BlockKind::Title) {
+                closeTable();
+                bool first = true;
+                for (const BlockCell& cell : block.cells) {
+                    if (cell.text.trimmed().isEmpty())
+                        continue;
+                    if (first)
+                        m_out += QStringLiteral("<%1>%2</%1>\n")
+                                     .arg(firstSection ? QStringLiteral("h1") : QStringLiteral("h2"),
+                                         escapedLines(cell.text));
+                    else
+                        m_out += QStringLiteral("<p class=\"sub\">%1</p>\n").arg(escapedLines(cell.text));
+                    first = false;
+                }
+                return;
+            }
+            if (!block.images.empty() || !sideBySide(block)) {
+                closeTable();
+                writeParagraphs(block);
+                for (const BlockImage& image : block.images)
+                    writeFigure(image);
+                return;
+            }
+            // A table row. A header band or a header row starts a table of its own; so does a row
+            // of another width.
+            const bool header = block.kind == BlockKind::Header || block.headerRow;
+            const int columns = int(block.cells.size());
+            if (m_table == TableState::None || columns != m_columns || (header && m_table == TableState::Body))
+                openTable(columns, !header && columns == 2 && block.cells.front().bold);
+            enter(header ? TableState::Head : TableState::Body);
+            m_out += QStringLiteral("<tr>");
+            const bool fields = columns == 2 && !header && block.cells.front().bold && !block.cells.back().bold;
+            for (size_t c = 0; c < block.cells.size(); ++c)
+                writeCell(block.cells[c], header || (fields && c == 0));
+            m_out += QStringLiteral("</tr>\n");
+        }
+
+        void writeParagraphs(const ReportBlock& block)
+        {
+            bool first = true;
+            for (const BlockCell& cell : block.cells) {
+                if (cell.text.trimmed().isEmpty())
+                    continue;
+                const QString text = escapedLines(cell.text);
+                if (cell.bold && block.cells.size() == 1)
+                    m_out += QStringLiteral("<h3%1>%2</h3>\n").arg(cellAttributes(cell), text);
+                else if (cell.bold && first)
+                    m_out += QStringLiteral("<h4%1>%2</h4>\n").arg(cellAttributes(cell), text);
+                else if (cell.bold)
+                    m_out += QStringLiteral("<p%1><strong>%2</strong></p>\n").arg(cellAttributes(cell), text);
+                else
+                    m_out += QStringLiteral("<p%1>%2</p>\n").arg(cellAttributes(cell), text);
+                first = false;
+            }
+        }
+
+        void writeFigure(const BlockImage& picture)
+        {
+            const QImage image = pictureImage(picture);
+            if (image.isNull())
+                return;
+            // As wide as it prints: its natural size, kept within its box.
+            const double pixelMm = 25.4 / 96;
+            QSizeF size(image.width() * pixelMm, image.height() * pixelMm);
+            if (size.width() > picture.rectMm.width() || size.height() > picture.rectMm.height())
+                size.scale(picture.rectMm.size(), Qt::KeepAspectRatio);
+            const QString alt = picture.description.isEmpty() ? picture.objectName : picture.description;
+            m_out += QStringLiteral("<figure><img src=\"data:image/png;base64,%1\" alt=\"%2\" width=\"%3\" "
+                                    "height=\"%4\" style=\"width:%5mm\"/></figure>\n")
+                         .arg(QString::fromLatin1(pngOf(image).toBase64()), alt.toHtmlEscaped())
+                         .arg(image.width())
+                         .arg(image.height())
+                         .arg(QString::number(size.width(), 'f', 1));
+        }
+
+        // A cross-tab's header block: upper headers over their columns, a blank upper header
+        // leaving its lower one both rows.
+        void writeCrossTabHeader(const ReportBlock& block)
+        {
+            std::vector<double> xs, tops;
+            for (const BlockCell& cell : block.cells) {
+                xs.push_back(cell.rectMm.left());
+                xs.push_back(cell.rectMm.right());
+                tops.push_back(cell.rectMm.top());
+            }
+            const std::vector<double> columns = edgesOf(xs);
+            const std::vector<double> levels = edgesOf(tops);
+            openTable(std::max(1, int(columns.size()) - 1), false);
+            enter(TableState::Head);
+            for (double level : levels) {
+                std::vector<const BlockCell*> row;
+                for (const BlockCell& cell : block.cells)
+                    if (std::abs(cell.rectMm.top() - level) < 0.05)
+                        row.push_back(&cell);
+                std::sort(row.begin(), row.end(),
+                    [](const BlockCell* a, const BlockCell* b) { return a->rectMm.left() < b->rectMm.left(); });
+                m_out += QStringLiteral("<tr>");
+                for (const BlockCell* cell : row)
+                    writeCell(*cell, true, spanOf(columns, cell->rectMm.left(), cell->rectMm.right()),
+                        spanOf(levels, cell->rectMm.top(), cell->rectMm.bottom()));
+                m_out += QStringLiteral("</tr>\n");
+            }
+        }
+
+        const PreparedReport& m_report;
+        QString m_out;
+        TableState m_table = TableState::None;
+        int m_columns = 0;
+    };
 }
 
 void exportHtml(const PreparedReport& report, const QString& fileName, const ExportInfo& info)
 {
-    QString html;
-    html.reserve(1 << 20);
-    html += QStringLiteral("<!DOCTYPE html>\n<html lang=\"uk\">\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n")
-                .arg(info.title.toHtmlEscaped());
-    html += QStringLiteral("<meta name=\"generator\" content=\"%1\">\n").arg(info.creator.toHtmlEscaped());
-    html += QStringLiteral(
-        "<style>\n"
-        "body{background:#808080;margin:0;padding:4mm 0}\n"
-        ".page{position:relative;background:#fff;margin:0 auto 4mm auto;overflow:hidden;page-break-after:always}\n"
-        ".page>div,.page>img{position:absolute;box-sizing:border-box}\n"
-        ".t{white-space:pre;overflow:visible}\n"
-        ".c{overflow:hidden}\n"
-        ".c>img{position:absolute}\n"
-        "@media print{body{background:none;padding:0}.page{margin:0}}\n"
-        "@page{margin:0}\n"
-        "</style>\n</head>\n<body>\n");
-    const int count = report.pageCount();
-    for (int p = 0; p < count; ++p) {
-        const PreparedPage& page = report.page(p);
-        html += QStringLiteral("<div class=\"page\" style=\"width:%1mm;height:%2mm\">\n")
-                    .arg(mm(page.paperMm.width()), mm(page.paperMm.height()));
-        for (const DrawCmd& command : page.commands) {
-            if (const auto* text = std::get_if<TextCmd>(&command)) {
-                const QRectF inner
-                    = text->rectMm.adjusted(text->paddingMm, text->paddingMm, -text->paddingMm, -text->paddingMm);
-                const double block = text->lineHeightMm * text->lines.size();
-                double top = inner.top();
-                if (text->alignment & Qt::AlignVCenter)
-                    top += (inner.height() - block) / 2;
-                else if (text->alignment & Qt::AlignBottom)
-                    top += inner.height() - block;
-                const char* align = (text->alignment & Qt::AlignHCenter) ? "center"
-                    : (text->alignment & Qt::AlignRight)                 ? "right"
-                                                                         : "left";
-                QStringList lines;
-                for (qsizetype i = 0; i < text->lines.size(); ++i)
-                    lines.append(shownLine(*text, i, p, count).toHtmlEscaped());
-                html += QStringLiteral(
-                    "<div class=\"t\" style=\"%1;%2;color:%3;text-align:%4;line-height:%5mm\">%6</div>\n")
-                            .arg(cssBox(QRectF(inner.left(), top, inner.width(), block)), cssFont(text->font),
-                                cssColor(text->color), QLatin1String(align),
-                                QString::number(text->lineHeightMm, 'f', 2), lines.join(QStringLiteral("<br>")));
-            } else if (const auto* box = std::get_if<BoxCmd>(&command)) {
-                QString style = cssBox(box->rectMm);
-                if (box->fill.isValid())
-                    style += QStringLiteral(";background:") + cssColor(box->fill);
-                const QString border
-                    = QStringLiteral(":%1mm solid %2")
-                          .arg(QString::number(box->frame.widthMm, 'f', 2), cssColor(box->frame.color));
-                if (box->frame.sides & FrameLeft)
-                    style += QStringLiteral(";border-left") + border;
-                if (box->frame.sides & FrameTop)
-                    style += QStringLiteral(";border-top") + border;
-                if (box->frame.sides & FrameRight)
-                    style += QStringLiteral(";border-right") + border;
-                if (box->frame.sides & FrameBottom)
-                    style += QStringLiteral(";border-bottom") + border;
-                html += QStringLiteral("<div style=\"%1\"></div>\n").arg(style);
-            } else if (const auto* line = std::get_if<LineCmd>(&command)) {
-                // Lines of reports are horizontal or vertical; draw them as thin boxes.
-                const QLineF& l = line->lineMm;
-                const double w = line->widthMm;
-                QRectF r(QPointF(std::min(l.x1(), l.x2()), std::min(l.y1(), l.y2())),
-                    QPointF(std::max(l.x1(), l.x2()), std::max(l.y1(), l.y2())));
-                if (r.height() < w)
-                    r = QRectF(r.left(), r.top() - w / 2, r.width(), w);
-                if (r.width() < w)
-                    r = QRectF(r.left() - w / 2, r.top(), w, r.height());
-                html
-                    += QStringLiteral("<div style=\"%1;background:%2\"></div>\n").arg(cssBox(r), cssColor(line->color));
-            } else if (const auto* image = std::get_if<ImageCmd>(&command)) {
-                if (!image->image)
-                    continue;
-                const QRectF inside = image->rectMm.translated(-image->clipMm.topLeft());
-                html += QStringLiteral("<div class=\"c\" style=\"%1\"><img alt=\"%2\" style=\"%3\" "
-                                       "src=\"data:image/png;base64,%4\"></div>\n")
-                            .arg(cssBox(image->clipMm), image->objectName.toHtmlEscaped(), cssBox(inside),
-                                QString::fromLatin1(image->image->png().toBase64()));
-            }
-        }
-        html += QStringLiteral("</div>\n");
-    }
-    html += QStringLiteral("</body>\n</html>\n");
-    writeFile(fileName, html.toUtf8());
+    writeFile(fileName, HtmlWriter(report).write(info).toUtf8());
 }
 
 } // namespace rpt

@@ -15,7 +15,8 @@ struct ExportInfo {
 
 // PDF through QPdfWriter: fonts embedded, text extractable, pictures lossless.
 void exportPdf(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});
-// One HTML file: absolutely placed boxes per page, pictures inline as PNG data, UTF-8.
+// One HTML file as a document: headings, tables of real cells, pictures inline as PNG with alt
+// texts, a print stylesheet; UTF-8, well-formed XML.
 void exportHtml(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});
 // RTF that word processors open: text in positioned frames, tables' cells in frames, pictures as PNG.
 void exportRtf(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});

@@ -140,6 +140,7 @@ public:
     PictureFit fit = PictureFit::KeepAspect;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
     FrameStyle frame;
+    QString description; // what the picture shows, in words (an HTML page's alt text)
 
 private:
     QImage m_image;

@@ -5,8 +5,11 @@
 #include "model/MeasurementDocument.h"
 #include "model/Numbers.h"
 #include "model/PointNote.h"
+#include "reports/ProgramIdentity.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +33,84 @@ QString FillDate(const MeasurementDocument& doc)
     if (text.isEmpty() || text == QStringLiteral(".  ."))
         return QString();
     return doc.FillDate();
+}
+
+const QString& NotGiven()
+{
+    static const QString text = QStringLiteral("не вказано");
+    return text;
+}
+
+const QString& NotSaved()
+{
+    static const QString text = QStringLiteral("не збережено");
+    return text;
+}
+
+namespace {
+    QString OrNotGiven(const QString& text)
+    {
+        const QString trimmed = text.trimmed();
+        return trimmed.isEmpty() ? NotGiven() : trimmed;
+    }
+}
+
+QString MeasuredParameterText(const MeasurementDocument& doc)
+{
+    const HeaderEntry& entry = doc.Header(HeaderField::MeasuredParameter);
+    return OrNotGiven(entry.Present ? entry.Text : QString());
+}
+
+QString UnitsText(const MeasurementDocument& doc)
+{
+    return OrNotGiven(doc.Units());
+}
+
+QString ModeText(const MeasurementDocument& doc)
+{
+    if (doc.IndividualMode())
+        return QStringLiteral("Індивідуальні значення");
+    return QStringLiteral("Групові значення, підгрупи по ") + QString::number(doc.SubgroupSize());
+}
+
+QString FirstDateText(const MeasurementDocument& doc)
+{
+    for (const QString& date : doc.PointDates())
+        if (!date.trimmed().isEmpty())
+            return date.trimmed();
+    return NotGiven();
+}
+
+QString LastDateText(const MeasurementDocument& doc)
+{
+    const QStringList& dates = doc.PointDates();
+    for (qsizetype i = dates.size(); i-- > 0;)
+        if (!dates[i].trimmed().isEmpty())
+            return dates[i].trimmed();
+    return NotGiven();
+}
+
+QString DocumentFileText(const MeasurementDocument& doc)
+{
+    return doc.FileName().isEmpty() ? NotSaved() : QDir::toNativeSeparators(doc.FileName());
+}
+
+QString DocumentSha256Text(const MeasurementDocument& doc)
+{
+    const SavedFileStamp& stamp = doc.SavedFile();
+    if (doc.Changed() || doc.FileName().isEmpty() || stamp.Path != doc.FileName())
+        return NotSaved();
+    // Someone may have written the file since: then its bytes are not what the report shows.
+    const QFileInfo info(stamp.Path);
+    if (!info.isFile() || info.size() != stamp.Size || info.lastModified() != stamp.Modified)
+        return NotSaved();
+    const QString hash = FileSha256(stamp.Path);
+    return hash.isEmpty() ? NotSaved() : hash;
+}
+
+QString ProgramVersionText()
+{
+    return ProgramVersionLine();
 }
 
 int GroupOfPoint(const MeasurementDocument& doc, int point)
@@ -80,6 +161,15 @@ QString PictureTitle(const QString& title, const PictureRange& range)
         return title + QStringLiteral(" (точка №") + QString::number(range.First) + QLatin1Char(')');
     return title + QStringLiteral(" (точки №№") + QString::number(range.First) + QLatin1Char('-')
         + QString::number(range.Last) + QLatin1Char(')');
+}
+
+QString PictureDescription(const QString& title, const PictureRange& range)
+{
+    const QString chart = title.simplified();
+    if (range.First == range.Last)
+        return chart + QStringLiteral(", точка ") + QString::number(range.First);
+    return chart + QStringLiteral(", точки ") + QString::number(range.First) + QChar(0x2013)
+        + QString::number(range.Last);
 }
 
 GroupSpanOfRange GroupsOfChartRange(const MeasurementDocument& doc, int slot, int first, int last)

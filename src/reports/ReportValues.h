@@ -24,6 +24,25 @@ QString Cell(const QString& text);
 // The fill-in date as the header prints it: empty when no date is entered.
 QString FillDate(const MeasurementDocument& doc);
 
+// The rows of the header that identify the record. Each says "не вказано" when the document
+// holds nothing for it.
+const QString& NotGiven(); // "не вказано"
+const QString& NotSaved(); // "не збережено"
+QString MeasuredParameterText(const MeasurementDocument& doc);
+QString UnitsText(const MeasurementDocument& doc);
+// "Індивідуальні значення" or "Групові значення, підгрупи по n".
+QString ModeText(const MeasurementDocument& doc);
+// The first and the last point date that is filled in.
+QString FirstDateText(const MeasurementDocument& doc);
+QString LastDateText(const MeasurementDocument& doc);
+// The document's file, or "не збережено" for a document no file holds yet.
+QString DocumentFileText(const MeasurementDocument& doc);
+// SHA-256 of the saved file's bytes, taken now: only while the document has no unsaved changes
+// and the file still has the size and time of the last load or save; else "не збережено".
+QString DocumentSha256Text(const MeasurementDocument& doc);
+// The version and the commit the program was built from.
+QString ProgramVersionText();
+
 // The table row of point k (from 1): its number plus the separator rows above it.
 int TableRow(const MeasurementDocument& doc, int point);
 // The group holding point k (from 1).
@@ -47,6 +66,9 @@ struct PictureRange {
 PictureRange PictureRangeOf(int first, int last, int perPicture, int r);
 // "<title> (точка №f)" or "<title> (точки №№f-l)".
 QString PictureTitle(const QString& title, const PictureRange& range);
+
+// A chart picture in words, for a reader that cannot see it: "Карта середніх, точки 1–12".
+QString PictureDescription(const QString& title, const PictureRange& range);
 
 // The groups a chart range touches. Positions count the points the chart plots, so on the
 // moving-range chart (one value fewer per group than points) the last ranges still lead to the

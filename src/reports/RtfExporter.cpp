@@ -1,12 +1,14 @@
-// The RTF writer: Qt has none. Each page becomes a flow of table rows (one per row of cells of a
-// band), pictures as PNG and rules as paragraph borders, with a page break between pages, so that
-// word processors open it as an editable document with its tables and charts.
+// The RTF writer: Qt has none. Each page becomes a section: its page header and footer bands the
+// section's own header and footer (the page counter as fields), its body a flow of table rows (one
+// per row of cells of a band), pictures as PNG and rules as paragraph borders; so word processors
+// open it as an editable document with its tables and charts, and keep the running texts out of it.
 #include "reports/FlowRows.h"
 #include "reports/ReportError.h"
 #include "reports/ReportExport.h"
 
 #include <QDir>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <cmath>
 
@@ -70,11 +72,10 @@ namespace {
             const double marginRight = std::max(0.0, paper.width() - right - 0.5);
             const double marginTop = std::max(0.0, top - 0.5);
 
-            for (int p = 0; p < m_report.pageCount(); ++p) {
-                if (p > 0)
-                    body += "{\\pard\\plain\\sl-20\\slmult0\\fs2\\page\\par}\n";
-                writePage(body, p, marginTop);
-            }
+            m_marginRight = marginRight;
+            m_marginTop = marginTop;
+            for (int p = 0; p < m_report.pageCount(); ++p)
+                writePage(body, p);
 
             QByteArray out = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1\n{\\fonttbl";
             for (qsizetype i = 0; i < m_fonts.size(); ++i)
@@ -223,10 +224,145 @@ namespace {
             out += "{\\pard\\plain\\sb0\\sa0\\sl-" + QByteArray::number(twips(mm)) + "\\slmult0\\fs2\\par}\n";
         }
 
-        void writePage(QByteArray& out, int pageIndex, double marginTop)
+        static bool isRunning(const PlacedBand& band)
         {
-            double y = marginTop;
-            for (const FlowItem& item : flowOf(m_report.page(pageIndex))) {
+            return band.kind == BlockKind::PageHeader || band.kind == BlockKind::PageFooter;
+        }
+
+        // A line of a running band: the page tokens become the word processor's own page fields.
+        QByteArray runningLine(const QString& line, int pageIndex)
+        {
+            static const QRegularExpression tokens(
+                QStringLiteral("\\[(Page#|TotalPages#)\\]"), QRegularExpression::CaseInsensitiveOption);
+            QByteArray out;
+            qsizetype pos = 0;
+            for (auto it = tokens.globalMatch(line); it.hasNext();) {
+                const QRegularExpressionMatch match = it.next();
+                out += escaped(line.mid(pos, match.capturedStart() - pos));
+                if (match.captured(1).compare(u"Page#", Qt::CaseInsensitive) == 0)
+                    out += "{\\chpgn}";
+                else
+                    out += "{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt " + QByteArray::number(m_report.pageCount())
+                        + "}}";
+                pos = match.capturedEnd();
+            }
+            Q_UNUSED(pageIndex);
+            out += escaped(line.mid(pos));
+            return out;
+        }
+
+        void writeRunningText(QByteArray& out, const TextCmd& text, int pageIndex)
+        {
+            out += "{\\f" + QByteArray::number(fontIndex(text.font.family())) + "\\fs"
+                + QByteArray::number(std::max(2, int(std::lround(text.font.pointSizeF() * 2))));
+            if (text.font.bold())
+                out += "\\b";
+            if (text.font.italic())
+                out += "\\i";
+            if (text.font.underline())
+                out += "\\ul";
+            out += "\\cf" + QByteArray::number(colorIndex(text.color)) + ' ';
+            for (qsizetype i = 0; i < text.lines.size(); ++i) {
+                if (i > 0)
+                    out += "\\line ";
+                out += runningLine(text.lines[i], pageIndex);
+            }
+            out += '}';
+        }
+
+        // A page header or footer: each row of cells one paragraph, the cells after the first at
+        // tab stops where their boxes align them; rules as paragraph borders.
+        void writeRunning(QByteArray& out, const std::vector<FlowItem>& items, int pageIndex)
+        {
+            for (size_t n = 0; n < items.size(); ++n) {
+                const FlowItem& item = items[n];
+                if (item.kind == FlowItem::Kind::Rule) {
+                    const QLineF& l = item.line->lineMm;
+                    out += "\\pard\\plain\\sb0\\sa0\\sl-20\\slmult0\\fs2\\li"
+                        + QByteArray::number(twips(std::min(l.x1(), l.x2()) - m_left)) + "\\brdrb\\brdrs\\brdrw"
+                        + QByteArray::number(std::clamp(twips(item.line->widthMm), 1, 75)) + "\\brdrcf"
+                        + QByteArray::number(colorIndex(item.line->color)) + "\\par\n";
+                    continue;
+                }
+                if (item.kind != FlowItem::Kind::Row)
+                    continue;
+                std::vector<const FlowCell*> cells;
+                for (const FlowCell& cell : item.cells)
+                    if (cell.text)
+                        cells.push_back(&cell);
+                if (cells.empty())
+                    continue;
+                out += "\\pard\\plain\\sb0\\sa0";
+                const auto alignOf = [](const FlowCell& cell) { return cell.text->alignment; };
+                if (cells.size() == 1) {
+                    const Qt::Alignment a = alignOf(*cells.front());
+                    out += (a & Qt::AlignHCenter) ? "\\qc" : (a & Qt::AlignRight) ? "\\qr" : "\\ql";
+                    out += "\\li" + QByteArray::number(twips(std::max(0.0, cells.front()->rectMm.left() - m_left)));
+                } else {
+                    out += "\\ql";
+                    for (size_t c = 1; c < cells.size(); ++c) {
+                        const QRectF& r = cells[c]->rectMm;
+                        const Qt::Alignment a = alignOf(*cells[c]);
+                        if (a & Qt::AlignRight)
+                            out += "\\tqr\\tx" + QByteArray::number(twips(r.right() - m_left));
+                        else if (a & Qt::AlignHCenter)
+                            out += "\\tqc\\tx" + QByteArray::number(twips(r.center().x() - m_left));
+                        else
+                            out += "\\tx" + QByteArray::number(twips(r.left() - m_left));
+                    }
+                }
+                out += ' ';
+                for (size_t c = 0; c < cells.size(); ++c) {
+                    if (c > 0)
+                        out += "\\tab ";
+                    writeRunningText(out, *cells[c]->text, pageIndex);
+                }
+                out += "\\par\n";
+            }
+        }
+
+        void writePage(QByteArray& out, int pageIndex)
+        {
+            const PreparedPage& page = m_report.page(pageIndex);
+            // The body lies between the page header's foot and the page footer's top.
+            double bodyTop = m_marginTop, bodyBottom = page.paperMm.height() - 3;
+            double headerTop = -1, footerBottom = -1;
+            for (const PlacedBand& band : page.bands) {
+                if (band.kind == BlockKind::PageHeader) {
+                    headerTop = band.topMm;
+                    bodyTop = std::max(bodyTop, band.topMm + band.heightMm);
+                } else if (band.kind == BlockKind::PageFooter) {
+                    footerBottom = band.topMm + band.heightMm;
+                    bodyBottom = std::min(bodyBottom, band.topMm);
+                }
+            }
+            if (pageIndex > 0)
+                out += "\\pard\\plain\\sl-20\\slmult0\\fs2\\sect\n";
+            out += "\\sectd\\sbkpage\\pgwsxn" + QByteArray::number(twips(page.paperMm.width())) + "\\pghsxn"
+                + QByteArray::number(twips(page.paperMm.height())) + "\\marglsxn" + QByteArray::number(twips(m_left))
+                + "\\margrsxn" + QByteArray::number(twips(m_marginRight)) + "\\margtsxn"
+                + QByteArray::number(twips(bodyTop)) + "\\margbsxn"
+                + QByteArray::number(twips(page.paperMm.height() - bodyBottom));
+            if (headerTop >= 0)
+                out += "\\headery" + QByteArray::number(twips(headerTop));
+            if (footerBottom >= 0)
+                out += "\\footery" + QByteArray::number(twips(std::max(0.0, page.paperMm.height() - footerBottom)));
+            out += '\n';
+            const auto running = [&](BlockKind kind) {
+                return flowOf(page, [kind](const PlacedBand& band) { return band.kind == kind; });
+            };
+            if (headerTop >= 0) {
+                out += "{\\header ";
+                writeRunning(out, running(BlockKind::PageHeader), pageIndex);
+                out += "}\n";
+            }
+            if (footerBottom >= 0) {
+                out += "{\\footer ";
+                writeRunning(out, running(BlockKind::PageFooter), pageIndex);
+                out += "}\n";
+            }
+            double y = bodyTop;
+            for (const FlowItem& item : flowOf(page, [](const PlacedBand& band) { return !isRunning(band); })) {
                 writeGap(out, item.topMm - y);
                 switch (item.kind) {
                 case FlowItem::Kind::Row:
@@ -253,6 +389,8 @@ namespace {
         QList<QColor> m_colors;
         QHash<QRgb, int> m_colorIndex;
         double m_left = 0;
+        double m_marginRight = 0;
+        double m_marginTop = 0;
     };
 }
 

@@ -165,9 +165,12 @@ TEST(ReportExport, HtmlRtfAndOdtCarryTextTablesAndPictures)
     QFile htmlFile(html);
     ASSERT_TRUE(htmlFile.open(QIODevice::ReadOnly));
     const QString htmlText = QString::fromUtf8(htmlFile.readAll());
-    EXPECT_EQ(htmlText.count(QStringLiteral("class=\"page\"")), pages);
-    EXPECT_TRUE(htmlText.contains(QStringLiteral("Сторінка %1 з %1").arg(pages)));
-    EXPECT_TRUE(htmlText.contains(QStringLiteral("«Мерідан»")));
+    // A document, not pages: the running header once, the page counter nowhere.
+    EXPECT_EQ(htmlText.count(QStringLiteral("Випробувальна лабораторія якості «Мерідан»")), 1);
+    EXPECT_FALSE(htmlText.contains(QStringLiteral("Page#")));
+    EXPECT_FALSE(htmlText.contains(QStringLiteral("position:absolute")));
+    EXPECT_EQ(htmlText.count(QStringLiteral("<table")), 1); // the repeated header does not split the table
+    EXPECT_EQ(htmlText.count(QRegularExpression(QStringLiteral("<th[ >]"))), 3);
     EXPECT_EQ(htmlText.count(QStringLiteral("data:image/png;base64,")), 2);
 
     const QString rtf = qEnvironmentVariableIsSet("MERIDAN_REPORT_PNG")
@@ -180,10 +183,13 @@ TEST(ReportExport, HtmlRtfAndOdtCarryTextTablesAndPictures)
     EXPECT_TRUE(rtfText.startsWith("{\\rtf1"));
     EXPECT_EQ(rtfText.count('{'), rtfText.count('}'));
     EXPECT_EQ(rtfText.count("\\pngblip"), 2);
-    EXPECT_EQ(rtfText.count("\\page\\par"), pages - 1);
+    EXPECT_EQ(rtfText.count("\\sect\n"), pages - 1);
+    EXPECT_EQ(rtfText.count("\\sectd"), pages);
+    EXPECT_EQ(rtfText.count("{\\header "), pages);
+    EXPECT_EQ(rtfText.count("{\\chpgn}"), pages);
     EXPECT_GE(rtfText.count("\\trowd"), 71); // a table row per data row at least
     // "Сторінка" as RTF Unicode escapes.
-    EXPECT_TRUE(rtfText.contains("\\u1057?\\u1090?\\u1086?\\u1088?\\u1110?\\u1085?\\u1082?\\u1072? 1"));
+    EXPECT_TRUE(rtfText.contains("\\u1057?\\u1090?\\u1086?\\u1088?\\u1110?\\u1085?\\u1082?\\u1072? {\\chpgn}"));
 
     const QString odt = dir.filePath(QStringLiteral("report.odt"));
     exportOdt(engine.prepared(), odt);

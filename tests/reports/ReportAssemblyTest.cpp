@@ -3,11 +3,13 @@
 #include "paint/DrawingState.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportExport.h"
 #include "reports/ReportValues.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -213,8 +215,12 @@ TEST_F(ReportAssemblyTest, DetailsCarryTheDatesOfTheDetailsWindow)
         { CriteriaFamily::Iso, hits.Iso, "Det2Points" } };
     for (const auto& grid : grids) {
         const std::vector<DetailsRow> shown = PresentAnalysis(grid.Family, grid.Hits, doc->PointDates()).Details;
-        const QStringList printed = TextsOf(engine.prepared(), QLatin1String(grid.Object));
-        ASSERT_EQ(printed.size(), qsizetype(shown.size())) << grid.Object;
+        QStringList printed = TextsOf(engine.prepared(), QLatin1String(grid.Object));
+        // The grid's header row comes again on each page the grid continues on.
+        for (qsizetype i = printed.size(); i-- > 1;)
+            if (printed[i] == printed[0])
+                printed.removeAt(i);
+        ASSERT_EQ(printed.size(), qsizetype(shown.size())) << grid.Object << ": " << printed.join(u'|').toStdString();
         for (size_t r = 0; r < shown.size(); ++r)
             EXPECT_EQ(unwrapped(printed[qsizetype(r)]).toStdString(), unwrapped(shown[r].Points).toStdString())
                 << grid.Object << " row " << r;
@@ -389,3 +395,306 @@ TEST_F(ReportAssemblyTest, CancelLeavesNothing)
 }
 
 } // namespace
+
+namespace {
+
+// The tables of an HTML report as rows of cell counts (a spanning cell counts for its columns),
+// with the first cell's text of each row; the page must parse as XML.
+struct HtmlTable {
+    std::vector<int> cells; // per row
+    std::vector<int> elements; // per row: td and th written
+    std::vector<bool> header; // per row: all cells are th
+    QStringList firstCells;
+};
+struct HtmlOutline {
+    std::vector<HtmlTable> tables;
+    QStringList alts;
+    int h1 = 0;
+    QString error;
+};
+
+HtmlOutline OutlineOf(const QByteArray& html)
+{
+    HtmlOutline outline;
+    QXmlStreamReader reader(html);
+    HtmlTable* table = nullptr;
+    bool allHeader = true;
+    QString cellText;
+    bool inCell = false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        const QStringView name = reader.name();
+        if (reader.isStartElement()) {
+            if (name == u"table") {
+                outline.tables.emplace_back();
+                table = &outline.tables.back();
+            } else if (name == u"tr" && table) {
+                table->cells.push_back(0);
+                table->elements.push_back(0);
+                allHeader = true;
+                cellText.clear();
+            } else if ((name == u"td" || name == u"th") && table) {
+                const int span = reader.attributes().value(QStringLiteral("colspan")).toInt();
+                if (table->cells.back() == 0)
+                    inCell = true;
+                table->cells.back() += std::max(span, 1);
+                ++table->elements.back();
+                allHeader = allHeader && name == u"th";
+            } else if (name == u"img") {
+                outline.alts.append(reader.attributes().value(QStringLiteral("alt")).toString());
+            } else if (name == u"h1") {
+                ++outline.h1;
+            }
+        } else if (reader.isCharacters() && inCell) {
+            cellText += reader.text();
+        } else if (reader.isEndElement()) {
+            if (name == u"td" || name == u"th")
+                inCell = false;
+            else if (name == u"tr" && table) {
+                table->header.push_back(allHeader);
+                table->firstCells.append(cellText);
+            } else if (name == u"table")
+                table = nullptr;
+        }
+    }
+    if (reader.hasError())
+        outline.error = reader.errorString() + QStringLiteral(" at line ") + QString::number(reader.lineNumber());
+    return outline;
+}
+
+// What RTF writes for a text: its letters as Unicode escapes.
+QByteArray RtfEscaped(const QString& text)
+{
+    QByteArray out;
+    for (QChar c : text)
+        out += c.unicode() < 128 ? QByteArray(1, char(c.unicode()))
+                                 : "\\u" + QByteArray::number(int(qint16(c.unicode()))) + '?';
+    return out;
+}
+
+// The RTF with every group that opens with one of the control words taken out, and those groups.
+std::pair<QByteArray, QByteArrayList> SplitGroups(const QByteArray& rtf, const QList<QByteArray>& openers)
+{
+    QByteArray rest;
+    QByteArrayList groups;
+    qsizetype i = 0;
+    while (i < rtf.size()) {
+        bool opened = false;
+        for (const QByteArray& opener : openers) {
+            if (rtf.mid(i, opener.size()) != opener)
+                continue;
+            int depth = 0;
+            qsizetype j = i;
+            for (; j < rtf.size(); ++j) {
+                if (rtf[j] == '\\') {
+                    ++j;
+                    continue;
+                }
+                depth += rtf[j] == '{' ? 1 : rtf[j] == '}' ? -1 : 0;
+                if (depth == 0)
+                    break;
+            }
+            groups.append(rtf.mid(i, j - i + 1));
+            i = j + 1;
+            opened = true;
+            break;
+        }
+        if (!opened)
+            rest += rtf[i++];
+    }
+    return { rest, groups };
+}
+
+} // namespace
+
+TEST_F(ReportAssemblyTest, HeaderIdentifiesTheRecord)
+{
+    auto doc = IndividualDocument(messenger, { 6, 5 });
+    doc->SetHeaderPresent(HeaderField::MeasuredParameter, true);
+    doc->SetHeaderText(HeaderField::MeasuredParameter, QStringLiteral("Нітрати"));
+    ASSERT_FALSE(doc->PointDates().front().isEmpty());
+    ReportRequest request = DefaultReportRequest(*doc);
+    request.Rules = false;
+    ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
+    const rpt::PreparedReport& report = engine.prepared();
+    const std::pair<const char*, QString> rows[] = {
+        { "Parameter", QStringLiteral("Нітрати") },
+        { "UnitsValue", QStringLiteral("мг/л") },
+        { "ModeValue", QStringLiteral("Індивідуальні значення") },
+        { "PointCountValue", QStringLiteral("11") },
+        { "GroupCountValue", QStringLiteral("2") },
+        { "FirstDateValue", doc->PointDates().front() },
+        { "LastDateValue", doc->PointDates().back() },
+        { "FileValue", QStringLiteral("не збережено") },
+        { "ShaValue", QStringLiteral("не збережено") },
+        { "VersionValue", ReportValues::ProgramVersionText() },
+    };
+    for (const auto& [object, text] : rows)
+        EXPECT_EQ(TextsOf(report, QLatin1String(object)), QStringList { text }) << object;
+    const std::pair<const char*, const char*> labels[] = { { "ParameterLabel", "Вимірюваний параметр:" },
+        { "UnitsLabel", "Одиниці вимірювання:" }, { "ShaLabel", "SHA-256:" }, { "VersionLabel", "Версія програми:" } };
+    for (const auto& [object, text] : labels)
+        EXPECT_EQ(TextsOf(report, QLatin1String(object)), QStringList { QString::fromUtf8(text) }) << object;
+    // The rows that were there keep their place above the new ones.
+    const std::vector<LaidOutText> texts = LaidOutTexts(report);
+    const auto indexOf = [&](const char* object) {
+        return std::find_if(texts.begin(), texts.end(), [&](const LaidOutText& t) {
+            return t.Object == QLatin1String(object);
+        }) - texts.begin();
+    };
+    EXPECT_LT(indexOf("TableValue"), indexOf("Parameter"));
+    EXPECT_LT(indexOf("Parameter"), indexOf("VersionValue"));
+
+    auto subgroups = SubgroupDocument(messenger, 4, { 5 });
+    ASSERT_EQ(Assemble(*subgroups, DefaultReportRequest(*subgroups)), ReportAssembler::Outcome::Done);
+    EXPECT_EQ(TextsOf(engine.prepared(), QStringLiteral("ModeValue")),
+        QStringList { QStringLiteral("Групові значення, підгрупи по 4") });
+}
+
+TEST_F(ReportAssemblyTest, HtmlIsADocumentOfTablesAndDescribedPictures)
+{
+    auto doc = IndividualDocument(messenger, { 12, 10 });
+    ReportRequest request = ChartRequest(*doc, SlotCentre, 1, 22, true);
+    request.Data = { true, QStringLiteral("1"), QStringLiteral("22"), false };
+    request.Rules = false;
+    ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("звіт.html"));
+    rpt::exportHtml(engine.prepared(), path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray html = file.readAll();
+    const HtmlOutline outline = OutlineOf(html);
+    ASSERT_TRUE(outline.error.isEmpty()) << outline.error.toStdString();
+    EXPECT_EQ(outline.h1, 1);
+    EXPECT_TRUE(html.contains("@media print"));
+
+    // Tables told apart by their widths: the header's fields (2, label as th), the data (4),
+    // the limits of each group (2, no th), the criteria details (3).
+    std::vector<const HtmlTable*> fields, data, limits, criteria;
+    for (const HtmlTable& table : outline.tables) {
+        ASSERT_FALSE(table.cells.empty());
+        for (int count : table.cells)
+            EXPECT_EQ(count, table.cells.front()) << "every row of a table as wide as its first";
+        if (table.cells.front() == 4)
+            data.push_back(&table);
+        else if (table.cells.front() == 3)
+            criteria.push_back(&table);
+        else if (table.cells.front() == 2 && table.firstCells.contains(QStringLiteral("SHA-256:")))
+            fields.push_back(&table);
+        else if (table.cells.front() == 2)
+            limits.push_back(&table);
+    }
+    ASSERT_EQ(fields.size(), 1u);
+    EXPECT_EQ(fields[0]->firstCells.front(), QStringLiteral("Назва таблиці:"));
+    EXPECT_TRUE(fields[0]->firstCells.contains(QStringLiteral("Кількість точок:")));
+    EXPECT_EQ(fields[0]->firstCells.back(), QStringLiteral("Версія програми:"));
+
+    ASSERT_EQ(data.size(), 1u);
+    EXPECT_TRUE(data[0]->header.front());
+    const int tableRows = ReportValues::TableRow(*doc, 22) - ReportValues::TableRow(*doc, 1) + 2;
+    EXPECT_EQ(int(data[0]->cells.size()), 1 + tableRows); // the header row once, though it repeats on paper
+    EXPECT_EQ(data[0]->firstCells.at(1), QStringLiteral("1"));
+
+    ASSERT_EQ(limits.size(), 2u); // one per group
+    for (const HtmlTable* table : limits)
+        EXPECT_EQ(table->cells.size(), size_t(ReportValues::LimitsRowCount(*doc, SlotCentre)));
+    ASSERT_EQ(criteria.size(), 4u); // Westgard and ISO for each group, each with its header row
+    for (const HtmlTable* table : criteria)
+        EXPECT_TRUE(table->header.front());
+
+    const int pictures = ReportValues::PictureCount(1, 22, pointsPerPicture);
+    ASSERT_EQ(outline.alts.size(), pictures);
+    EXPECT_TRUE(
+        outline.alts.front().startsWith(request.Captions[SlotCentre].simplified() + QStringLiteral(", точки 1–")))
+        << outline.alts.front().toStdString();
+}
+
+TEST_F(ReportAssemblyTest, SubgroupHtmlTableSpansItsUpperHeaders)
+{
+    auto doc = SubgroupDocument(messenger, 3, { 6 });
+    ReportRequest request = DefaultReportRequest(*doc);
+    request.Data = { true, QStringLiteral("1"), QStringLiteral("6"), false };
+    request.Rules = false;
+    ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("звіт.html"));
+    rpt::exportHtml(engine.prepared(), path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const HtmlOutline outline = OutlineOf(file.readAll());
+    ASSERT_TRUE(outline.error.isEmpty()) << outline.error.toStdString();
+    // The cross-tab, in as many tables as it takes pieces to fit the page: two header rows, the
+    // upper headers spanning their columns, every other row as wide as the header.
+    int crossTables = 0, spanning = 0;
+    for (const HtmlTable& table : outline.tables) {
+        if (table.cells.size() < 3 || !table.header[0] || !table.header[1])
+            continue;
+        ++crossTables;
+        spanning += table.elements[0] < table.cells[0];
+        EXPECT_FALSE(table.header[2]);
+        for (size_t r = 2; r < table.cells.size(); ++r) {
+            EXPECT_EQ(table.cells[r], table.cells[0]) << r;
+        }
+        EXPECT_EQ(int(table.cells.size()), 2 + 6 + 1); // the subgroups and the group's closing row
+    }
+    EXPECT_GE(crossTables, 1);
+    EXPECT_GE(spanning, 1);
+}
+
+TEST_F(ReportAssemblyTest, RtfRunningTextsAreHeadersAndFooters)
+{
+    auto doc = IndividualDocument(messenger, { 40, 40 });
+    ReportRequest request = ChartRequest(*doc, SlotCentre, 1, 80, true);
+    request.Data = { true, QStringLiteral("1"), QStringLiteral("80"), false };
+    ASSERT_EQ(Assemble(*doc, request), ReportAssembler::Outcome::Done);
+    const int pages = engine.prepared().pageCount();
+    ASSERT_GE(pages, 3);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("звіт.rtf"));
+    rpt::exportRtf(engine.prepared(), path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray rtf = file.readAll();
+
+    int depth = 0, least = 0;
+    for (qsizetype i = 0; i < rtf.size(); ++i) {
+        if (rtf[i] == '\\') {
+            ++i;
+            continue;
+        }
+        depth += rtf[i] == '{' ? 1 : rtf[i] == '}' ? -1 : 0;
+        if (i + 1 < rtf.size())
+            least = std::min(least, depth);
+    }
+    EXPECT_EQ(depth, 0);
+    EXPECT_EQ(least, 0);
+    EXPECT_FALSE(rtf.contains("\\page\\par"));
+    EXPECT_EQ(rtf.count("\\sectd"), pages);
+
+    const auto [body, groups] = SplitGroups(rtf, { "{\\header ", "{\\footer " });
+    const QByteArray lab = RtfEscaped(QStringLiteral("Лабораторія якості води"));
+    const QByteArray signature = RtfEscaped(QStringLiteral("Підпис оператора"));
+    int headers = 0, footers = 0;
+    for (const QByteArray& group : groups) {
+        if (group.startsWith("{\\header ")) {
+            ++headers;
+            EXPECT_TRUE(group.contains(lab));
+            EXPECT_TRUE(group.contains("{\\chpgn}"));
+            EXPECT_TRUE(
+                group.contains("{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt " + QByteArray::number(pages) + "}}"));
+        } else {
+            ++footers;
+            EXPECT_TRUE(group.contains(signature));
+        }
+    }
+    EXPECT_EQ(headers, pages);
+    EXPECT_EQ(footers, pages);
+    // The body no longer repeats them on every page.
+    EXPECT_FALSE(body.contains(lab));
+    EXPECT_FALSE(body.contains(signature));
+    EXPECT_FALSE(body.contains("Page#"));
+    // The report's own title and tables stay in the body.
+    EXPECT_TRUE(body.contains(RtfEscaped(QStringLiteral("Звіт внутрішньолабораторного контролю якості"))));
+    EXPECT_GE(body.count("\\trowd"), 80);
+}

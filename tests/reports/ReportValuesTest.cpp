@@ -1,10 +1,14 @@
 #include "ReportTestSupport.h"
 
+#include "model/DocumentFile.h"
 #include "model/Numbers.h"
 #include "reports/ReportRequest.h"
 #include "reports/ReportValues.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -191,4 +195,91 @@ TEST(ReportRequestCheck, RangesAndTemplates)
         QStringLiteral("Не знайдено файл \"") + ReportTemplatePath(dir.path(), QStringLiteral("group.fr3"))
             + QStringLiteral("\"! Неможливо побудувати звіт!"));
     EXPECT_FALSE(MissingTemplateMessage(DeliveredTemplateFolder()));
+}
+
+// The header's SHA-256 is of the bytes on disk, and only while they are what the report shows.
+TEST(ReportValues, DocumentHashOnlyOfTheUnchangedSavedFile)
+{
+    RecordingMessenger messenger;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("нітрати.kkd"));
+    const auto hashOf = [](const QString& file) {
+        QFile f(file);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex());
+    };
+
+    auto doc = IndividualDocument(messenger, { 10 });
+    EXPECT_EQ(DocumentFileText(*doc), NotSaved()); // never saved
+    EXPECT_EQ(DocumentSha256Text(*doc), NotSaved());
+
+    ASSERT_TRUE(SaveDocument(*doc, path));
+    EXPECT_EQ(DocumentFileText(*doc), QDir::toNativeSeparators(path));
+    const QString saved = hashOf(path);
+    EXPECT_EQ(DocumentSha256Text(*doc), saved);
+
+    doc->MarkChanged(); // edited since
+    EXPECT_EQ(DocumentSha256Text(*doc), NotSaved());
+    doc->ClearChanged(); // undone back to the saved state
+    EXPECT_EQ(DocumentSha256Text(*doc), saved);
+
+    // Loaded: hashed as well, from the file it was read from.
+    MeasurementDocument loaded(messenger);
+    ASSERT_TRUE(LoadDocument(loaded, path));
+    EXPECT_EQ(DocumentSha256Text(loaded), saved);
+
+    // Written behind our back: other bytes, or the same size at another time.
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("\r\n");
+    }
+    EXPECT_EQ(DocumentSha256Text(*doc), NotSaved());
+    ASSERT_TRUE(SaveDocument(*doc, path));
+    EXPECT_EQ(DocumentSha256Text(*doc), saved);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QFileInfo(path).lastModified().addSecs(60), QFileDevice::FileModificationTime));
+    }
+    EXPECT_EQ(DocumentSha256Text(*doc), NotSaved());
+    QFile::remove(path);
+    EXPECT_EQ(DocumentSha256Text(loaded), NotSaved()); // gone
+
+    // Another name (a recovered copy takes its original's) is not the file that was hashed.
+    ASSERT_TRUE(SaveDocument(*doc, path));
+    doc->SetFileName(dir.filePath(QStringLiteral("інший.kkd")));
+    EXPECT_EQ(DocumentSha256Text(*doc), NotSaved());
+}
+
+TEST(ReportValues, HeaderRowsThatIdentifyTheRecord)
+{
+    RecordingMessenger messenger;
+    auto individual = IndividualDocument(messenger, { 4, 3 });
+    EXPECT_EQ(ModeText(*individual), QStringLiteral("Індивідуальні значення"));
+    EXPECT_EQ(UnitsText(*individual), QStringLiteral("мг/л"));
+    EXPECT_EQ(MeasuredParameterText(*individual), NotGiven());
+    individual->SetHeaderText(HeaderField::MeasuredParameter, QStringLiteral(" Нітрати "));
+    EXPECT_EQ(MeasuredParameterText(*individual), NotGiven()); // its box unchecked
+    individual->SetHeaderPresent(HeaderField::MeasuredParameter, true);
+    EXPECT_EQ(MeasuredParameterText(*individual), QStringLiteral("Нітрати"));
+    const auto setDates = [&](QStringList dates) {
+        individual->SetPointIndex(individual->PointGroup(), std::move(dates), individual->GroupList());
+    };
+    setDates({ QString(), QStringLiteral("02.01.2024"), QStringLiteral("03.01.2024"), QStringLiteral(" "), QString() });
+    EXPECT_EQ(FirstDateText(*individual), QStringLiteral("02.01.2024"));
+    EXPECT_EQ(LastDateText(*individual), QStringLiteral("03.01.2024"));
+    setDates({ QString(), QStringLiteral("  ") });
+    EXPECT_EQ(FirstDateText(*individual), NotGiven()); // no dates entered
+    EXPECT_EQ(LastDateText(*individual), NotGiven());
+
+    auto subgroups = SubgroupDocument(messenger, 5, { 3 });
+    EXPECT_EQ(ModeText(*subgroups), QStringLiteral("Групові значення, підгрупи по 5"));
+    subgroups->SetUnits(QStringLiteral("  "));
+    EXPECT_EQ(UnitsText(*subgroups), NotGiven());
+
+    EXPECT_FALSE(ProgramVersionText().isEmpty());
+    EXPECT_EQ(PictureDescription(QStringLiteral(" Карта середніх "), { 1, 12 }),
+        QStringLiteral("Карта середніх, точки 1–12"));
+    EXPECT_EQ(PictureDescription(QStringLiteral("Карта x"), { 5, 5 }), QStringLiteral("Карта x, точка 5"));
 }
