@@ -83,10 +83,14 @@ GroupFailure ReadGroupStatistics(TIndividualInfo& g, const MeasurementDocument& 
     if (std::find(g.Excluded.begin(), g.Excluded.end(), true) == g.Excluded.end())
         g.Excluded.clear(); // none of the group's points: the record says so by an empty list
 
-    if (g.Individual)
-        g.Data = { TDArray(size_t(n)), TDArray(), TDArray(size_t(n - 1)) };
-    else
-        g.Data.assign(size_t(k + 6), TDArray(size_t(n)));
+    // The value rows only: the statistic rows come from the statistics, moved in.
+    if (g.Individual) {
+        g.Data = { TDArray(size_t(n)), TDArray(), TDArray() };
+    } else {
+        g.Data.assign(size_t(k + 6), TDArray());
+        for (int c = 0; c < k; ++c)
+            g.Data[size_t(c)].resize(size_t(n));
+    }
     for (int r = 0; r < n; ++r) {
         for (int c = 0; c < columns; ++c) {
             const std::optional<double> value = ParseNumber(doc.ValueText(firstRow + r, c));

@@ -23,66 +23,69 @@ void zeroNonFinite(TDArray& row)
     }
 }
 
-} // namespace
-
-bool ComputePointStatistics(TIndividualInfo& g)
+// The mean of a statistic row over the counted points, as TIndividualInfo::RowMean takes it.
+double countedMean(const TDArray& values, const TIndividualInfo& g)
 {
-    const int n = g.GroupPointCount;
-    g.GrandMean = 0.0;
-    g.MeanDeviation = 0.0;
-    g.MeanRange = 0.0;
-    if (n < 1)
-        return false;
-
-    if (g.Individual) {
-        if (g.Data.size() < 3 || g.Data[0].size() < size_t(n))
-            return false;
-        const TDArray& x = g.Data[0];
-        TDArray& ranges = g.Data[2];
-        ranges.resize(size_t(n - 1));
-        int counted = 0;
-        for (int i = 0; i < n; ++i) {
-            if (g.IsExcluded(i))
-                continue;
-            g.GrandMean += x[size_t(i)];
-            ++counted;
-        }
-        int countedRanges = 0;
-        for (int j = 1; j < n; ++j) {
-            ranges[size_t(j - 1)] = std::fabs(x[size_t(j - 1)] - x[size_t(j)]);
-            if (g.IsExcluded(j - 1) || g.IsExcluded(j))
-                continue;
-            g.MeanDeviation += ranges[size_t(j - 1)];
-            ++countedRanges;
-        }
-        if (counted > 0)
-            g.GrandMean /= counted;
-        if (countedRanges > 0)
-            g.MeanDeviation /= countedRanges;
-        const bool finite = std::isfinite(g.GrandMean) && std::isfinite(g.MeanDeviation) && allFinite(ranges);
-        if (!finite) {
-            zeroNonFinite(ranges);
-            g.GrandMean = std::isfinite(g.GrandMean) ? g.GrandMean : 0.0;
-            g.MeanDeviation = std::isfinite(g.MeanDeviation) ? g.MeanDeviation : 0.0;
-        }
-        return finite && counted > 0;
+    if (values.empty())
+        return 0.0;
+    double sum = 0.0;
+    size_t counted = 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (g.IsExcluded(int(i)))
+            continue;
+        sum += values[i];
+        ++counted;
     }
+    return counted == 0 ? 0.0 : sum / double(counted);
+}
 
-    const int k = g.ElementCount;
-    if (k < 2 || g.Data.size() < size_t(k + 6))
-        return false;
-    for (int row = 0; row < k + 6; ++row) {
-        if (g.Data[size_t(row)].size() < size_t(n))
-            return false;
+PointStatistics individualStatistics(const TIndividualInfo& g, int n)
+{
+    PointStatistics out;
+    const TDArray& x = g.Data[0];
+    out.Rows.assign(1, TDArray(size_t(n - 1)));
+    TDArray& ranges = out.Rows[0];
+    int counted = 0;
+    for (int i = 0; i < n; ++i) {
+        if (g.IsExcluded(i))
+            continue;
+        out.GrandMean += x[size_t(i)];
+        ++counted;
     }
+    int countedRanges = 0;
+    for (int j = 1; j < n; ++j) {
+        ranges[size_t(j - 1)] = std::fabs(x[size_t(j - 1)] - x[size_t(j)]);
+        if (g.IsExcluded(j - 1) || g.IsExcluded(j))
+            continue;
+        out.MeanDeviation += ranges[size_t(j - 1)];
+        ++countedRanges;
+    }
+    if (counted > 0)
+        out.GrandMean /= counted;
+    if (countedRanges > 0)
+        out.MeanDeviation /= countedRanges;
+    out.Finite = std::isfinite(out.GrandMean) && std::isfinite(out.MeanDeviation) && allFinite(ranges);
+    if (!out.Finite) {
+        zeroNonFinite(ranges);
+        out.GrandMean = std::isfinite(out.GrandMean) ? out.GrandMean : 0.0;
+        out.MeanDeviation = std::isfinite(out.MeanDeviation) ? out.MeanDeviation : 0.0;
+    }
+    out.Valid = out.Finite && counted > 0;
+    return out;
+}
+
+PointStatistics subgroupStatistics(const TIndividualInfo& g, int n, int k)
+{
+    PointStatistics out;
+    out.Rows.assign(6, TDArray(size_t(n)));
     bool defined = true;
     int counted = 0;
-    TDArray& means = g.Data[size_t(k)];
-    TDArray& medians = g.Data[size_t(k + 1)];
-    TDArray& deviations = g.Data[size_t(k + 2)];
-    TDArray& relDeviations = g.Data[size_t(k + 3)];
-    TDArray& ranges = g.Data[size_t(k + 4)];
-    TDArray& relRanges = g.Data[size_t(k + 5)];
+    TDArray& means = out.Rows[0];
+    TDArray& medians = out.Rows[1];
+    TDArray& deviations = out.Rows[2];
+    TDArray& relDeviations = out.Rows[3];
+    TDArray& ranges = out.Rows[4];
+    TDArray& relRanges = out.Rows[5];
     for (int i = 0; i < n; ++i) {
         const size_t p = size_t(i);
         double sum = 0.0;
@@ -117,29 +120,79 @@ bool ComputePointStatistics(TIndividualInfo& g)
         }
         if (g.IsExcluded(i))
             continue;
-        g.GrandMean += m;
-        g.MeanDeviation += s;
-        g.MeanRange += r;
+        out.GrandMean += m;
+        out.MeanDeviation += s;
+        out.MeanRange += r;
         ++counted;
     }
     if (counted > 0) {
-        g.GrandMean /= counted;
-        g.MeanDeviation /= counted;
-        g.MeanRange /= counted;
+        out.GrandMean /= counted;
+        out.MeanDeviation /= counted;
+        out.MeanRange /= counted;
     }
 
     // The centre lines average the median and relative rows later; they must not overflow either.
-    bool finite = std::isfinite(g.GrandMean) && std::isfinite(g.MeanDeviation) && std::isfinite(g.MeanRange);
-    for (int row = k; row < k + 6 && finite; ++row)
-        finite = allFinite(g.Data[size_t(row)]) && std::isfinite(g.RowMean(row));
+    bool finite = std::isfinite(out.GrandMean) && std::isfinite(out.MeanDeviation) && std::isfinite(out.MeanRange);
+    for (size_t row = 0; row < out.Rows.size() && finite; ++row)
+        finite = allFinite(out.Rows[row]) && std::isfinite(countedMean(out.Rows[row], g));
+    out.Finite = finite;
     if (!finite) {
-        for (TDArray& row : g.Data)
+        for (TDArray& row : out.Rows)
             zeroNonFinite(row);
-        g.GrandMean = std::isfinite(g.GrandMean) ? g.GrandMean : 0.0;
-        g.MeanDeviation = std::isfinite(g.MeanDeviation) ? g.MeanDeviation : 0.0;
-        g.MeanRange = std::isfinite(g.MeanRange) ? g.MeanRange : 0.0;
+        out.GrandMean = std::isfinite(out.GrandMean) ? out.GrandMean : 0.0;
+        out.MeanDeviation = std::isfinite(out.MeanDeviation) ? out.MeanDeviation : 0.0;
+        out.MeanRange = std::isfinite(out.MeanRange) ? out.MeanRange : 0.0;
     }
-    return defined && finite && counted > 0;
+    out.Valid = defined && finite && counted > 0;
+    return out;
+}
+
+} // namespace
+
+PointStatistics PointStatisticsOf(const TIndividualInfo& g)
+{
+    const int n = g.GroupPointCount;
+    if (n < 1)
+        return {};
+    if (g.Individual) {
+        if (g.Data.empty() || g.Data[0].size() < size_t(n))
+            return {};
+        return individualStatistics(g, n);
+    }
+    const int k = g.ElementCount;
+    if (k < 2 || g.Data.size() < size_t(k))
+        return {};
+    for (int row = 0; row < k; ++row) {
+        if (g.Data[size_t(row)].size() < size_t(n))
+            return {};
+    }
+    return subgroupStatistics(g, n, k);
+}
+
+void StorePointStatistics(TIndividualInfo& g, PointStatistics statistics)
+{
+    g.GrandMean = statistics.GrandMean;
+    g.MeanDeviation = statistics.MeanDeviation;
+    g.MeanRange = statistics.MeanRange;
+    if (statistics.Rows.empty())
+        return;
+    const size_t first = g.Individual ? 2 : size_t(g.ElementCount);
+    if (g.Data.size() < first + statistics.Rows.size())
+        g.Data.resize(first + statistics.Rows.size());
+    for (size_t r = 0; r < statistics.Rows.size(); ++r)
+        g.Data[first + r] = std::move(statistics.Rows[r]);
+    if (!statistics.Finite && !g.Individual) {
+        for (size_t r = 0; r < first; ++r)
+            zeroNonFinite(g.Data[r]); // as the statistic rows are
+    }
+}
+
+bool ComputePointStatistics(TIndividualInfo& g)
+{
+    PointStatistics statistics = PointStatisticsOf(g);
+    const bool valid = statistics.Valid;
+    StorePointStatistics(g, std::move(statistics));
+    return valid;
 }
 
 double OverallDeviation(const TIndividualInfo& g)

@@ -2,6 +2,7 @@
 
 #include "compute/ComputeDriver.h"
 
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -180,5 +181,41 @@ TEST(PointStatistics, CountedPointsOfARecord)
             EXPECT_EQ(g.GrandMean, 0);
             EXPECT_EQ(g.RowMean(c.individual ? 0 : 3), 0);
         }
+    }
+}
+
+// The struct form reads the record only, and storing it gives the very record the compute keeps,
+// overflowing groups (their non-finite entries zeroed) included.
+TEST(PointStatistics, StructFormLeavesTheRecordAndStoresWhatTheComputeKeeps)
+{
+    const std::vector<std::pair<int, std::vector<QStringList>>> cases = {
+        { 0, Values({ 10, 12, 11, 15 }) },
+        { 3, Points({ { "1", "2", "4" }, { "2", "3", "3" }, { "4", "6", "5" } }) },
+        { 2, Points({ { "1e308", "1.7e308" }, { "1", "2" } }) },
+    };
+    for (const auto& [k, points] : cases) {
+        SCOPED_TRACE(k);
+        RecordingMessenger messenger;
+        MeasurementDocument doc(messenger);
+        BuildDocument(doc, k, { points });
+        RunComputeCommand(doc);
+        const TIndividualInfo computed = doc.Groups()[0];
+        TIndividualInfo values = computed;
+        const size_t valueRows = k == 0 ? 1 : size_t(k);
+        for (size_t r = valueRows; r < values.Data.size(); ++r)
+            values.Data[r].clear();
+        const TIndividualInfo before = values;
+        const PointStatistics statistics = PointStatisticsOf(values);
+        EXPECT_EQ(values.Data, before.Data);
+        StorePointStatistics(values, statistics);
+        ASSERT_EQ(values.Data.size(), computed.Data.size());
+        for (size_t r = 0; r < values.Data.size(); ++r) {
+            ASSERT_EQ(values.Data[r].size(), computed.Data[r].size()) << r;
+            for (size_t i = 0; i < values.Data[r].size(); ++i)
+                EXPECT_EQ(std::bit_cast<uint64_t>(values.Data[r][i]), std::bit_cast<uint64_t>(computed.Data[r][i]));
+        }
+        EXPECT_EQ(std::bit_cast<uint64_t>(values.GrandMean), std::bit_cast<uint64_t>(computed.GrandMean));
+        EXPECT_EQ(std::bit_cast<uint64_t>(values.MeanDeviation), std::bit_cast<uint64_t>(computed.MeanDeviation));
+        EXPECT_EQ(std::bit_cast<uint64_t>(values.MeanRange), std::bit_cast<uint64_t>(computed.MeanRange));
     }
 }
