@@ -141,10 +141,9 @@ namespace {
                 + QByteArray::number(colorIndex(frame.color));
         }
 
-        void writeText(QByteArray& out, const TextCmd& text, int pageIndex)
+        // Opens the group of a text's font, size, style and colour; the caller closes it.
+        void openRun(QByteArray& out, const TextCmd& text)
         {
-            const Qt::Alignment a = text.alignment;
-            out += (a & Qt::AlignHCenter) ? "\\qc" : (a & Qt::AlignRight) ? "\\qr" : "\\ql";
             out += "{\\f" + QByteArray::number(fontIndex(text.font.family())) + "\\fs"
                 + QByteArray::number(std::max(2, int(std::lround(text.font.pointSizeF() * 2))));
             if (text.font.bold())
@@ -154,6 +153,13 @@ namespace {
             if (text.font.underline())
                 out += "\\ul";
             out += "\\cf" + QByteArray::number(colorIndex(text.color)) + ' ';
+        }
+
+        void writeText(QByteArray& out, const TextCmd& text, int pageIndex)
+        {
+            const Qt::Alignment a = text.alignment;
+            out += (a & Qt::AlignHCenter) ? "\\qc" : (a & Qt::AlignRight) ? "\\qr" : "\\ql";
+            openRun(out, text);
             for (qsizetype i = 0; i < text.lines.size(); ++i) {
                 if (i > 0)
                     out += "\\line ";
@@ -253,15 +259,7 @@ namespace {
 
         void writeRunningText(QByteArray& out, const TextCmd& text, int pageIndex)
         {
-            out += "{\\f" + QByteArray::number(fontIndex(text.font.family())) + "\\fs"
-                + QByteArray::number(std::max(2, int(std::lround(text.font.pointSizeF() * 2))));
-            if (text.font.bold())
-                out += "\\b";
-            if (text.font.italic())
-                out += "\\i";
-            if (text.font.underline())
-                out += "\\ul";
-            out += "\\cf" + QByteArray::number(colorIndex(text.color)) + ' ';
+            openRun(out, text);
             for (qsizetype i = 0; i < text.lines.size(); ++i) {
                 if (i > 0)
                     out += "\\line ";
