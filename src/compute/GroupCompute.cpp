@@ -163,7 +163,7 @@ GroupFailure WriteGroupStatistics(TIndividualInfo& g, MeasurementDocument& doc, 
 
 void ComputeLines(TIndividualInfo& g, int offset)
 {
-    StoreControlLines(g, ControlLinesOf(g));
+    ComputeControlLines(g);
     for (int slot = 0; slot < ChartSlotCount; ++slot) {
         if (!slotJudged(g, slot))
             continue;

@@ -3,7 +3,6 @@
 #include "reports/PageRenderer.h"
 #include "reports/ReportError.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -142,21 +141,6 @@ QString textDump(const PreparedReport& report)
 }
 
 namespace {
-    // The one place the HTML writer takes a picture's pixels from.
-    QImage pictureImage(const BlockImage& picture)
-    {
-        return picture.image ? picture.image->image() : QImage();
-    }
-
-    QByteArray pngOf(const QImage& image)
-    {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
-    }
-
     // A text's lines without the blanks that only placed it on paper.
     QString escapedLines(const QString& text)
     {
@@ -444,20 +428,21 @@ namespace {
 
         void writeFigure(const BlockImage& picture)
         {
-            const QImage image = pictureImage(picture);
-            if (image.isNull())
+            const QByteArray png = picture.image ? picture.image->png() : QByteArray();
+            if (png.isEmpty())
                 return;
+            const QSize pixels = picture.image->size();
             // As wide as it prints: its natural size, kept within its box.
             const double pixelMm = 25.4 / 96;
-            QSizeF size(image.width() * pixelMm, image.height() * pixelMm);
+            QSizeF size(pixels.width() * pixelMm, pixels.height() * pixelMm);
             if (size.width() > picture.rectMm.width() || size.height() > picture.rectMm.height())
                 size.scale(picture.rectMm.size(), Qt::KeepAspectRatio);
             const QString alt = picture.description.isEmpty() ? picture.objectName : picture.description;
             m_out += QStringLiteral("<figure><img src=\"data:image/png;base64,%1\" alt=\"%2\" width=\"%3\" "
                                     "height=\"%4\" style=\"width:%5mm\"/></figure>\n")
-                         .arg(QString::fromLatin1(pngOf(image).toBase64()), alt.toHtmlEscaped())
-                         .arg(image.width())
-                         .arg(image.height())
+                         .arg(QString::fromLatin1(png.toBase64()), alt.toHtmlEscaped())
+                         .arg(pixels.width())
+                         .arg(pixels.height())
                          .arg(QString::number(size.width(), 'f', 1));
         }
 
