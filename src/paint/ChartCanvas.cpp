@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace {
 
@@ -156,6 +157,20 @@ void ChartCanvas::Run(int64_t xa, int64_t xb, int y, QRgb color)
         line[x - m_origin] = color;
 }
 
+void ChartCanvas::ZoneRun(int64_t xa, int64_t xb, int y, const ZoneRows& rows)
+{
+    if (!m_drawing) {
+        Run(xa, xb, y, ZoneColorOf(y, m_height, rows));
+        return;
+    }
+    if (y < m_clip.Top || y >= m_clip.Bottom)
+        return;
+    const int64_t from = std::max(std::min(xa, xb), m_clip.Left);
+    const int64_t to = std::min(std::max(xa, xb), m_clip.Right - 1);
+    if (from <= to)
+        m_drawing->AddZoneFill(QRect(int(from), y, int(to - from + 1), 1), rows);
+}
+
 void ChartCanvas::Line(int64_t x1, int y1, int64_t x2, int y2, QRgb color, Pen pen)
 {
     if (x1 == x2 && y1 == y2)
@@ -277,7 +292,14 @@ void ChartCanvas::Disc(int64_t x, int y, QRgb color)
 
 int ChartCanvas::TextWidth(const QString& text) const
 {
-    return m_metrics.horizontalAdvance(text);
+    // Every canvas measures in the one chart font at 96 DPI, and the same dates, numbers and axis
+    // values come back picture after picture: each width is shaped once per thread.
+    thread_local std::unordered_map<QString, int> widths;
+    if (const auto found = widths.find(text); found != widths.end())
+        return found->second;
+    if (widths.size() >= 200000)
+        widths.clear();
+    return widths.emplace(text, m_metrics.horizontalAdvance(text)).first->second;
 }
 
 void ChartCanvas::Text(int64_t x, int y, const QString& text)

@@ -51,6 +51,9 @@ public:
     void SetPixel(int64_t x, int y, QRgb color);
     // The pixels from xa to xb of row y, both included, in either order.
     void Run(int64_t xa, int64_t xb, int y, QRgb color);
+    // The pixels from xa to xb of row y in the series gradient of the zone rows: ZoneColorOf(y,
+    // Height(), rows). A recording keeps them as one batch of that gradient.
+    void ZoneRun(int64_t xa, int64_t xb, int y, const ZoneRows& rows);
     // From (x1, y1) to (x2, y2), the end point excluded; a dashed pen starts its pattern at (x1, y1).
     void Line(int64_t x1, int y1, int64_t x2, int y2, QRgb color, Pen pen = Pen::Solid);
     void FillRect(int64_t x1, int y1, int64_t x2, int y2, QRgb color); // right and bottom excluded

@@ -21,23 +21,26 @@ constexpr int TextLookBack = 256; // how far back a hidden copy of a text is loo
 constexpr int CellSize = 4; // pixels per side of a cell of the record of what was drawn where
 constexpr int TextMargin = 2; // glyphs may reach a little beyond their measured box
 
-// Texts in sixths of a virtual pixel: the chart font's 96 DPI size, 10 2/3 pixels, is then a whole
-// 64, which devices that round font sizes keep exactly.
-constexpr int TextUnit = 6;
+constexpr int TextUnit = ChartDrawing::TextUnit;
 
 void drawLabel(QPainter& painter, const ChartDrawing::Label& label)
 {
     painter.save();
     painter.scale(1.0 / TextUnit, 1.0 / TextUnit);
-    QFont font = ChartCanvas::ChartFont();
-    font.setPixelSize(qRound(font.pointSizeF() * 96.0 / 72.0 * TextUnit));
-    painter.setFont(font);
+    painter.setFont(ChartDrawing::LabelFont());
     painter.setPen(QColor(Qt::black));
     painter.drawText(QPointF(double(label.Box.x()) * TextUnit, double(label.Baseline) * TextUnit), label.Text);
     painter.restore();
 }
 
 } // namespace
+
+QFont ChartDrawing::LabelFont()
+{
+    QFont font = ChartCanvas::ChartFont();
+    font.setPixelSize(qRound(font.pointSizeF() * 96.0 / 72.0 * TextUnit));
+    return font;
+}
 
 ChartDrawing::ChartDrawing(int width, int height)
     : m_width(std::max(width, 0))
@@ -66,24 +69,51 @@ void ChartDrawing::stamp(const QRect& rect, int op)
 
 void ChartDrawing::AddFill(const QRect& rect, QRgb color)
 {
+    addFill(rect, color, -1);
+}
+
+void ChartDrawing::AddZoneFill(const QRect& rect, const ZoneRows& rows)
+{
+    auto same = [&rows](const ZoneRows& z) {
+        return z.Upper == rows.Upper && z.Centre == rows.Centre && z.Lower == rows.Lower;
+    };
+    const auto found = std::find_if(m_zones.cbegin(), m_zones.cend(), same);
+    int zone = int(found - m_zones.cbegin());
+    if (found == m_zones.cend()) {
+        m_zones.push_back(rows);
+        m_latestZoneBatch.push_back(-1);
+    }
+    addFill(rect, 0, zone);
+}
+
+void ChartDrawing::addFill(const QRect& rect, QRgb color, int zone)
+{
     if (rect.isEmpty())
         return;
     int latest = -1;
     forCells(rect, [&latest](int& cell) { latest = std::max(latest, cell); });
     // A fill of the background's colour where only the background was drawn changes nothing
     // (the text boxes beside the frame).
-    if (latest == 0 && !m_fills.empty() && m_ops.front().Kind == Op::FillOp && m_ops.front().Color == color
-        && m_fills.front().Rect == QRect(0, 0, m_width, m_height) && m_fills.front().Batch == 0)
+    if (zone < 0 && latest == 0 && !m_fills.empty() && m_ops.front().Kind == Op::FillOp && m_ops.front().Zone < 0
+        && m_ops.front().Color == color && m_fills.front().Rect == QRect(0, 0, m_width, m_height)
+        && m_fills.front().Batch == 0)
         return;
-    // The latest batch of this colour, when nothing after it was drawn near the rectangle.
+    // The latest batch of this colour (or zone), when nothing after it was drawn near the rectangle.
     int batch = -1;
-    const auto found = m_latestBatch.find(color);
-    if (found != m_latestBatch.end() && latest <= found->second)
+    if (zone >= 0) {
+        const int candidate = m_latestZoneBatch[size_t(zone)];
+        if (candidate >= 0 && latest <= candidate)
+            batch = candidate;
+    } else if (const auto found = m_latestBatch.find(color); found != m_latestBatch.end() && latest <= found->second) {
         batch = found->second;
+    }
     if (batch < 0) {
         batch = int(m_ops.size());
-        m_ops.push_back({ Op::FillOp, batch, color });
-        m_latestBatch[color] = batch;
+        m_ops.push_back({ Op::FillOp, batch, color, zone });
+        if (zone >= 0)
+            m_latestZoneBatch[size_t(zone)] = batch;
+        else
+            m_latestBatch[color] = batch;
     }
     if (!m_fills.empty() && m_fills.back().Batch == batch && joins(m_fills.back().Rect, rect))
         m_fills.back().Rect = m_fills.back().Rect.united(rect);
@@ -120,6 +150,7 @@ void ChartDrawing::Finish()
     m_labels.shrink_to_fit();
     m_cells = {};
     m_latestBatch = {};
+    m_latestZoneBatch = {};
 }
 
 void ChartDrawing::Replay(QPainter& painter, const QRectF& target) const
@@ -143,6 +174,16 @@ void ChartDrawing::Replay(QPainter& painter, const QRectF& target) const
         if (op.Kind == Op::FillOp) {
             // One path per batch: short, and no seams between its rectangles.
             batch.clear();
+            if (op.Zone >= 0) {
+                // Row by row, each in its gradient colour.
+                for (; next < m_fills.size() && m_fills[next].Batch == op.Index; ++next) {
+                    const QRect& r = m_fills[next].Rect;
+                    for (int y = r.top(); y <= r.bottom(); ++y)
+                        painter.fillRect(QRectF(r.x(), y, r.width(), 1).adjusted(Inset, Inset, -Inset, -Inset),
+                            QColor::fromRgb(ColorAt(op, y)));
+                }
+                continue;
+            }
             for (; next < m_fills.size() && m_fills[next].Batch == op.Index; ++next)
                 batch.push_back(QRectF(m_fills[next].Rect).adjusted(Inset, Inset, -Inset, -Inset));
             painter.setBrush(QColor::fromRgb(op.Color));
@@ -169,7 +210,12 @@ QImage ChartDrawing::ToImage() const
         if (op.Kind == Op::FillOp) {
             for (; next < m_fills.size() && m_fills[next].Batch == op.Index; ++next) {
                 const QRect& r = m_fills[next].Rect;
-                canvas.FillRect(r.left(), r.top(), int64_t(r.left()) + r.width(), r.top() + r.height(), op.Color);
+                if (op.Zone < 0) {
+                    canvas.FillRect(r.left(), r.top(), int64_t(r.left()) + r.width(), r.top() + r.height(), op.Color);
+                    continue;
+                }
+                for (int y = r.top(); y <= r.bottom(); ++y)
+                    canvas.ZoneRun(r.left(), int64_t(r.left()) + r.width() - 1, y, m_zones[size_t(op.Zone)]);
             }
         } else if (op.Index >= 0) {
             const Label& label = m_labels[size_t(op.Index)];

@@ -236,9 +236,11 @@ void DrawGroupTransition(int64_t x1, int64_t x2, int upper2, int lower2, int cen
 
 void DrawGradientSegment(int64_t x1, int y1, int64_t x2, int y2, ChartCanvas& bitmap)
 {
+    const DrawingState& state = ChartDrawingState();
+    const ZoneRows zone { state.UpperRow, state.CentreRow, state.LowerRow };
     if (x1 == x2) {
         for (int y = std::min(y1, y2); y <= std::max(y1, y2); ++y)
-            bitmap.SetPixel(x1, y, ZoneColor(y, bitmap));
+            bitmap.ZoneRun(x1, x1, y, zone);
         return;
     }
     if (y1 == y2) {
@@ -259,12 +261,12 @@ void DrawGradientSegment(int64_t x1, int y1, int64_t x2, int y2, ChartCanvas& bi
     int py = y1;
     for (int y = y1; y <= y2; ++y) {
         const int64_t x = int64_t((y - m) / k);
-        bitmap.Run(px, x, py, ZoneColor(py, bitmap));
-        bitmap.Run(px, x, y, ZoneColor(y, bitmap));
+        bitmap.ZoneRun(px, x, py, zone);
+        bitmap.ZoneRun(px, x, y, zone);
         px = x;
         py = y;
     }
-    bitmap.SetPixel(x2, y2, ZoneColor(y2, bitmap));
+    bitmap.ZoneRun(x2, x2, y2, zone);
 }
 
 void DrawPointMarker(int64_t x, int y, int& counter, ChartCanvas& bitmap)

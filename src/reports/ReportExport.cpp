@@ -1,6 +1,7 @@
 #include "reports/ReportExport.h"
 
 #include "reports/PageRenderer.h"
+#include "reports/PdfWriter.h"
 #include "reports/ReportError.h"
 
 #include <QDir>
@@ -71,6 +72,15 @@ namespace {
 }
 
 void exportPdf(const PreparedReport& report, const QString& fileName, const ExportInfo& info)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        failWrite(fileName, file.errorString());
+    if (!writePdf(report, file, PdfInfo { info.title, info.creator }) || !file.commit())
+        failWrite(fileName, file.errorString());
+}
+
+void exportPdfThroughPainter(const PreparedReport& report, const QString& fileName, const ExportInfo& info)
 {
     // QPdfWriter reports nothing when it cannot write, so try the file first.
     {

@@ -13,8 +13,12 @@ struct ExportInfo {
     QString creator = QStringLiteral("Мерідан");
 };
 
-// PDF through QPdfWriter: fonts embedded, text extractable, pictures lossless.
+// PDF written from the page commands (PdfWriter): fonts embedded, text extractable, pictures
+// lossless, charts as vectors.
 void exportPdf(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});
+// The same pages painted through QPdfWriter and the page renderer: slower and larger, kept as
+// the reference the PDF writer is compared with.
+void exportPdfThroughPainter(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});
 // One HTML file as a document: headings, tables of real cells, pictures inline as PNG with alt
 // texts, a print stylesheet; UTF-8, well-formed XML.
 void exportHtml(const PreparedReport& report, const QString& fileName, const ExportInfo& info = {});

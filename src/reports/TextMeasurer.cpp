@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace rpt {
@@ -35,9 +36,25 @@ QFont TextMeasurer::makeFont(const QString& family, double sizePt, bool bold, bo
     return font;
 }
 
+double TextMeasurer::advance(const QFontMetricsF& metrics, const QFont& font, const QString& text) const
+{
+    auto style
+        = std::find_if(m_advances.begin(), m_advances.end(), [&](const auto& entry) { return entry.first == font; });
+    if (style == m_advances.end()) {
+        m_advances.emplace_back(font, std::unordered_map<QString, double>());
+        style = m_advances.end() - 1;
+    }
+    auto& widths = style->second;
+    if (const auto found = widths.find(text); found != widths.end())
+        return found->second;
+    if (widths.size() >= 200000)
+        widths.clear();
+    return widths.emplace(text, metrics.horizontalAdvance(text)).first->second;
+}
+
 double TextMeasurer::textWidthMm(const QString& text, const QFont& font) const
 {
-    return QFontMetricsF(font, &m_reference).horizontalAdvance(text) / PixelsPerMm;
+    return advance(QFontMetricsF(font, &m_reference), font, text) / PixelsPerMm;
 }
 
 double TextMeasurer::lineHeightMm(const QFont& font) const
@@ -54,10 +71,10 @@ MeasuredText TextMeasurer::measure(const QString& text, const QFont& font, doubl
 
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
     for (const QString& paragraph : paragraphs) {
-        const double advance = metrics.horizontalAdvance(paragraph);
-        if (!wrap || advance <= widthPx || paragraph.isEmpty()) {
+        const double width = advance(metrics, font, paragraph);
+        if (!wrap || width <= widthPx || paragraph.isEmpty()) {
             result.lines.append(paragraph);
-            result.widthMm = std::max(result.widthMm, advance / PixelsPerMm);
+            result.widthMm = std::max(result.widthMm, width / PixelsPerMm);
             continue;
         }
         QTextLayout layout(paragraph, font, &m_reference);

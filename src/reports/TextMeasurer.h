@@ -4,6 +4,11 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class QFontMetricsF;
 
 namespace rpt {
 
@@ -30,7 +35,11 @@ public:
     static QFont makeFont(const QString& family, double sizePt, bool bold, bool italic, bool underline);
 
 private:
+    // Report tables repeat their texts page after page; each is shaped once per font.
+    double advance(const QFontMetricsF& metrics, const QFont& font, const QString& text) const;
+
     QImage m_reference;
+    mutable std::vector<std::pair<QFont, std::unordered_map<QString, double>>> m_advances;
 };
 
 } // namespace rpt
