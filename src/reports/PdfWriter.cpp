@@ -184,34 +184,49 @@ namespace {
         return out;
     }
 
-    // The font file cut down to the glyphs used, their numbers kept (so glyph numbers are the
-    // character codes of the page text) and hinting left out: the pages are laid out unhinted.
-    // HarfBuzz does this properly, composite glyphs included; the whole file when it cannot.
-    QByteArray subsetFontFile(const QByteArray& file, const std::vector<quint32>& glyphs)
+    // The font file cut down to the glyphs used and hinting left out (the pages are laid out
+    // unhinted), with the new number of each old glyph. HarfBuzz does this properly, composite
+    // glyphs included; when it cannot, the whole file and the old numbers.
+    struct FontSubset {
+        QByteArray file;
+        std::unordered_map<quint32, quint32> glyphs; // old number -> new; empty: unchanged
+    };
+
+    FontSubset subsetFontFile(const QByteArray& file, const std::vector<quint32>& glyphs)
     {
         hb_blob_t* blob
             = hb_blob_create(file.constData(), unsigned(file.size()), HB_MEMORY_MODE_READONLY, nullptr, nullptr);
         hb_face_t* face = hb_face_create(blob, 0);
         hb_blob_destroy(blob);
-        QByteArray out;
+        FontSubset subset;
         if (hb_subset_input_t* input = hb_subset_input_create_or_fail()) {
             hb_set_t* set = hb_subset_input_glyph_set(input);
             hb_set_add(set, 0);
             for (const quint32 glyph : glyphs)
                 hb_set_add(set, glyph);
-            hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS | HB_SUBSET_FLAGS_NO_HINTING);
-            if (hb_face_t* subset = hb_subset_or_fail(face, input)) {
-                hb_blob_t* result = hb_face_reference_blob(subset);
-                unsigned length = 0;
-                const char* data = hb_blob_get_data(result, &length);
-                out = QByteArray(data, qsizetype(length));
-                hb_blob_destroy(result);
-                hb_face_destroy(subset);
+            hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING);
+            if (hb_subset_plan_t* plan = hb_subset_plan_create_or_fail(face, input)) {
+                const hb_map_t* numbers = hb_subset_plan_old_to_new_glyph_mapping(plan);
+                if (hb_face_t* result = hb_subset_plan_execute_or_fail(plan)) {
+                    hb_blob_t* bytes = hb_face_reference_blob(result);
+                    unsigned length = 0;
+                    const char* data = hb_blob_get_data(bytes, &length);
+                    subset.file = QByteArray(data, qsizetype(length));
+                    for (const quint32 glyph : glyphs)
+                        subset.glyphs[glyph] = hb_map_get(numbers, glyph);
+                    hb_blob_destroy(bytes);
+                    hb_face_destroy(result);
+                }
+                hb_subset_plan_destroy(plan);
             }
             hb_subset_input_destroy(input);
         }
         hb_face_destroy(face);
-        return out.isEmpty() ? file : out;
+        if (subset.file.isEmpty() || std::any_of(subset.glyphs.cbegin(), subset.glyphs.cend(), [](const auto& g) {
+                return g.second == HB_MAP_VALUE_INVALID;
+            }))
+            return { file, {} };
+        return subset;
     }
 
     // The pixels of a set of fills as few rectangles as rows or as columns give: a steep series
@@ -688,7 +703,7 @@ namespace {
                 const double gx = x + piece.positions[i].x() * unitsPerPixel;
                 const double gy = y + piece.positions[i].y() * unitsPerPixel;
                 if (open && std::abs(gy - baseline) > size * 1e-4) {
-                    m_out += "]TJ\n";
+                    m_out += ">]TJ\n";
                     open = false;
                 }
                 if (!open) {
@@ -746,6 +761,18 @@ namespace {
                 if (m_batch.size() >= PagesPerBatch)
                     passBatchOn();
             }
+            if (count == 0) {
+                // No pages: one empty page, as a PDF needs one and the painter gives it.
+                const int content = m_out.reserve();
+                const int object = m_out.reserve();
+                QByteArray dictionary = "<< /Type /Page /Parent ";
+                appendInt(dictionary, pages);
+                dictionary += " 0 R /Contents ";
+                appendInt(dictionary, content);
+                dictionary += " 0 R >>";
+                m_batch.push_back({ content, object, QByteArray(), dictionary });
+                kids.push_back(object);
+            }
             passBatchOn();
             passBatchOn(); // the last batch is in flight after the first call
             writeImages();
@@ -753,8 +780,7 @@ namespace {
             writeResources();
 
             QByteArray tree = "<< /Type /Pages ";
-            if (count > 0)
-                tree += mediaBox(m_report.page(0).paperMm) + ' ';
+            tree += mediaBox(count > 0 ? m_report.page(0).paperMm : QSizeF(210, 297)) + ' ';
             tree += "/Resources ";
             appendInt(tree, m_resources);
             tree += " 0 R /Count ";
@@ -1163,15 +1189,17 @@ namespace {
             const int descriptor = m_out.reserve();
             const int fontStream = m_out.reserve();
 
-            const QByteArray subset = subsetFontFile(file, glyphs);
+            const FontSubset subset = subsetFontFile(file, glyphs);
+            // Character identifiers are the glyph numbers of the embedded file.
+            auto cid = [&subset](quint32 glyph) { return subset.glyphs.empty() ? glyph : subset.glyphs.at(glyph); };
             QByteArray streamDictionary = " /Filter /FlateDecode";
             if (trueType) {
                 streamDictionary += " /Length1 ";
-                appendInt(streamDictionary, subset.size());
+                appendInt(streamDictionary, subset.file.size());
             } else {
                 streamDictionary += " /Subtype /OpenType";
             }
-            m_out.stream(fontStream, streamDictionary, deflated(subset));
+            m_out.stream(fontStream, streamDictionary, deflated(subset.file));
 
             QByteArray d = "<< /Type /FontDescriptor /FontName /" + name + " /Flags ";
             appendInt(d, 32 + (italicAngle != 0 ? 64 : 0));
@@ -1200,14 +1228,18 @@ namespace {
                 + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ";
             appendInt(c, descriptor);
             c += " 0 R /W [";
-            for (size_t i = 0; i < glyphs.size();) {
+            std::vector<std::pair<quint32, double>> widths;
+            for (const quint32 glyph : glyphs)
+                widths.emplace_back(cid(glyph), font.widths[glyph]);
+            std::sort(widths.begin(), widths.end());
+            for (size_t i = 0; i < widths.size();) {
                 size_t end = i + 1;
-                while (end < glyphs.size() && glyphs[end] == glyphs[end - 1] + 1)
+                while (end < widths.size() && widths[end].first == widths[end - 1].first + 1)
                     ++end;
-                appendInt(c, glyphs[i]);
+                appendInt(c, widths[i].first);
                 c += " [";
                 for (size_t j = i; j < end; ++j) {
-                    appendNumber(c, font.widths[glyphs[j]], 1);
+                    appendNumber(c, widths[j].second, 1);
                     c += ' ';
                 }
                 c += "] ";
@@ -1232,7 +1264,7 @@ namespace {
                     " /Type /CMap /CMapName /" + cmapName
                         + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /Filter "
                           "/FlateDecode",
-                    deflated(codeMap(font.tables[table], cmapName)));
+                    deflated(codeMap(font.tables[table], cmapName, cid)));
                 m_out.stream(toUnicode, " /Filter /FlateDecode", deflated(unicodeMap(font, font.tables[table])));
                 QByteArray t = "<< /Type /Font /Subtype /Type0 /BaseFont /" + name + " /Encoding ";
                 appendInt(t, encoding);
@@ -1265,8 +1297,9 @@ namespace {
             out += Digits[value & 15];
         }
 
-        // Code to glyph number, the glyph number being the character identifier.
-        static QByteArray codeMap(const std::vector<quint32>& glyphs, const QByteArray& name)
+        // Code to character identifier.
+        template <typename Cid>
+        static QByteArray codeMap(const std::vector<quint32>& glyphs, const QByteArray& name, Cid cid)
         {
             QByteArray map = cmapHead("Identity", name, 1);
             for (size_t i = 0; i < glyphs.size(); i += 100) {
@@ -1277,7 +1310,7 @@ namespace {
                     map += '<';
                     appendHex2(map, int(j));
                     map += "> ";
-                    appendInt(map, glyphs[j]);
+                    appendInt(map, cid(glyphs[j]));
                     map += '\n';
                 }
                 map += "endcidchar\n";
