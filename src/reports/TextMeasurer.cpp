@@ -36,25 +36,27 @@ QFont TextMeasurer::makeFont(const QString& family, double sizePt, bool bold, bo
     return font;
 }
 
-double TextMeasurer::advance(const QFontMetricsF& metrics, const QFont& font, const QString& text) const
+TextMeasurer::StyleCache& TextMeasurer::cacheOf(const QFont& font) const
 {
-    auto style
-        = std::find_if(m_advances.begin(), m_advances.end(), [&](const auto& entry) { return entry.first == font; });
-    if (style == m_advances.end()) {
-        m_advances.emplace_back(font, std::unordered_map<QString, double>());
-        style = m_advances.end() - 1;
-    }
-    auto& widths = style->second;
-    if (const auto found = widths.find(text); found != widths.end())
+    auto style = std::find_if(m_caches.begin(), m_caches.end(), [&](const StyleCache& c) { return c.font == font; });
+    if (style != m_caches.end())
+        return *style;
+    m_caches.push_back({ font, {}, {} });
+    return m_caches.back();
+}
+
+double TextMeasurer::advance(const QFontMetricsF& metrics, StyleCache& cache, const QString& text) const
+{
+    if (const auto found = cache.widths.find(text); found != cache.widths.end())
         return found->second;
-    if (widths.size() >= 200000)
-        widths.clear();
-    return widths.emplace(text, metrics.horizontalAdvance(text)).first->second;
+    if (cache.widths.size() >= 200000)
+        cache.widths.clear();
+    return cache.widths.emplace(text, metrics.horizontalAdvance(text)).first->second;
 }
 
 double TextMeasurer::textWidthMm(const QString& text, const QFont& font) const
 {
-    return advance(QFontMetricsF(font, &m_reference), font, text) / PixelsPerMm;
+    return advance(QFontMetricsF(font, &m_reference), cacheOf(font), text) / PixelsPerMm;
 }
 
 double TextMeasurer::lineHeightMm(const QFont& font) const
@@ -64,6 +66,20 @@ double TextMeasurer::lineHeightMm(const QFont& font) const
 
 MeasuredText TextMeasurer::measure(const QString& text, const QFont& font, double widthMm, bool wrap) const
 {
+    if (!wrap)
+        return measureWrapped(text, font, widthMm, false);
+    StyleCache& cache = cacheOf(font);
+    const QString key = QString::number(widthMm, 'g', 17) + QLatin1Char('\n') + text;
+    if (const auto found = cache.wrapped.find(key); found != cache.wrapped.end())
+        return found->second;
+    if (cache.wrapped.size() >= 50000)
+        cache.wrapped.clear();
+    return cache.wrapped.emplace(key, measureWrapped(text, font, widthMm, true)).first->second;
+}
+
+MeasuredText TextMeasurer::measureWrapped(const QString& text, const QFont& font, double widthMm, bool wrap) const
+{
+    StyleCache& cache = cacheOf(font);
     MeasuredText result;
     const QFontMetricsF metrics(font, &m_reference);
     result.lineHeightMm = metrics.lineSpacing() / PixelsPerMm;
@@ -71,7 +87,7 @@ MeasuredText TextMeasurer::measure(const QString& text, const QFont& font, doubl
 
     const QStringList paragraphs = text.split(QLatin1Char('\n'));
     for (const QString& paragraph : paragraphs) {
-        const double width = advance(metrics, font, paragraph);
+        const double width = advance(metrics, cache, paragraph);
         if (!wrap || width <= widthPx || paragraph.isEmpty()) {
             result.lines.append(paragraph);
             result.widthMm = std::max(result.widthMm, width / PixelsPerMm);

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 class QFontMetricsF;
@@ -35,11 +34,19 @@ public:
     static QFont makeFont(const QString& family, double sizePt, bool bold, bool italic, bool underline);
 
 private:
-    // Report tables repeat their texts page after page; each is shaped once per font.
-    double advance(const QFontMetricsF& metrics, const QFont& font, const QString& text) const;
+    // Report tables repeat their texts page after page: each is shaped once per font, and each
+    // text wrapped once per font and width.
+    struct StyleCache {
+        QFont font;
+        std::unordered_map<QString, double> widths;
+        std::unordered_map<QString, MeasuredText> wrapped; // keyed by width and text
+    };
+    StyleCache& cacheOf(const QFont& font) const;
+    double advance(const QFontMetricsF& metrics, StyleCache& cache, const QString& text) const;
+    MeasuredText measureWrapped(const QString& text, const QFont& font, double widthMm, bool wrap) const;
 
     QImage m_reference;
-    mutable std::vector<std::pair<QFont, std::unordered_map<QString, double>>> m_advances;
+    mutable std::vector<StyleCache> m_caches;
 };
 
 } // namespace rpt
