@@ -1,5 +1,5 @@
-// The printed report, page by page, of one document of each mode (through the same paint path as
-// the preview, the printer and the PDF), and the report options window of both modes.
+// The printed report, page by page, of one document of each mode (through the paint path of the
+// preview and the printer, and as the written PDF), and the report options window of both modes.
 #include "ScreenshotRegistry.h"
 
 #include "common/DocumentBuilder.h"
@@ -10,9 +10,14 @@
 #include "reports/PageRenderer.h"
 #include "reports/ReportAssembler.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportError.h"
+#include "reports/ReportExport.h"
 #include "ui/ReportDialog.h"
 
 #include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <memory>
 
 namespace {
@@ -85,6 +90,24 @@ MERIDAN_SCREENSHOT_CASE(ReportPages)
             if (!renderer.renderImage(page, 100).save(QDir(shots.Folder()).filePath(name)))
                 shots.Fail(name);
         }
+        // The PDF as written, its pages as poppler draws them: what the analyst files.
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty())
+            continue;
+        const QString pdf = QDir(shots.Folder()).filePath(base + QStringLiteral(".pdf"));
+        try {
+            rpt::exportPdf(engine.prepared(), pdf);
+        } catch (const rpt::ReportError& error) {
+            shots.Fail(error.message());
+            continue;
+        }
+        QProcess render;
+        render.start(pdftoppm,
+            { QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"), pdf,
+                QDir(shots.Folder()).filePath(base + QStringLiteral("-pdf")) });
+        if (!render.waitForFinished(120000) || render.exitCode() != 0)
+            shots.Fail(base + QStringLiteral(".pdf: pdftoppm failed"));
+        QFile::remove(pdf);
     }
 }
 
