@@ -229,63 +229,69 @@ namespace {
         return subset;
     }
 
+    // Maximal runs of set cells along each line of a mask (lines x length, line by line), each
+    // joined with an identical run of the line before; rectangles of (start, line, length, 1), or
+    // of (line, start, 1, length) when the mask is transposed.
+    std::vector<QRect> joinedRuns(const std::vector<unsigned char>& mask, int lines, int length, bool transposed)
+    {
+        std::vector<QRect> out;
+        // Per start of a run in the line before (and in this line): its rectangle, or -1.
+        std::vector<int> before(size_t(length), -1), now(size_t(length), -1);
+        std::vector<int> startsBefore, startsNow;
+        for (int line = 0; line < lines; ++line) {
+            const unsigned char* cells = mask.data() + size_t(line) * size_t(length);
+            startsNow.clear();
+            for (int i = 0; i < length;) {
+                if (!cells[i]) {
+                    ++i;
+                    continue;
+                }
+                int end = i;
+                while (end < length && cells[end])
+                    ++end;
+                int index = before[size_t(i)];
+                if (index >= 0 && (transposed ? out[size_t(index)].height() : out[size_t(index)].width()) == end - i) {
+                    QRect& r = out[size_t(index)];
+                    if (transposed)
+                        r.setWidth(r.width() + 1);
+                    else
+                        r.setHeight(r.height() + 1);
+                } else {
+                    out.push_back(transposed ? QRect(line, i, 1, end - i) : QRect(i, line, end - i, 1));
+                    index = int(out.size() - 1);
+                }
+                now[size_t(i)] = index;
+                startsNow.push_back(i);
+                i = end;
+            }
+            for (const int start : startsBefore)
+                before[size_t(start)] = -1;
+            std::swap(before, now);
+            std::swap(startsBefore, startsNow);
+        }
+        return out;
+    }
+
     // The pixels of a set of fills as few rectangles as rows or as columns give: a steep series
-    // segment is a run of columns, a flat one a run of rows. Runs of one row (or column) that
-    // repeat in the next are joined. In reading order, which compresses best.
+    // segment is a run of columns, a flat one a run of rows. In reading order, which compresses
+    // best.
     std::vector<QRect> fewestRectangles(
         const std::vector<ChartDrawing::Fill>& fills, std::pair<size_t, size_t> range, const QRect& box)
     {
         const int width = box.width(), height = box.height();
-        std::vector<unsigned char> mask(size_t(width) * size_t(height), 0);
+        std::vector<unsigned char> byRows(size_t(width) * size_t(height), 0);
+        std::vector<unsigned char> byColumns(byRows.size(), 0);
         for (size_t f = range.first; f < range.second; ++f) {
             const QRect r = fills[f].Rect.translated(-box.topLeft());
-            for (int y = r.top(); y <= r.bottom(); ++y)
-                std::fill_n(mask.begin() + qsizetype(y) * width + r.left(), r.width(), 1);
-        }
-        // Runs along one axis, each joined with an identical run of the line before.
-        auto runs = [&](bool alongRows) {
-            std::vector<QRect> out;
-            const int lines = alongRows ? height : width, length = alongRows ? width : height;
-            std::vector<int> open; // per run start of the previous line: index into out, or -1
-            std::vector<int> current(size_t(length), -1);
-            open.assign(size_t(length), -1);
-            for (int line = 0; line < lines; ++line) {
-                std::fill(current.begin(), current.end(), -1);
-                for (int i = 0; i < length;) {
-                    auto at = [&](int k) {
-                        return alongRows ? mask[size_t(line) * size_t(width) + size_t(k)]
-                                         : mask[size_t(k) * size_t(width) + size_t(line)];
-                    };
-                    if (!at(i)) {
-                        ++i;
-                        continue;
-                    }
-                    int end = i;
-                    while (end < length && at(end))
-                        ++end;
-                    const int previous = open[size_t(i)];
-                    const bool same = previous >= 0
-                        && (alongRows ? out[size_t(previous)].width() == end - i
-                                      : out[size_t(previous)].height() == end - i);
-                    if (same) {
-                        QRect& r = out[size_t(previous)];
-                        if (alongRows)
-                            r.setHeight(r.height() + 1);
-                        else
-                            r.setWidth(r.width() + 1);
-                        current[size_t(i)] = previous;
-                    } else {
-                        out.push_back(alongRows ? QRect(i, line, end - i, 1) : QRect(line, i, 1, end - i));
-                        current[size_t(i)] = int(out.size() - 1);
-                    }
-                    i = end;
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                for (int x = r.left(); x <= r.right(); ++x) {
+                    byRows[size_t(y) * size_t(width) + size_t(x)] = 1;
+                    byColumns[size_t(x) * size_t(height) + size_t(y)] = 1;
                 }
-                std::swap(open, current);
             }
-            return out;
-        };
-        std::vector<QRect> rows = runs(true);
-        std::vector<QRect> columns = runs(false);
+        }
+        std::vector<QRect> rows = joinedRuns(byRows, height, width, false);
+        std::vector<QRect> columns = joinedRuns(byColumns, width, height, true);
         std::vector<QRect>& best = columns.size() < rows.size() ? columns : rows;
         for (QRect& r : best)
             r.translate(box.topLeft());
