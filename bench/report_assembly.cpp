@@ -2,7 +2,8 @@
 // every chart, and individual-values documents of 2,500 to 10,000 points with both charts and the
 // data table, to show the time grows linearly. Documents are in groups of 25 points. Set
 // MERIDAN_BENCH_SAVE to a folder to also save the documents there, for timing meridan-cli report.
-// The written PDF's size is the pdf_bytes counter: chart pictures go in as vectors.
+// The written PDF's size is the pdf_bytes counter: chart pictures go in as vectors. The
+// ...ThroughPainter runs write the same reports through QPdfWriter, the reference path.
 #include "compute/ComputeDriver.h"
 #include "model/DocumentFile.h"
 #include "model/MeasurementDocument.h"
@@ -82,7 +83,9 @@ QString Templates()
     return QDir(QStringLiteral(MERIDAN_SOURCE_DIR)).filePath(QStringLiteral("data/Data"));
 }
 
-void RunReport(benchmark::State& state, int points, int size)
+// writer: the PDF writer, or the reference path through QPdfWriter.
+void RunReport(benchmark::State& state, int points, int size,
+    void (*writer)(const rpt::PreparedReport&, const QString&, const rpt::ExportInfo&) = &rpt::exportPdf)
 {
     SilentMessenger messenger;
     std::unique_ptr<MeasurementDocument> doc = MakeDocument(messenger, points, size);
@@ -105,7 +108,7 @@ void RunReport(benchmark::State& state, int points, int size)
             return;
         }
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
-        rpt::exportPdf(engine.prepared(), pdf);
+        writer(engine.prepared(), pdf, {});
         pages = engine.prepared().pageCount();
         bytes = QFileInfo(pdf).size();
     }
@@ -126,6 +129,19 @@ void BM_IndividualReport(benchmark::State& state)
     RunReport(state, int(state.range(0)), 0);
 }
 BENCHMARK(BM_IndividualReport)->Arg(2500)->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same reports painted through QPdfWriter, for the figures the writer is held against.
+void BM_SubgroupReportThroughPainter(benchmark::State& state)
+{
+    RunReport(state, int(state.range(0)), 5, &rpt::exportPdfThroughPainter);
+}
+BENCHMARK(BM_SubgroupReportThroughPainter)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_IndividualReportThroughPainter(benchmark::State& state)
+{
+    RunReport(state, int(state.range(0)), 0, &rpt::exportPdfThroughPainter);
+}
+BENCHMARK(BM_IndividualReportThroughPainter)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
