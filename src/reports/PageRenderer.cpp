@@ -32,14 +32,8 @@ namespace {
             painter.drawRect(r);
             return;
         }
-        if (frame.sides & FrameLeft)
-            painter.drawLine(r.topLeft(), r.bottomLeft());
-        if (frame.sides & FrameTop)
-            painter.drawLine(r.topLeft(), r.topRight());
-        if (frame.sides & FrameRight)
-            painter.drawLine(r.topRight(), r.bottomRight());
-        if (frame.sides & FrameBottom)
-            painter.drawLine(r.bottomLeft(), r.bottomRight());
+        for (const QLineF& side : FrameSideLines(r, frame.sides))
+            painter.drawLine(side);
     }
 
     void drawText(QPainter& painter, const Mapping& map, const TextCmd& text, int pageIndex, int pageCount)

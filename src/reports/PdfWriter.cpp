@@ -488,10 +488,7 @@ namespace {
 
         void object(int number, const QByteArray& body)
         {
-            m_offsets[size_t(number)] = m_position;
-            QByteArray text;
-            appendInt(text, number);
-            text += " 0 obj\n";
+            QByteArray text = opening(number);
             text += body;
             text += "\nendobj\n";
             write(text);
@@ -500,10 +497,8 @@ namespace {
         // A stream object; dictionary holds the entries besides /Length.
         void stream(int number, const QByteArray& dictionary, const QByteArray& data)
         {
-            m_offsets[size_t(number)] = m_position;
-            QByteArray text;
-            appendInt(text, number);
-            text += " 0 obj\n<<";
+            QByteArray text = opening(number);
+            text += "<<";
             text += dictionary;
             text += " /Length ";
             appendInt(text, data.size());
@@ -539,6 +534,16 @@ namespace {
         bool ok() const { return m_ok; }
 
     private:
+        // "N 0 obj", the object starting here.
+        QByteArray opening(int number)
+        {
+            m_offsets[size_t(number)] = m_position;
+            QByteArray text;
+            appendInt(text, number);
+            text += " 0 obj\n";
+            return text;
+        }
+
         QIODevice& m_device;
         qint64 m_position = 0;
         std::vector<qint64> m_offsets;
@@ -948,14 +953,8 @@ namespace {
                 m_page.rect(r, "S");
                 return;
             }
-            if (frame.sides & FrameLeft)
-                m_page.line(r.topLeft(), r.bottomLeft());
-            if (frame.sides & FrameTop)
-                m_page.line(r.topLeft(), r.topRight());
-            if (frame.sides & FrameRight)
-                m_page.line(r.topRight(), r.bottomRight());
-            if (frame.sides & FrameBottom)
-                m_page.line(r.bottomLeft(), r.bottomRight());
+            for (const QLineF& side : FrameSideLines(r, frame.sides))
+                m_page.line(side.p1(), side.p2());
         }
 
         void drawLine(const LineCmd& line)

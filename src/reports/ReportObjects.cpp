@@ -10,6 +10,20 @@ namespace {
     constexpr double PixelsPerMm = 96.0 / 25.4; // report pixels
 }
 
+std::vector<QLineF> FrameSideLines(const QRectF& r, unsigned sides)
+{
+    std::vector<QLineF> lines;
+    if (sides & FrameLeft)
+        lines.emplace_back(r.topLeft(), r.bottomLeft());
+    if (sides & FrameTop)
+        lines.emplace_back(r.topLeft(), r.topRight());
+    if (sides & FrameRight)
+        lines.emplace_back(r.topRight(), r.bottomRight());
+    if (sides & FrameBottom)
+        lines.emplace_back(r.bottomLeft(), r.bottomRight());
+    return lines;
+}
+
 int PictureObject::widthPx() const
 {
     return int(std::lround(rectMm().width() * PixelsPerMm));

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QHash>
 #include <QImage>
+#include <QLineF>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,9 @@ struct FrameStyle {
     double widthMm = 0.2;
     QColor color = Qt::black;
 };
+
+// The sides of rect that a frame of some sides draws, as lines (left, top, right, bottom).
+std::vector<QLineF> FrameSideLines(const QRectF& rect, unsigned sides);
 
 struct FontStyle {
     QString family; // empty: the page's font
