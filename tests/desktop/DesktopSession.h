@@ -71,6 +71,7 @@ public:
     // "ctrl", "shift", "alt" joined by "+" in front: "ctrl+o".
     void key(const QString& combination);
     void typeText(const QString& ascii);
+    // Returns once the window has answered a ping after the click (or is gone).
     void click(const ProgramWindow& window, QPoint local, int button = 1, int count = 1);
     void moveMouse(QPoint screen);
 
@@ -97,6 +98,8 @@ private:
     pid_t m_programPid = 0;
     QString m_exitDescription;
     long m_pingSerial = 0;
+    QPoint m_lastPress { -1000, -1000 }; // where and when the last click pressed, on the screen
+    Clock::time_point m_lastPressTime;
 };
 
 // Paths of the built programs, from the build.

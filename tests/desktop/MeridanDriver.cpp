@@ -1,6 +1,7 @@
 #include "MeridanDriver.h"
 
 #include <QColor>
+#include <vector>
 
 namespace Meridan {
 
@@ -200,6 +201,75 @@ bool Program::ShowsChartTabs()
 {
     // Beside the table tab while they fit, else the scroll buttons at the end of the tab bar.
     return !Uniform(GrabMain(TabBarEnd)) || !Uniform(GrabMain(QRect(250, 28, 120, 14)));
+}
+
+std::optional<QPoint> Program::TableCell(TableGrid grid, int row, int column)
+{
+    // The two layouts of the page (individual values; subgroups, with a header band over the grids)
+    // place the grids and their columns apart, so the cell is read from what the screen shows.
+    constexpr int probeY = 200; // a line through the three grids in either layout
+    constexpr int rowHeight = 24; // the header and every row, each with its grid line
+    const QImage image = GrabMain(QRect(QPoint(0, 0), Main().Geometry.size()));
+    if (image.height() <= probeY + rowHeight || row < 1 || column < 0)
+        return std::nullopt;
+
+    // The frames, left to right from inside the page: the first colour other than the page's, down a
+    // stretch taller than a row, so that no letter of a cell is taken for one.
+    const auto frameAt = [&](int x, QRgb frame) {
+        for (int y = probeY - rowHeight; y <= probeY + rowHeight; ++y) {
+            if (image.pixel(x, y) != frame)
+                return false;
+        }
+        return true;
+    };
+    constexpr int insidePage = 6;
+    int x = insidePage;
+    while (x < image.width() && image.pixel(x, probeY) == image.pixel(insidePage, probeY))
+        ++x;
+    if (x >= image.width())
+        return std::nullopt;
+    const QRgb frame = image.pixel(x, probeY);
+    std::vector<std::pair<int, int>> insides; // first and last x inside each grid
+    int start = -1;
+    for (; x < image.width(); ++x) {
+        const bool onFrame = frameAt(x, frame);
+        if (!onFrame && start < 0)
+            start = x;
+        else if (onFrame && start >= 0) {
+            insides.emplace_back(start, x - 1);
+            start = -1;
+        }
+    }
+    const size_t index = size_t(grid);
+    if (insides.size() <= index)
+        return std::nullopt;
+    const auto [left, right] = insides[index];
+
+    // Up to the grid's top frame; the header below it, then the rows.
+    int top = probeY;
+    while (top > 0 && !(image.pixel(left + 1, top) == frame && image.pixel(left + 12, top) == frame))
+        --top;
+    const int rowTop = top + 1 + rowHeight * row;
+    if (top == 0 || rowTop + rowHeight > image.height())
+        return std::nullopt;
+
+    // A column the grid shows whole ends at a grid line across the row, of the colour of the line
+    // under the row; what lies beyond the last one is the grid's empty end.
+    const QRgb line = image.pixel(left + 1, rowTop + rowHeight - 1);
+    const auto lineAt
+        = [&](int x) { return image.pixel(x, rowTop + 1) == line && image.pixel(x, rowTop + rowHeight - 3) == line; };
+    int columnLeft = left;
+    for (int c = 0; columnLeft <= right; ++c) {
+        int columnRight = columnLeft;
+        while (columnRight <= right && !lineAt(columnRight))
+            ++columnRight;
+        if (columnRight > right)
+            break;
+        if (c == column)
+            return QPoint((columnLeft + columnRight) / 2, rowTop + rowHeight / 2);
+        columnLeft = columnRight + 1;
+    }
+    return std::nullopt;
 }
 
 } // namespace Meridan

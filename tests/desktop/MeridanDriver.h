@@ -14,7 +14,6 @@ inline const QPoint DataTab { 185, 36 };
 inline const QPoint DataTabBesideChart0 { 589, 36 }; // the table tab while chart page 0 is the current one
 inline const QPoint IndividualChart0Tab { 335, 36 }; // an individual-values document's chart tabs
 inline const QPoint IndividualChart2Tab { 508, 36 };
-inline const QPoint FirstValueCell { 225, 128 };
 inline const QPoint Edit6 { 348, 501 };
 inline const QPoint Edit14 { 740, 501 };
 inline const QPoint MiddleCheckBox { 23, 410 };
@@ -24,6 +23,9 @@ inline const QPoint ReportDataCheck { 156, 33 };
 inline const QPoint ReportPrepareButtonIndividual { 275, 276 };
 inline const QRect TableOperations { 8, 462, 776, 76 };
 inline const QRect TabBarEnd { 752, 24, 38, 22 }; // the tab scroll buttons show once chart tabs are there
+
+// The grids of the table page, left to right.
+enum class TableGrid { Labels, Values, Results };
 
 bool IsHint(const ProgramWindow& w);
 bool IsMessageBox(const ProgramWindow& w, const QString& title = QStringLiteral("Мерідан"));
@@ -54,6 +56,9 @@ public:
     bool LoadExample(int index, bool hints); // menu "Приклади"; index from 0
     bool OpenFile(const QString& path); // Ctrl+O, the path typed into the open dialog (hints off)
     bool ShowsChartTabs(); // the computed state: chart tabs beside the first two
+    // The middle of a cell of the table page as the screen shows it (row from 1, column from 0
+    // within its grid), in the main window's coordinates; none while the page does not show it.
+    std::optional<QPoint> TableCell(TableGrid grid, int row, int column = 0);
     bool WaitPopup(); // a menu has opened
 
     DesktopSession& s;

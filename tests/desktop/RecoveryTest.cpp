@@ -74,24 +74,15 @@ protected:
     bool editFirstValue()
     {
         program.ClickMain(DataTab);
-        if (!program.Settle())
+        std::optional<QPoint> valueCell;
+        if (!session.waitUntil([&] { return (valueCell = program.TableCell(TableGrid::Values, 1)).has_value(); }, 10s))
             return false;
-        // The typed text must land in the cell's editor; on a busy machine the double click may
-        // come before the grid takes input, so the edit is tried again until the cell shows it.
-        const QRect cell(FirstValueCell - QPoint(20, 8), QSize(40, 16));
+        const QRect cell(*valueCell - QPoint(20, 8), QSize(40, 16));
         const QImage before = program.GrabMain(cell);
-        bool typed = false;
-        for (int attempt = 0; attempt < 3 && !typed; ++attempt) {
-            program.ClickMain(FirstValueCell, 2);
-            if (!program.Settle())
-                return false;
-            session.key(QStringLiteral("ctrl+a"));
-            session.typeText(QStringLiteral("74.777"));
-            if (!program.Settle())
-                return false;
-            typed = session.waitUntil([&] { return !SameImage(program.GrabMain(cell), before); }, 5s);
-        }
-        if (!typed)
+        program.ClickMain(*valueCell, 2);
+        session.key(QStringLiteral("ctrl+a"));
+        session.typeText(QStringLiteral("74.777"));
+        if (!session.waitUntil([&] { return !SameImage(program.GrabMain(cell), before); }, 10s))
             return false;
         session.key(QStringLiteral("F5"));
         return session.waitUntil([this] { return program.ShowsChartTabs(); }) && program.Settle();
