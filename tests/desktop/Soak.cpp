@@ -195,6 +195,7 @@ int main(int argc, char** argv)
     const QString saved = session.tempFolder() + QStringLiteral("/soak-final.mrd");
     bool saveAsked = false;
     bool newAsked = false;
+    int answers = 0;
     for (int round = 0; round < 120; ++round) {
         if (!session.programRunning()) {
             report();
@@ -237,7 +238,9 @@ int main(int argc, char** argv)
         } else if (top->Title.startsWith(QStringLiteral("Створення карти"))) {
             session.key(QStringLiteral("Return"));
         } else if (IsHint(*top) || IsMessageBox(*top)) {
-            session.key(round % 2 ? QStringLiteral("Escape") : QStringLiteral("Return"));
+            // Alternate per question, not per round: a save that asks each time comes back every
+            // second round, and would then always get the same answer.
+            session.key(answers++ % 2 ? QStringLiteral("Escape") : QStringLiteral("Return"));
         } else {
             session.key(QStringLiteral("Escape"));
         }
