@@ -7,6 +7,8 @@
 #include "statistics/PointStatistics.h"
 
 #include <QStringList>
+#include <cstring>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <vector>
 
@@ -36,4 +38,23 @@ inline std::vector<QStringList> Values(std::initializer_list<double> values)
 inline bool Near(double actual, double expected, double relative)
 {
     return actual == expected || FuzzyCompare(actual, expected, relative);
+}
+
+// Doubles compared bit for bit: a faster path must give the very numbers of the plain one.
+inline bool SameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The control lines and criteria hits of every chart slot of two group records, bit for bit.
+inline void ExpectSameLinesAndHits(const TIndividualInfo& a, const TIndividualInfo& b)
+{
+    for (int slot = 0; slot < ChartSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        const TControlLines& la = a.Lines[size_t(slot)];
+        const TControlLines& lb = b.Lines[size_t(slot)];
+        EXPECT_TRUE(SameBits(la.Lower, lb.Lower) && SameBits(la.Centre, lb.Centre) && SameBits(la.Upper, lb.Upper));
+        EXPECT_EQ(a.Hits[size_t(slot)].Westgard, b.Hits[size_t(slot)].Westgard);
+        EXPECT_EQ(a.Hits[size_t(slot)].Iso, b.Hits[size_t(slot)].Iso);
+    }
 }

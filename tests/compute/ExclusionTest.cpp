@@ -31,11 +31,6 @@ void ExcludeInFirstGroup(MeasurementDocument& doc, const std::set<int>& points)
         doc.SetPointNote(1 + i, Exclusion());
 }
 
-bool SameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 // Everything the compute gives a group, bit for bit.
 void ExpectSameResults(const TIndividualInfo& a, const TIndividualInfo& b)
 {
@@ -43,14 +38,7 @@ void ExpectSameResults(const TIndividualInfo& a, const TIndividualInfo& b)
     EXPECT_TRUE(SameBits(a.MeanDeviation, b.MeanDeviation));
     EXPECT_TRUE(SameBits(a.MeanRange, b.MeanRange));
     EXPECT_EQ(a.Data, b.Data);
-    for (int slot = 0; slot < ChartSlotCount; ++slot) {
-        SCOPED_TRACE(slot);
-        const TControlLines& la = a.Lines[size_t(slot)];
-        const TControlLines& lb = b.Lines[size_t(slot)];
-        EXPECT_TRUE(SameBits(la.Lower, lb.Lower) && SameBits(la.Centre, lb.Centre) && SameBits(la.Upper, lb.Upper));
-        EXPECT_EQ(a.Hits[size_t(slot)].Westgard, b.Hits[size_t(slot)].Westgard);
-        EXPECT_EQ(a.Hits[size_t(slot)].Iso, b.Hits[size_t(slot)].Iso);
-    }
+    ExpectSameLinesAndHits(a, b);
     for (auto setting :
         { &TIndividualInfo::CentreSetting, &TIndividualInfo::SigmaSetting, &TIndividualInfo::DeviationCentreSetting,
             &TIndividualInfo::RelDeviationCentreSetting, &TIndividualInfo::MedianCentreSetting,

@@ -12,10 +12,7 @@
 
 namespace {
 
-bool SameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
+using ::SameBits; // the doubles' one, beside the rows' one below
 
 bool SameBits(const TDArray& a, const TDArray& b)
 {
@@ -41,14 +38,7 @@ void ExpectSameRecord(const TIndividualInfo& a, const TIndividualInfo& b)
         EXPECT_EQ((a.*setting).Fixed, (b.*setting).Fixed);
         EXPECT_TRUE(SameBits((a.*setting).Value, (b.*setting).Value));
     }
-    for (int slot = 0; slot < ChartSlotCount; ++slot) {
-        SCOPED_TRACE(slot);
-        const TControlLines& la = a.Lines[size_t(slot)];
-        const TControlLines& lb = b.Lines[size_t(slot)];
-        EXPECT_TRUE(SameBits(la.Lower, lb.Lower) && SameBits(la.Centre, lb.Centre) && SameBits(la.Upper, lb.Upper));
-        EXPECT_EQ(a.Hits[size_t(slot)].Westgard, b.Hits[size_t(slot)].Westgard);
-        EXPECT_EQ(a.Hits[size_t(slot)].Iso, b.Hits[size_t(slot)].Iso);
-    }
+    ExpectSameLinesAndHits(a, b);
 }
 
 // Every cell the table shows and everything the compute stores beside the records.

@@ -1,4 +1,5 @@
 #include "EngineTestSupport.h"
+#include "ReportTestSupport.h"
 
 #include "reports/PageRenderer.h"
 #include "reports/ReportEngine.h"
@@ -84,18 +85,6 @@ void PrepareSample(ReportEngine& engine, int pictures = 3)
     engine.prepare(false);
 }
 
-QString Tool(const char* name)
-{
-    return QStandardPaths::findExecutable(QString::fromLatin1(name));
-}
-
-QString RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 }
 
 // The templates name "Arial"; Debian's metric-compatible Liberation Sans must stand in for it,

@@ -21,24 +21,6 @@
 
 namespace {
 
-QString Tool(const char* name)
-{
-    return QStandardPaths::findExecutable(QString::fromLatin1(name));
-}
-
-struct ToolResult {
-    int ExitCode = -1;
-    QString Output;
-};
-
-ToolResult RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(120000);
-    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()) };
-}
-
 bool HavePoppler()
 {
     return !Tool("pdftoppm").isEmpty() && !Tool("pdftotext").isEmpty() && !Tool("pdfinfo").isEmpty();
@@ -81,7 +63,7 @@ double DifferingShare(const QImage& a, const QImage& b)
 QStringList Words(const QString& pdf)
 {
     QStringList words = RunTool(Tool("pdftotext"), { pdf, QStringLiteral("-") })
-                            .Output.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+                            .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     words.sort();
     return words;
 }
@@ -161,12 +143,12 @@ TEST_F(PdfWriterTest, ManyGlyphsComeBackAsText)
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("glyphs.pdf"));
     rpt::exportPdf(report, pdf);
-    EXPECT_EQ(RunTool(Tool("pdfinfo"), { pdf }).ExitCode, 0);
-    const QString extracted = RunTool(Tool("pdftotext"), { pdf, QStringLiteral("-") }).Output;
+    EXPECT_EQ(RunProgram(Tool("pdfinfo"), { pdf }).ExitCode, 0);
+    const QString extracted = RunTool(Tool("pdftotext"), { pdf, QStringLiteral("-") });
     for (const QString& line : lines.mid(0, 5))
         EXPECT_TRUE(extracted.contains(line)) << line.toStdString() << "\n" << extracted.toStdString();
     EXPECT_TRUE(extracted.contains(QStringLiteral("Кінець"))) << extracted.toStdString();
-    const QString fonts = RunTool(Tool("pdffonts"), { pdf }).Output;
+    const QString fonts = RunTool(Tool("pdffonts"), { pdf });
     const QStringList rows = fonts.split(u'\n', Qt::SkipEmptyParts).mid(2);
     EXPECT_GE(rows.size(), 2) << fonts.toStdString(); // two code tables of Liberation Sans at least
     for (const QString& row : rows)
@@ -182,7 +164,7 @@ TEST_F(PdfWriterTest, EmptyReportAndRefusingDevice)
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("empty.pdf"));
     rpt::exportPdf(rpt::PreparedReport(), pdf);
-    const ToolResult info = RunTool(Tool("pdfinfo"), { pdf });
+    const ToolResult info = RunProgram(Tool("pdfinfo"), { pdf });
     EXPECT_EQ(info.ExitCode, 0);
     EXPECT_TRUE(info.Output.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))))
         << info.Output.toStdString();

@@ -4,6 +4,8 @@
 #include "reports/PreparedReport.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace {
 
@@ -95,4 +97,22 @@ int PictureCount(const rpt::PreparedReport& report, const QString& object)
         }
     }
     return count;
+}
+
+QString Tool(const char* name)
+{
+    return QStandardPaths::findExecutable(QString::fromLatin1(name));
+}
+
+ToolResult RunProgram(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(120000);
+    return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()) };
+}
+
+QString RunTool(const QString& program, const QStringList& arguments)
+{
+    return RunProgram(program, arguments).Output;
 }

@@ -5,6 +5,8 @@
 #include "model/MeasurementDocument.h"
 
 #include <QColor>
+#include <QString>
+#include <QStringList>
 #include <memory>
 
 // Computed documents for the report tests.
@@ -15,6 +17,16 @@ std::unique_ptr<MeasurementDocument> IndividualDocument(Messenger& messenger, co
 // Subgroups of `size` values: groups of the given numbers of subgroups.
 std::unique_ptr<MeasurementDocument> SubgroupDocument(
     Messenger& messenger, int size, const std::vector<int>& groupSizes);
+
+// A program on the PATH (poppler's tools), empty when it is not installed.
+QString Tool(const char* name);
+struct ToolResult {
+    int ExitCode = -1;
+    QString Output; // standard output
+};
+ToolResult RunProgram(const QString& program, const QStringList& arguments);
+// The program's standard output.
+QString RunTool(const QString& program, const QStringList& arguments);
 
 // The folder of the templates delivered with the program.
 QString DeliveredTemplateFolder();

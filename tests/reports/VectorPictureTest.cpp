@@ -18,19 +18,6 @@
 
 namespace {
 
-QString Tool(const char* name)
-{
-    return QStandardPaths::findExecutable(QString::fromLatin1(name));
-}
-
-QString RunTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 struct FoundPicture {
     int Page = -1;
     rpt::ImageCmd Command;
