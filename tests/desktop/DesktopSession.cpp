@@ -538,10 +538,60 @@ void DesktopSession::click(const ProgramWindow& window, QPoint local, int button
     }
     m_lastPress = target;
     m_lastPressTime = Clock::now();
+    waitPointerReleased();
     // The window takes the click before any input after it comes: a click and the double click
     // elsewhere that followed it in the same moment reached the program, yet the double click was
     // never delivered to a widget.
     ping(window.Id);
+}
+
+bool DesktopSession::waitPointerReleased(std::chrono::milliseconds timeout)
+{
+    // The window manager takes each press on a window through a synchronous grab and replays it to
+    // the window when it has looked at it. Until then the pointer is frozen and the presses after it
+    // wait in the server, while keys (and a ping) go straight on: the second press of a double
+    // click reached the program after the text typed behind it. A grab of our own succeeds only
+    // when no one holds or freezes the pointer, that is when every press has gone on. An open menu
+    // of the program holds the pointer too, for as long as it shows: the presses have gone on then.
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        const int status = XGrabPointer(
+            m_display, DefaultRootWindow(m_display), False, 0, GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+        if (status == GrabSuccess) {
+            XUngrabPointer(m_display, CurrentTime);
+            XSync(m_display, False);
+            return true;
+        }
+        if (status == AlreadyGrabbed && popupShows())
+            return true;
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(2ms);
+    }
+}
+
+bool DesktopSession::popupShows()
+{
+    // A menu of the program's is a window the window manager does not manage (as is its own
+    // helper window, off the screen); a tooltip is one too, yet it holds nothing.
+    const QString program = QString::number(m_programPid);
+    const QString tooltip = QString::number(atom("_NET_WM_WINDOW_TYPE_TOOLTIP"));
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+        return false;
+    bool shows = false;
+    for (unsigned int i = 0; i < count && !shows; ++i) {
+        XWindowAttributes attributes {};
+        shows = XGetWindowAttributes(m_display, children[i], &attributes) && attributes.override_redirect
+            && attributes.map_state == IsViewable && property(children[i], "_NET_WM_PID", "CARDINAL") == program
+            && property(children[i], "_NET_WM_WINDOW_TYPE", "ATOM") != tooltip;
+    }
+    if (children)
+        XFree(children);
+    return shows;
 }
 
 QImage DesktopSession::grab(const QRect& screenRect)

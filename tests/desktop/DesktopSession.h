@@ -74,6 +74,8 @@ public:
     // Returns once the window has answered a ping after the click (or is gone).
     void click(const ProgramWindow& window, QPoint local, int button = 1, int count = 1);
     void moveMouse(QPoint screen);
+    // Waits until the presses sent so far have left the server (none is held by a grab).
+    bool waitPointerReleased(std::chrono::milliseconds timeout = 10s);
 
     QImage grab(const QRect& screenRect); // what the screen shows there
     QImage grab(const ProgramWindow& window) { return grab(window.Geometry); }
@@ -88,6 +90,7 @@ private:
     unsigned long atom(const char* name);
     void fakeKey(unsigned int keycode, bool press);
     void reapProgram(bool wait);
+    bool popupShows(); // a menu of the program shows
 
     struct _XDisplay* m_display = nullptr;
     int m_displayNumber = -1;
