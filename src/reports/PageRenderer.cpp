@@ -1,6 +1,7 @@
 #include "reports/PageRenderer.h"
 
 #include <QPaintDevice>
+#include <QTextLayout>
 #include <cmath>
 
 namespace rpt {
@@ -36,6 +37,40 @@ namespace {
             painter.drawLine(side);
     }
 
+    // Fonts are rasterised at whole pixel sizes: 9 pt at 100 dpi came out at 13 px, not 12.5, and
+    // a long line ran 4% wider than the layout measured it, past the page body. The line is drawn
+    // at the whole size next to the one asked for and scaled to it; design metrics keep the glyph
+    // advances unrounded.
+    void drawLine(
+        QPainter& painter, const QString& line, const QFont& font, const QRectF& rect, Qt::Alignment horizontal)
+    {
+        const double dpi = painter.device() ? painter.device()->logicalDpiY() : 96;
+        const double wanted = font.pointSizeF() * dpi / 72;
+        QFont drawn = font;
+        double scale = 1;
+        if (wanted > 0) {
+            const int whole = std::max(1, int(std::lround(wanted)));
+            drawn.setPixelSize(whole);
+            scale = wanted / whole;
+        }
+        QTextLayout layout(line, drawn, painter.device());
+        QTextOption option(horizontal);
+        option.setUseDesignMetrics(true);
+        option.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine textLine = layout.createLine();
+        if (!textLine.isValid())
+            return;
+        textLine.setLineWidth(rect.width() / scale);
+        layout.endLayout();
+        painter.save();
+        painter.translate(rect.topLeft());
+        painter.scale(scale, scale);
+        layout.draw(&painter, QPointF());
+        painter.restore();
+    }
+
     void drawText(QPainter& painter, const Mapping& map, const TextCmd& text, int pageIndex, int pageCount)
     {
         QFont font = text.font;
@@ -58,8 +93,7 @@ namespace {
             if (line.isEmpty())
                 continue;
             const QRectF lineRect(inner.left(), top + text.lineHeightMm * double(i), inner.width(), text.lineHeightMm);
-            painter.drawText(
-                map.rect(lineRect), int(horizontal | Qt::AlignTop) | Qt::TextSingleLine | Qt::TextDontClip, line);
+            drawLine(painter, line, font, map.rect(lineRect), horizontal);
         }
     }
 }

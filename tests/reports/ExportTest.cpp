@@ -227,3 +227,44 @@ TEST(PageRenderer, DrawsThePreparedCommands)
             renderer.renderImage(p, 100).save(
                 QStringLiteral("%1/page%2.png").arg(qEnvironmentVariable("MERIDAN_REPORT_PNG")).arg(p + 1));
 }
+
+// A line as long as the layout measured it fits its box at every resolution and zoom, however
+// the font's pixel size rounds there (9 pt is 12.5 px at 100 dpi), in every alignment.
+TEST(PageRenderer, LongLinesStayWithinTheirMeasuredWidth)
+{
+    const QString line = QStringLiteral("Тест ДСТУ ISO 8258 5 (попереджувальний): щонайменше 2 точки за межами 2 сигма "
+                                        "по один бік від центральної лінії, між якими");
+    const QFont font = TextMeasurer::makeFont(QStringLiteral("Arial"), 9, false, false, false);
+    const double widthMm = TextMeasurer().textWidthMm(line, font);
+    PreparedReport report;
+    PreparedPage& page = report.addPage(QSizeF(210, 297));
+    const Qt::Alignment alignments[] = { Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight };
+    for (int i = 0; i < 3; ++i) {
+        TextCmd text;
+        text.rectMm = QRectF(10, 20 + 10 * i, widthMm, 6);
+        text.font = font;
+        text.alignment = alignments[i] | Qt::AlignTop;
+        text.lineHeightMm = 6;
+        text.lines = { line };
+        page.commands.emplace_back(text);
+    }
+    const PageRenderer renderer(report);
+    for (const double dpi : { 60.0, 72.0, 96.0, 100.0, 110.0, 150.0, 300.0 }) {
+        const QImage image = renderer.renderImage(0, dpi);
+        const double perMm = dpi / 25.4;
+        int left = image.width();
+        int right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(right, 0) << dpi;
+        // Inked from the box's left edge to its right one, within a pixel and 1% of the width.
+        const double slack = 1 + 0.01 * widthMm * perMm;
+        EXPECT_GE(left, 10 * perMm - slack) << dpi << " dpi";
+        EXPECT_LE(right, (10 + widthMm) * perMm + slack) << dpi << " dpi";
+        EXPECT_GE(right, (10 + widthMm) * perMm - slack - 0.02 * widthMm * perMm) << dpi << " dpi";
+    }
+}
