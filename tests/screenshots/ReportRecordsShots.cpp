@@ -86,9 +86,8 @@ MERIDAN_SCREENSHOT_CASE(ReportRecordsPages)
     }
     const rpt::PageRenderer renderer(engine.prepared());
     for (int page = 0; page < engine.prepared().pageCount(); ++page) {
-        const QString name = QStringLiteral("report-records-p%1.png").arg(page + 1, 2, 10, QLatin1Char('0'));
-        if (!renderer.renderImage(page, 100).save(QDir(shots.Folder()).filePath(name)))
-            shots.Fail(name);
+        shots.SaveImage(QStringLiteral("report-records-p%1").arg(page + 1, 2, 10, QLatin1Char('0')),
+            renderer.renderImage(page, 100));
     }
 
     TfmReportDialog dialog;

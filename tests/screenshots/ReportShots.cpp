@@ -86,9 +86,8 @@ MERIDAN_SCREENSHOT_CASE(ReportPages)
         }
         const rpt::PageRenderer renderer(engine.prepared());
         for (int page = 0; page < engine.prepared().pageCount(); ++page) {
-            const QString name = QStringLiteral("%1-p%2.png").arg(base).arg(page + 1, 2, 10, QLatin1Char('0'));
-            if (!renderer.renderImage(page, 100).save(QDir(shots.Folder()).filePath(name)))
-                shots.Fail(name);
+            shots.SaveImage(QStringLiteral("%1-p%2").arg(base).arg(page + 1, 2, 10, QLatin1Char('0')),
+                renderer.renderImage(page, 100));
         }
         // The PDF as written, its pages as poppler draws them: what the analyst files.
         const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
@@ -107,6 +106,8 @@ MERIDAN_SCREENSHOT_CASE(ReportPages)
                 QDir(shots.Folder()).filePath(base + QStringLiteral("-pdf")) });
         if (!render.waitForFinished(120000) || render.exitCode() != 0)
             shots.Fail(base + QStringLiteral(".pdf: pdftoppm failed"));
+        else
+            shots.Counted(int(QDir(shots.Folder()).entryList({ base + QStringLiteral("-pdf-*.png") }).size()));
         QFile::remove(pdf);
     }
 }

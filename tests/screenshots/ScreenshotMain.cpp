@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QImage>
 #include <QLocale>
 #include <QPixmap>
 #include <QTimer>
@@ -38,6 +39,15 @@ void ScreenshotContext::Save(const QString& name, QWidget* widget)
     Settle();
     const QString path = m_folder + QLatin1Char('/') + name + QStringLiteral(".png");
     if (!widget->grab().save(path))
+        m_failures.append(QStringLiteral("cannot write ") + path);
+    else
+        ++m_saved;
+}
+
+void ScreenshotContext::SaveImage(const QString& name, const QImage& image)
+{
+    const QString path = m_folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!image.save(path))
         m_failures.append(QStringLiteral("cannot write ") + path);
     else
         ++m_saved;

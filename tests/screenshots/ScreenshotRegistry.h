@@ -18,6 +18,7 @@
 #include <functional>
 #include <vector>
 
+class QImage;
 class QWidget;
 
 class ScreenshotContext {
@@ -27,6 +28,10 @@ public:
     // Shows widget (when hidden), lets it paint, and writes OUTPUT_FOLDER/name.png.
     void Save(const QString& name, QWidget* widget);
     // Runs open, which must open a modal dialog, saves the dialog as name once it shows, and closes it.
+    // Writes OUTPUT_FOLDER/name.png from a picture drawn without a window (report pages).
+    void SaveImage(const QString& name, const QImage& image);
+    // Counts pictures another program wrote into the folder.
+    void Counted(int pictures) { m_saved += pictures; }
     void SaveModal(const QString& name, const std::function<void()>& open);
     // Lets queued events (paints, deferred layouts) run.
     static void Settle();
