@@ -1,5 +1,6 @@
 // The printed report, page by page, of one document of each mode (through the paint path of the
-// preview and the printer, and as the written PDF), and the report options window of both modes.
+// preview and the printer, and as the written PDF), the preview window, and the report options
+// window of both modes.
 #include "ScreenshotRegistry.h"
 
 #include "common/DocumentBuilder.h"
@@ -13,6 +14,7 @@
 #include "reports/ReportError.h"
 #include "reports/ReportExport.h"
 #include "ui/ReportDialog.h"
+#include "ui/ReportPreviewDialog.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,6 +85,15 @@ MERIDAN_SCREENSHOT_CASE(ReportPages)
         if (assembler.Assemble(request) != ReportAssembler::Outcome::Done) {
             shots.Fail(base + QStringLiteral(": ") + messenger.messages.join(QLatin1Char(' ')));
             continue;
+        }
+        if (individual) {
+            // The preview as the analyst meets it, and its last page (the rule statement) at 100%.
+            ReportPreviewDialog preview(engine.prepared(), messenger);
+            preview.resize(900, 700);
+            shots.Save(QStringLiteral("report-preview-1-first"), &preview);
+            preview.setZoomFactor(1.0);
+            preview.setCurrentPage(preview.pageCount());
+            shots.Save(QStringLiteral("report-preview-2-last-100"), &preview);
         }
         const rpt::PageRenderer renderer(engine.prepared());
         for (int page = 0; page < engine.prepared().pageCount(); ++page) {
