@@ -109,8 +109,18 @@ int main(int argc, char** argv)
                     + session.programStderr().right(2000));
             }
             ++restarts;
-            if (!program.Start())
-                return fail(QStringLiteral("the program did not start again: ") + program.Failure);
+            if (!program.Start()) {
+                report();
+                QString shown;
+                for (const ProgramWindow& w : session.windows())
+                    shown += QStringLiteral("\n  %1 \"%2\"").arg(w.Type, w.Title);
+                const auto active = session.activeWindow();
+                return fail(QStringLiteral("the program did not start again: ") + program.Failure
+                    + QStringLiteral("\nwindows:") + shown + QStringLiteral("\nactive: ")
+                    + (active ? active->Title : QStringLiteral("none")) + QStringLiteral("\nscreen: ")
+                    + session.saveScreen(QStringLiteral("soak-restart")) + QStringLiteral("\nprogram's stderr:\n")
+                    + session.programStderr().right(2000));
+            }
         }
         peak = std::max(peak, session.peakMemoryKiB());
         const std::vector<ProgramWindow> windows = session.windows();
