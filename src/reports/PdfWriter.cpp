@@ -79,6 +79,13 @@ namespace {
         out.append(buffer, end - buffer);
     }
 
+    // "N 0 R": a reference to object N.
+    void appendRef(QByteArray& out, int object)
+    {
+        appendInt(out, object);
+        out += " 0 R";
+    }
+
     void appendHex4(QByteArray& out, unsigned value)
     {
         static constexpr char Digits[] = "0123456789ABCDEF";
@@ -522,10 +529,10 @@ namespace {
             table += "trailer\n<< /Size ";
             appendInt(table, qsizetype(m_offsets.size()));
             table += " /Root ";
-            appendInt(table, root);
-            table += " 0 R /Info ";
-            appendInt(table, info);
-            table += " 0 R >>\nstartxref\n";
+            appendRef(table, root);
+            table += " /Info ";
+            appendRef(table, info);
+            table += " >>\nstartxref\n";
             appendInt(table, start);
             table += "\n%%EOF\n";
             write(table);
@@ -777,10 +784,10 @@ namespace {
                 const int content = m_out.reserve();
                 const int object = m_out.reserve();
                 QByteArray dictionary = "<< /Type /Page /Parent ";
-                appendInt(dictionary, pages);
-                dictionary += " 0 R /Contents ";
-                appendInt(dictionary, content);
-                dictionary += " 0 R >>";
+                appendRef(dictionary, pages);
+                dictionary += " /Contents ";
+                appendRef(dictionary, content);
+                dictionary += " >>";
                 m_batch.push_back({ content, object, QByteArray(), dictionary });
                 kids.push_back(object);
             }
@@ -793,19 +800,19 @@ namespace {
             QByteArray tree = "<< /Type /Pages ";
             tree += mediaBox(count > 0 ? m_report.page(0).paperMm : QSizeF(210, 297)) + ' ';
             tree += "/Resources ";
-            appendInt(tree, m_resources);
-            tree += " 0 R /Count ";
+            appendRef(tree, m_resources);
+            tree += " /Count ";
             appendInt(tree, qsizetype(kids.size()));
             tree += " /Kids [";
             for (const int kid : kids) {
-                appendInt(tree, kid);
-                tree += " 0 R ";
+                appendRef(tree, kid);
+                tree += " ";
             }
             tree += "] >>";
             m_out.object(pages, tree);
             QByteArray root = "<< /Type /Catalog /Pages ";
-            appendInt(root, pages);
-            root += " 0 R >>";
+            appendRef(root, pages);
+            root += " >>";
             m_out.object(catalog, root);
             const int infoObject = m_out.reserve();
             QByteArray infoText = "<< /Title " + textString(info.title) + " /Creator " + textString(info.creator)
@@ -876,14 +883,14 @@ namespace {
             const int content = m_out.reserve();
             const int object = m_out.reserve();
             QByteArray dictionary = "<< /Type /Page /Parent ";
-            appendInt(dictionary, parent);
-            dictionary += " 0 R ";
+            appendRef(dictionary, parent);
+            dictionary += " ";
             // The page tree holds the first page's size and the resources for every page.
             if (index == 0 || page.paperMm != m_report.page(0).paperMm)
                 dictionary += mediaBox(page.paperMm) + ' ';
             dictionary += "/Contents ";
-            appendInt(dictionary, content);
-            dictionary += " 0 R >>";
+            appendRef(dictionary, content);
+            dictionary += " >>";
             m_batch.push_back({ content, object, m_page.bytes(), dictionary });
             return object;
         }
@@ -1140,8 +1147,7 @@ namespace {
                     maskDictionary += " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode";
                     m_out.stream(mask, maskDictionary, deflated(coverage));
                     dictionary += " /SMask ";
-                    appendInt(dictionary, mask);
-                    dictionary += " 0 R";
+                    appendRef(dictionary, mask);
                 }
                 m_out.stream(entry.object, dictionary, deflated(pixels));
             }
@@ -1223,16 +1229,16 @@ namespace {
             appendNumber(d, font.raw.capHeight() / pixel * 1000, 1);
             d += " /StemV 80 ";
             d += trueType ? "/FontFile2 " : "/FontFile3 ";
-            appendInt(d, fontStream);
-            d += " 0 R >>";
+            appendRef(d, fontStream);
+            d += " >>";
             m_out.object(descriptor, d);
 
             QByteArray c = "<< /Type /Font /Subtype ";
             c += trueType ? "/CIDFontType2" : "/CIDFontType0";
             c += " /BaseFont /" + name
                 + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ";
-            appendInt(c, descriptor);
-            c += " 0 R /W [";
+            appendRef(c, descriptor);
+            c += " /W [";
             std::vector<std::pair<quint32, double>> widths;
             for (const quint32 glyph : glyphs)
                 widths.emplace_back(cid(glyph), font.widths[glyph]);
@@ -1272,12 +1278,12 @@ namespace {
                     deflated(codeMap(font.tables[table], cmapName, cid)));
                 m_out.stream(toUnicode, " /Filter /FlateDecode", deflated(unicodeMap(font, font.tables[table])));
                 QByteArray t = "<< /Type /Font /Subtype /Type0 /BaseFont /" + name + " /Encoding ";
-                appendInt(t, encoding);
-                t += " 0 R /DescendantFonts [";
-                appendInt(t, descendant);
-                t += " 0 R] /ToUnicode ";
-                appendInt(t, toUnicode);
-                t += " 0 R >>";
+                appendRef(t, encoding);
+                t += " /DescendantFonts [";
+                appendRef(t, descendant);
+                t += "] /ToUnicode ";
+                appendRef(t, toUnicode);
+                t += " >>";
                 m_out.object(object, t);
             }
         }
@@ -1355,15 +1361,13 @@ namespace {
             for (const PdfFont& font : fonts) {
                 for (size_t t = 0; t < font.objects.size(); ++t) {
                     r += " /" + font.names[t] + ' ';
-                    appendInt(r, font.objects[t]);
-                    r += " 0 R";
+                    appendRef(r, font.objects[t]);
                 }
             }
             r += " >> /XObject <<";
             for (const auto& entry : m_images) {
                 r += " /" + entry.name + ' ';
-                appendInt(r, entry.object);
-                r += " 0 R";
+                appendRef(r, entry.object);
             }
             r += " >> >>";
             m_out.object(m_resources, r);
