@@ -75,7 +75,6 @@ namespace {
     {
         QFont font = text.font;
         font.setPointSizeF(text.font.pointSizeF() * map.fontFactor);
-        painter.setFont(font);
         painter.setPen(text.color);
         const QRectF inner = text.rectMm.adjusted(text.paddingMm, text.paddingMm, -text.paddingMm, -text.paddingMm);
         const double block = text.lineHeightMm * text.lines.size();
